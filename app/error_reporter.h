@@ -1,0 +1,31 @@
+// ErrorReporter: turns a numbered message code into a message box; errors end the process.
+#pragma once
+
+#include <cstddef>
+
+#include "platform/gpu/d3d8types.h"
+
+class ErrorReporter {
+public:
+    static constexpr std::size_t kDetailCapacity = 260;
+
+    static ErrorReporter& Instance();
+    virtual ~ErrorReporter();
+
+    // Shows the message box for code (severity 1: error, anything else: warning) with owner as its
+    // owner window, and writes the same text to stderr. Errors end the process with exit code 3
+    // after the box is closed (or at once where no box can be shown); warnings return.
+    void Report(HWND owner, int code, int severity);
+
+    // Stores a file name in detail, cut to fit when longer.
+    void SetDetail(const char* text);
+
+    // The full text of a report: the message, the detail where the code appends it, the banner.
+    static void ComposeMessage(int code, const char* detail, char* out, std::size_t outSize);
+
+    // The last name written by a failing loader; empty at construction.
+    char detail[kDetailCapacity] = {};
+
+private:
+    ErrorReporter() = default;
+};
