@@ -120,6 +120,7 @@ void Application::PostMessage(HWND target, UINT message, WPARAM wParam, LPARAM l
         std::lock_guard lock(queueMutex_);
         queue_.push_back(Message{target, message, wParam, lParam});
     }
+    queueChanged_.notify_all();
     if (windowSystem_) platform::PostWakeEvent(0);
 }
 
@@ -136,6 +137,13 @@ bool Application::PeekMessage(Message& message) {
 }
 
 bool Application::GetMessage(Message& message) {
+    if (!windowSystem_) {
+        std::unique_lock lock(queueMutex_);
+        queueChanged_.wait(lock, [this] { return !queue_.empty(); });
+        message = queue_.front();
+        queue_.pop_front();
+        return message.message != WM_QUIT;
+    }
     for (;;) {
         if (PeekMessage(message)) return message.message != WM_QUIT;
         platform::Event event;

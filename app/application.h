@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
@@ -48,7 +49,8 @@ public:
     // settings, without a window system or a message loop; returns when Run has returned.
     void RunHeadless(platform::Window& surface, const DisplaySettings& displaySettings);
 
-    // The message queue of the main thread. PostMessage is safe from any thread.
+    // The message queue of the main thread. PostMessage is safe from any thread. Without a
+    // window system (tests, tools) the loop waits on the queue alone.
     void PostMessage(HWND target, UINT message, WPARAM wParam, LPARAM lParam);
     void PostQuitMessage(int exitCode);
     // Takes the oldest queued message when there is one.
@@ -94,5 +96,6 @@ private:
     bool windowDestroyed_ = false;
     bool windowSystem_ = false;
     std::mutex queueMutex_;
+    std::condition_variable queueChanged_;
     std::deque<Message> queue_;
 };
