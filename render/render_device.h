@@ -23,6 +23,13 @@ public:
 
 private:
     RenderDevice() = default;
+    RenderDevice(const RenderDevice&) = delete;
+    RenderDevice& operator=(const RenderDevice&) = delete;
+
+    // One CreateDevice attempt on the default adapter; true when it gave a device.
+    bool CreateDevice(D3DDEVTYPE type, DWORD behaviour, D3DPRESENT_PARAMETERS parameters);
+    // Releases the device, then the Direct3D object (each only if present).
+    void ReleaseInterfaces();
 
     HWND window = nullptr;
     IDirect3D8* direct3D = nullptr;
