@@ -30,6 +30,8 @@ void PlaceholderApp::Run() {
         DrawLoadingFrame();
         ++frames_;
     }
+    // Release the font's device objects here, on the thread that renders.
+    font_->Release();
 }
 
 void PlaceholderApp::DrawLoadingFrame() {

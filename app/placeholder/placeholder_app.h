@@ -18,7 +18,7 @@ public:
     bool Configure(DisplaySettings& displaySettings) override;
 
     // Frames drawn so far (read by tools after Run).
-    unsigned framesDrawn() const { return frames_; }
+    unsigned FramesDrawn() const { return frames_; }
 
 private:
     void DrawLoadingFrame();
