@@ -1,0 +1,70 @@
+#include "platform/gpu/buffer.h"
+
+namespace gpu {
+
+BufferStorage::BufferStorage(std::shared_ptr<GlShared> gl, UINT length) : gl_(std::move(gl)), bits_(length, 0) {
+    serial_ = gl_->NextSerial();
+    glGenBuffers(1, &name_);
+    glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
+    glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(length), bits_.data(), GL_DYNAMIC_DRAW);
+}
+
+BufferStorage::~BufferStorage() {
+    if (gl_->onBufferGone) gl_->onBufferGone(serial_);
+    if (name_ && gl_->CanCallGl()) glDeleteBuffers(1, &name_);
+}
+
+HRESULT BufferStorage::GetDevice(IDirect3DDevice8** device) {
+    if (!device) return D3DERR_INVALIDCALL;
+    *device = gl_->device;
+    if (!*device) return D3DERR_INVALIDCALL;
+    (*device)->AddRef();
+    return S_OK;
+}
+
+HRESULT BufferStorage::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
+    if (!data || locked_) return D3DERR_INVALIDCALL;
+    const UINT length = Length();
+    if (offset > length) return D3DERR_INVALIDCALL;
+    if (size == 0) size = length - offset;
+    if (size > length - offset) return D3DERR_INVALIDCALL;
+    locked_ = true;
+    lockOffset_ = offset;
+    lockSize_ = size;
+    lockFlags_ = flags;
+    *data = bits_.data() + offset;
+    return S_OK;
+}
+
+HRESULT BufferStorage::Unlock() {
+    if (!locked_) return D3DERR_INVALIDCALL;
+    locked_ = false;
+    if ((lockFlags_ & D3DLOCK_READONLY) || lockSize_ == 0 || !gl_->CanCallGl()) return S_OK;
+    glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
+    if (lockFlags_ & D3DLOCK_DISCARD) {
+        // Orphan: draws still reading the old storage keep it; the rest is undefined anyway.
+        glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(Length()), nullptr, GL_DYNAMIC_DRAW);
+    }
+    glBufferSubData(GL_COPY_WRITE_BUFFER, lockOffset_, lockSize_, bits_.data() + lockOffset_);
+    return S_OK;
+}
+
+VertexBuffer::VertexBuffer(std::shared_ptr<GlShared> gl, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool)
+    : storage_(std::move(gl), length), usage_(usage), fvf_(fvf), pool_(pool) {}
+
+HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
+    if (!desc) return D3DERR_INVALIDCALL;
+    *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, usage_, pool_, storage_.Length(), fvf_};
+    return S_OK;
+}
+
+IndexBuffer::IndexBuffer(std::shared_ptr<GlShared> gl, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
+    : storage_(std::move(gl), length), usage_(usage), format_(format), pool_(pool) {}
+
+HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
+    if (!desc) return D3DERR_INVALIDCALL;
+    *desc = {format_, D3DRTYPE_INDEXBUFFER, usage_, pool_, storage_.Length()};
+    return S_OK;
+}
+
+}  // namespace gpu

@@ -1,0 +1,601 @@
+#include "platform/gpu/device.h"
+
+#include <cstring>
+
+#include "platform/gpu/fvf.h"
+
+namespace gpu {
+
+namespace {
+
+std::uint32_t RenderStateDirty(DWORD s) {
+    switch (s) {
+        case D3DRS_LIGHTING: case D3DRS_SPECULARENABLE: case D3DRS_LOCALVIEWER: case D3DRS_NORMALIZENORMALS:
+        case D3DRS_COLORVERTEX: case D3DRS_DIFFUSEMATERIALSOURCE: case D3DRS_SPECULARMATERIALSOURCE:
+        case D3DRS_AMBIENTMATERIALSOURCE: case D3DRS_EMISSIVEMATERIALSOURCE: case D3DRS_FOGENABLE:
+        case D3DRS_FOGTABLEMODE: case D3DRS_FOGVERTEXMODE: case D3DRS_ALPHATESTENABLE: case D3DRS_ALPHAFUNC:
+        case D3DRS_VERTEXBLEND: case D3DRS_SHADEMODE:
+            return Renderer::kPipeline;
+        case D3DRS_ZENABLE: case D3DRS_ZWRITEENABLE: case D3DRS_ZFUNC: case D3DRS_ALPHABLENDENABLE:
+        case D3DRS_SRCBLEND: case D3DRS_DESTBLEND: case D3DRS_BLENDOP: case D3DRS_CULLMODE: case D3DRS_FILLMODE:
+        case D3DRS_COLORWRITEENABLE:
+            return Renderer::kRaster;
+        case D3DRS_AMBIENT: return Renderer::kLights;
+        case D3DRS_FOGCOLOR: case D3DRS_FOGDENSITY: case D3DRS_FOGSTART: case D3DRS_FOGEND: return Renderer::kFog;
+        case D3DRS_ALPHAREF: case D3DRS_TEXTUREFACTOR: return Renderer::kMisc;
+        default: return 0;
+    }
+}
+
+std::uint32_t StageStateDirty(DWORD stage, DWORD type) {
+    switch (type) {
+        case D3DTSS_COLOROP: case D3DTSS_COLORARG1: case D3DTSS_COLORARG2: case D3DTSS_ALPHAOP:
+        case D3DTSS_ALPHAARG1: case D3DTSS_ALPHAARG2: case D3DTSS_TEXCOORDINDEX:
+            return stage < static_cast<DWORD>(kMaxStages) ? std::uint32_t{Renderer::kPipeline} : 0u;
+        case D3DTSS_MINFILTER: case D3DTSS_MAGFILTER: case D3DTSS_MIPFILTER: case D3DTSS_ADDRESSU:
+        case D3DTSS_ADDRESSV:
+            return stage < static_cast<DWORD>(kMaxStages) ? std::uint32_t{Renderer::kSamplers} : 0u;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+D3DCAPS8 DeviceCaps(D3DDEVTYPE type, DWORD maxTextureSize) {
+    D3DCAPS8 c{};
+    c.DeviceType = type;
+    c.AdapterOrdinal = D3DADAPTER_DEFAULT;
+    c.PresentationIntervals = 0x80000001u;  // immediate, one
+    c.DevCaps = 0x00010000u | 0x00080000u;  // hardware transform and lighting, hardware rasterisation
+    c.PrimitiveMiscCaps = 0x2 | 0x10 | 0x20 | 0x40 | 0x80 | 0x800;  // masking, cull none/cw/ccw, colour write, blend op
+    c.RasterCaps = 0x10 | 0x80 | 0x100;  // z test, vertex and table fog
+    c.ZCmpCaps = c.AlphaCmpCaps = 0xFF;  // every comparison
+    c.SrcBlendCaps = c.DestBlendCaps = 0x1FFF;
+    c.ShadeCaps = 0x8 | 0x200 | 0x4000 | 0x80000;
+    c.TextureCaps = 0x1 | 0x4 | 0x4000;  // perspective, alpha, mip maps
+    c.TextureFilterCaps = 0x100 | 0x200 | 0x10000 | 0x20000 | 0x1000000 | 0x2000000;
+    c.TextureAddressCaps = 0x1 | 0x2 | 0x4 | 0x8;
+    c.LineCaps = 0x1 | 0x2 | 0x4 | 0x8 | 0x10;
+    c.MaxTextureWidth = c.MaxTextureHeight = maxTextureSize;
+    c.MaxTextureRepeat = 8192;
+    c.MaxTextureAspectRatio = maxTextureSize;
+    c.MaxAnisotropy = 1;
+    c.MaxVertexW = 1e10f;
+    c.GuardBandLeft = c.GuardBandTop = -8192.0f;
+    c.GuardBandRight = c.GuardBandBottom = 8192.0f;
+    c.FVFCaps = 8 | 0x80000 | 0x100000;  // eight texture sets, keeps elements, point size
+    c.TextureOpCaps = 0xFFFF;             // DISABLE .. BLENDCURRENTALPHA
+    c.MaxTextureBlendStages = kMaxStages;
+    c.MaxSimultaneousTextures = kMaxStages;
+    c.VertexProcessingCaps = 0x2 | 0x8 | 0x10 | 0x20;  // material source, directional and positional lights, local viewer
+    c.MaxActiveLights = kMaxLights;
+    c.MaxVertexBlendMatrices = kWorldMatrices;
+    c.MaxPointSize = 64.0f;
+    c.MaxPrimitiveCount = 0xFFFFF;
+    c.MaxVertexIndex = 0xFFFFFF;
+    c.MaxStreams = 1;
+    c.MaxStreamStride = 255;
+    return c;
+}
+
+Device::Device(IDirect3D8* parent, D3DDEVTYPE type, const D3DPRESENT_PARAMETERS& params, std::shared_ptr<GlShared> gl,
+               std::unique_ptr<Renderer> renderer)
+    : gl_(std::move(gl)), type_(type), params_(params), renderer_(std::move(renderer)) {
+    parent->AddRef();
+    parent_ = ComPtr<IDirect3D8>(parent);
+    const BackBufferDesc& d = renderer_->Desc();
+    state_ = DeviceState::Defaults(d.width, d.height);
+    caps_ = DeviceCaps(type, static_cast<DWORD>(renderer_->MaxTextureSize()));
+    gl_->device = this;
+}
+
+Device::~Device() {
+    recording_.reset();
+    blocks_.clear();
+    for (auto& t : textures_) t.Reset();
+    stream_.Reset();
+    indices_.Reset();
+    renderer_.reset();
+    gl_->device = nullptr;
+}
+
+HRESULT Device::GetDeviceCaps(D3DCAPS8* caps) {
+    if (!caps) return D3DERR_INVALIDCALL;
+    *caps = caps_;
+    return S_OK;
+}
+
+HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
+    if (!mode) return D3DERR_INVALIDCALL;
+    const BackBufferDesc& d = renderer_->Desc();
+    *mode = {d.width, d.height, 60, d.format};
+    return S_OK;
+}
+
+BOOL Device::ShowCursor(BOOL show) {
+    BOOL previous = cursorShown_;
+    cursorShown_ = show;
+    return previous;
+}
+
+HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD) {
+    if (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) return D3DERR_INVALIDCALL;
+    if (count > 0 && !rects) return D3DERR_INVALIDCALL;
+    renderer_->Clear(state_, count, rects, flags, colour, z);
+    return S_OK;
+}
+
+HRESULT Device::BeginScene() {
+    if (inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = true;
+    return S_OK;
+}
+
+HRESULT Device::EndScene() {
+    if (!inScene_) return D3DERR_INVALIDCALL;
+    inScene_ = false;
+    return S_OK;
+}
+
+HRESULT Device::Present(const RECT*, const RECT*, HWND, const void*) {
+    if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    renderer_->Present(gl_->Context());
+    return S_OK;
+}
+
+HRESULT Device::SetViewport(const D3DVIEWPORT8* vp) {
+    if (!vp) return D3DERR_INVALIDCALL;
+    const BackBufferDesc& d = renderer_->Desc();
+    if (vp->Width == 0 || vp->Height == 0 || vp->X >= d.width || vp->Y >= d.height || vp->Width > d.width - vp->X ||
+        vp->Height > d.height - vp->Y || !(vp->MinZ >= 0.0f && vp->MinZ <= 1.0f) || !(vp->MaxZ >= 0.0f && vp->MaxZ <= 1.0f))
+        return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.viewport = *vp;
+        recording_->viewport = true;
+        return S_OK;
+    }
+    state_.viewport = *vp;
+    renderer_->Mark(Renderer::kViewport | Renderer::kProjection);
+    return S_OK;
+}
+
+HRESULT Device::GetViewport(D3DVIEWPORT8* vp) {
+    if (!vp) return D3DERR_INVALIDCALL;
+    *vp = state_.viewport;
+    return S_OK;
+}
+
+HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
+    if (state >= D3D_RENDERSTATE_COUNT) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.renderStates[state] = value;
+        recording_->renderStates.set(state);
+        return S_OK;
+    }
+    if (state_.renderStates[state] == value) return S_OK;
+    state_.renderStates[state] = value;
+    renderer_->Mark(RenderStateDirty(state));
+    return S_OK;
+}
+
+HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
+    if (state >= D3D_RENDERSTATE_COUNT || !value) return D3DERR_INVALIDCALL;
+    *value = state_.renderStates[state];
+    return S_OK;
+}
+
+HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
+    if (stage >= D3D_MAX_TEXTURE_STAGES || type >= D3D_TEXTURESTAGESTATE_COUNT) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.stageStates[stage][type] = value;
+        recording_->stageStates[stage].set(type);
+        return S_OK;
+    }
+    if (state_.stageStates[stage][type] == value) return S_OK;
+    state_.stageStates[stage][type] = value;
+    renderer_->Mark(StageStateDirty(stage, type));
+    return S_OK;
+}
+
+HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
+    if (stage >= D3D_MAX_TEXTURE_STAGES || type >= D3D_TEXTURESTAGESTATE_COUNT || !value) return D3DERR_INVALIDCALL;
+    *value = state_.stageStates[stage][type];
+    return S_OK;
+}
+
+HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m) {
+    const int slot = TransformSlot(type);
+    if (slot < 0 || !m) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.transforms[slot] = *m;
+        recording_->transforms.set(static_cast<std::size_t>(slot));
+        return S_OK;
+    }
+    D3DMATRIX& stored = state_.transforms[slot];
+    if (std::memcmp(&stored, m, sizeof(D3DMATRIX)) == 0) return S_OK;
+    stored = *m;
+    if (type >= D3DTS_WORLD) renderer_->MarkWorld(type - D3DTS_WORLD);
+    else if (type == D3DTS_VIEW) renderer_->Mark(Renderer::kView);
+    else if (type == D3DTS_PROJECTION) renderer_->Mark(Renderer::kProjection);
+    return S_OK;
+}
+
+HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* m) {
+    const int slot = TransformSlot(type);
+    if (slot < 0 || !m) return D3DERR_INVALIDCALL;
+    *m = state_.transforms[slot];
+    return S_OK;
+}
+
+HRESULT Device::MultiplyTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m) {
+    const int slot = TransformSlot(type);
+    if (slot < 0 || !m) return D3DERR_INVALIDCALL;
+    const D3DMATRIX product = MultiplyMatrix(*m, state_.transforms[slot]);
+    return SetTransform(type, &product);
+}
+
+HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
+    if (!material) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.material = *material;
+        recording_->material = true;
+        return S_OK;
+    }
+    if (std::memcmp(&state_.material, material, sizeof(D3DMATERIAL8)) == 0) return S_OK;
+    state_.material = *material;
+    renderer_->Mark(Renderer::kMaterial);
+    return S_OK;
+}
+
+HRESULT Device::GetMaterial(D3DMATERIAL8* material) {
+    if (!material) return D3DERR_INVALIDCALL;
+    *material = state_.material;
+    return S_OK;
+}
+
+HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
+    if (index >= kMaxLights || !light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
+        return D3DERR_INVALIDCALL;
+    if (light->Type != D3DLIGHT_DIRECTIONAL && !(light->Range >= 0.0f)) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.lights[index].light = *light;
+        recording_->values.lights[index].set = true;
+        recording_->lights.set(index);
+        return S_OK;
+    }
+    LightSlot& slot = state_.lights[index];
+    const bool typeChanged = slot.light.Type != light->Type;
+    slot.light = *light;
+    slot.set = true;
+    renderer_->Mark(Renderer::kLights | (typeChanged && slot.enabled ? Renderer::kPipeline : 0u));
+    return S_OK;
+}
+
+HRESULT Device::GetLight(DWORD index, D3DLIGHT8* light) {
+    if (index >= kMaxLights || !light || !state_.lights[index].set) return D3DERR_INVALIDCALL;
+    *light = state_.lights[index].light;
+    return S_OK;
+}
+
+HRESULT Device::LightEnable(DWORD index, BOOL enable) {
+    if (index >= kMaxLights) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.lights[index].enabled = enable != 0;
+        recording_->lightEnables.set(index);
+        return S_OK;
+    }
+    LightSlot& slot = state_.lights[index];
+    if (slot.enabled == (enable != 0)) return S_OK;
+    slot.enabled = enable != 0;
+    slot.set = true;  // enabling a light never set uses the default light
+    renderer_->Mark(Renderer::kPipeline | Renderer::kLights);
+    return S_OK;
+}
+
+HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) {
+    if (index >= kMaxLights || !enable) return D3DERR_INVALIDCALL;
+    *enable = state_.lights[index].enabled ? TRUE : FALSE;
+    return S_OK;
+}
+
+HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
+    if (stage >= D3D_MAX_TEXTURE_STAGES) return D3DERR_INVALIDCALL;
+    Texture* impl = texture ? dynamic_cast<Texture*>(texture) : nullptr;
+    if (texture && !impl) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        if (texture) texture->AddRef();
+        recording_->textureValues[stage] = ComPtr<IDirect3DBaseTexture8>(texture);
+        recording_->textures.set(stage);
+        return S_OK;
+    }
+    if (textures_[stage].Get() == texture) return S_OK;
+    if (texture) texture->AddRef();
+    textures_[stage] = ComPtr<IDirect3DBaseTexture8>(texture);  // releases the previous one
+    if (stage < static_cast<DWORD>(kMaxStages)) {
+        const bool boundChanged = (stageTextures_[stage] == nullptr) != (impl == nullptr);
+        stageTextures_[stage] = impl;
+        renderer_->Mark(Renderer::kTextures | (boundChanged ? Renderer::kPipeline : 0u));
+    }
+    return S_OK;
+}
+
+HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) {
+    if (stage >= D3D_MAX_TEXTURE_STAGES || !texture) return D3DERR_INVALIDCALL;
+    *texture = textures_[stage].Get();
+    if (*texture) (*texture)->AddRef();
+    return S_OK;
+}
+
+HRESULT Device::SetVertexShader(DWORD fvf) {
+    if (!DecodeFvf(fvf).valid) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        recording_->values.fvf = fvf;
+        recording_->fvf = true;
+        return S_OK;
+    }
+    if (state_.fvf == fvf) return S_OK;
+    state_.fvf = fvf;
+    renderer_->Mark(Renderer::kPipeline | Renderer::kStream);
+    return S_OK;
+}
+
+HRESULT Device::GetVertexShader(DWORD* fvf) {
+    if (!fvf) return D3DERR_INVALIDCALL;
+    *fvf = state_.fvf;
+    return S_OK;
+}
+
+HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) {
+    if (stream != 0) return D3DERR_INVALIDCALL;
+    VertexBuffer* impl = buffer ? dynamic_cast<VertexBuffer*>(buffer) : nullptr;
+    if (buffer && !impl) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        if (buffer) buffer->AddRef();
+        recording_->streamBuffer = ComPtr<IDirect3DVertexBuffer8>(buffer);
+        recording_->streamStride = stride;
+        recording_->stream = true;
+        return S_OK;
+    }
+    if (stream_.Get() == buffer && stride_ == stride) return S_OK;
+    if (buffer) buffer->AddRef();
+    stream_ = ComPtr<IDirect3DVertexBuffer8>(buffer);
+    streamImpl_ = impl;
+    stride_ = stride;
+    renderer_->Mark(Renderer::kStream);
+    return S_OK;
+}
+
+HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) {
+    IndexBuffer* impl = buffer ? dynamic_cast<IndexBuffer*>(buffer) : nullptr;
+    if (buffer && !impl) return D3DERR_INVALIDCALL;
+    if (recording_) {
+        if (buffer) buffer->AddRef();
+        recording_->indexBuffer = ComPtr<IDirect3DIndexBuffer8>(buffer);
+        recording_->baseVertex = baseVertexIndex;
+        recording_->indices = true;
+        return S_OK;
+    }
+    if (indices_.Get() != buffer) {
+        if (buffer) buffer->AddRef();
+        indices_ = ComPtr<IDirect3DIndexBuffer8>(buffer);
+        indicesImpl_ = impl;
+    }
+    baseVertex_ = baseVertexIndex;
+    return S_OK;
+}
+
+UINT Device::PrimitiveVertices(D3DPRIMITIVETYPE type, UINT n) const {
+    switch (type) {
+        case D3DPT_POINTLIST: return n;
+        case D3DPT_LINELIST: return 2 * n;
+        case D3DPT_LINESTRIP: return n + 1;
+        case D3DPT_TRIANGLELIST: return 3 * n;
+        case D3DPT_TRIANGLESTRIP:
+        case D3DPT_TRIANGLEFAN: return n + 2;
+        default: return 0;
+    }
+}
+
+HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
+    if (!streamImpl_ || primitiveCount == 0) return D3DERR_INVALIDCALL;
+    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + PrimitiveVertices(type, primitiveCount)) * stride_;
+    if (end > streamImpl_->Storage().Length()) return D3DERR_INVALIDCALL;
+    DrawSources src;
+    src.vertices = &streamImpl_->Storage();
+    src.stride = stride_;
+    src.textures[0] = stageTextures_[0];
+    src.textures[1] = stageTextures_[1];
+    return renderer_->Draw(state_, src, type, startVertex, primitiveCount, false);
+}
+
+HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex, UINT primitiveCount) {
+    if (!streamImpl_ || !indicesImpl_ || primitiveCount == 0) return D3DERR_INVALIDCALL;
+    DrawSources src;
+    src.vertices = &streamImpl_->Storage();
+    src.stride = stride_;
+    src.indices = &indicesImpl_->Storage();
+    src.indices32 = indicesImpl_->Format() == D3DFMT_INDEX32;
+    src.baseVertex = static_cast<INT>(baseVertex_);
+    src.textures[0] = stageTextures_[0];
+    src.textures[1] = stageTextures_[1];
+    return renderer_->Draw(state_, src, type, startIndex, primitiveCount, true);
+}
+
+HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) {
+    const UINT count = PrimitiveVertices(type, primitiveCount);
+    if (!vertices || stride == 0 || count == 0) return D3DERR_INVALIDCALL;
+    // As in Direct3D, a draw from user memory leaves no stream bound.
+    SetStreamSource(0, nullptr, 0);
+    return renderer_->DrawUser(state_, stageTextures_, type, primitiveCount, vertices, count * stride, stride, nullptr, 0,
+                               false);
+}
+
+HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT primitiveCount,
+                                       const void* indices, D3DFORMAT indexFormat, const void* vertices, UINT stride) {
+    const UINT count = PrimitiveVertices(type, primitiveCount);
+    if (!vertices || !indices || stride == 0 || count == 0 || numVertices == 0) return D3DERR_INVALIDCALL;
+    if (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+    const UINT size = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
+    SetStreamSource(0, nullptr, 0);
+    SetIndices(nullptr, 0);
+    return renderer_->DrawUser(state_, stageTextures_, type, primitiveCount, vertices, (minIndex + numVertices) * stride,
+                               stride, indices, count * size, size == 4);
+}
+
+HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
+                              IDirect3DTexture8** texture) {
+    if (!texture) return D3DERR_INVALIDCALL;
+    *texture = nullptr;
+    if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    HRESULT hr = S_OK;
+    *texture = Texture::Create(gl_, width, height, levels, usage, format, pool, hr);
+    return hr;
+}
+
+HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer8** buffer) {
+    if (!buffer) return D3DERR_INVALIDCALL;
+    *buffer = nullptr;
+    if (length == 0 || !gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    *buffer = new VertexBuffer(gl_, length, usage, fvf, pool);
+    return S_OK;
+}
+
+HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer8** buffer) {
+    if (!buffer) return D3DERR_INVALIDCALL;
+    *buffer = nullptr;
+    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || !gl_->CanCallGl())
+        return D3DERR_INVALIDCALL;
+    *buffer = new IndexBuffer(gl_, length, usage, format, pool);
+    return S_OK;
+}
+
+// ---- State blocks -------------------------------------------------------------------------
+
+HRESULT Device::BeginStateBlock() {
+    if (recording_) return D3DERR_INVALIDCALL;
+    recording_ = std::make_unique<StateBlock>();
+    return S_OK;
+}
+
+HRESULT Device::EndStateBlock(DWORD* token) {
+    if (!recording_ || !token) return D3DERR_INVALIDCALL;
+    *token = nextToken_++;
+    blocks_[*token] = std::move(recording_);
+    return S_OK;
+}
+
+HRESULT Device::ApplyStateBlock(DWORD token) {
+    auto it = blocks_.find(token);
+    if (it == blocks_.end() || recording_) return D3DERR_INVALIDCALL;
+    const StateBlock& b = *it->second;
+    const DeviceState& v = b.values;
+    for (DWORD i = 0; i < D3D_RENDERSTATE_COUNT; ++i)
+        if (b.renderStates[i]) SetRenderState(static_cast<D3DRENDERSTATETYPE>(i), v.renderStates[i]);
+    for (DWORD s = 0; s < D3D_MAX_TEXTURE_STAGES; ++s) {
+        for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t)
+            if (b.stageStates[s][t]) SetTextureStageState(s, static_cast<D3DTEXTURESTAGESTATETYPE>(t), v.stageStates[s][t]);
+        if (b.textures[s]) SetTexture(s, b.textureValues[s].Get());
+    }
+    for (DWORD i = 0; i < kTransformSlots; ++i)
+        if (b.transforms[i]) SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(i), &v.transforms[i]);
+    for (DWORD i = 0; i < kMaxLights; ++i) {
+        if (b.lights[i]) SetLight(i, &v.lights[i].light);
+        if (b.lightEnables[i]) LightEnable(i, v.lights[i].enabled);
+    }
+    if (b.material) SetMaterial(&v.material);
+    if (b.viewport) SetViewport(&v.viewport);
+    if (b.fvf) SetVertexShader(v.fvf);
+    if (b.stream) SetStreamSource(0, b.streamBuffer.Get(), b.streamStride);
+    if (b.indices) SetIndices(b.indexBuffer.Get(), b.baseVertex);
+    return S_OK;
+}
+
+void Device::CaptureInto(StateBlock& b) {
+    DeviceState& v = b.values;
+    for (DWORD i = 0; i < D3D_RENDERSTATE_COUNT; ++i)
+        if (b.renderStates[i]) v.renderStates[i] = state_.renderStates[i];
+    for (DWORD s = 0; s < D3D_MAX_TEXTURE_STAGES; ++s) {
+        for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t)
+            if (b.stageStates[s][t]) v.stageStates[s][t] = state_.stageStates[s][t];
+        if (b.textures[s]) b.textureValues[s] = textures_[s];
+    }
+    for (DWORD i = 0; i < kTransformSlots; ++i)
+        if (b.transforms[i]) v.transforms[i] = state_.transforms[i];
+    for (DWORD i = 0; i < kMaxLights; ++i) {
+        if (b.lights[i]) {
+            v.lights[i].light = state_.lights[i].light;
+            v.lights[i].set = state_.lights[i].set;
+        }
+        if (b.lightEnables[i]) v.lights[i].enabled = state_.lights[i].enabled;
+    }
+    if (b.material) v.material = state_.material;
+    if (b.viewport) v.viewport = state_.viewport;
+    if (b.fvf) v.fvf = state_.fvf;
+    if (b.stream) {
+        b.streamBuffer = stream_;
+        b.streamStride = stride_;
+    }
+    if (b.indices) {
+        b.indexBuffer = indices_;
+        b.baseVertex = baseVertex_;
+    }
+}
+
+HRESULT Device::CaptureStateBlock(DWORD token) {
+    auto it = blocks_.find(token);
+    if (it == blocks_.end() || recording_) return D3DERR_INVALIDCALL;
+    CaptureInto(*it->second);
+    return S_OK;
+}
+
+HRESULT Device::DeleteStateBlock(DWORD token) {
+    if (blocks_.erase(token) == 0) return D3DERR_INVALIDCALL;
+    return S_OK;
+}
+
+HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) {
+    if (!token || recording_ || type < D3DSBT_ALL || type > D3DSBT_VERTEXSTATE) return D3DERR_INVALIDCALL;
+    auto b = std::make_unique<StateBlock>();
+    const bool all = type == D3DSBT_ALL, pixel = type == D3DSBT_PIXELSTATE, vertex = type == D3DSBT_VERTEXSTATE;
+    for (DWORD i = 0; i < D3D_RENDERSTATE_COUNT; ++i)
+        if (all || (pixel && IsPixelRenderState(i)) || (vertex && IsVertexRenderState(i))) b->renderStates.set(i);
+    for (DWORD s = 0; s < D3D_MAX_TEXTURE_STAGES; ++s) {
+        for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t) {
+            const bool vertexStage = t == D3DTSS_TEXCOORDINDEX || t == D3DTSS_TEXTURETRANSFORMFLAGS;
+            if (all || (pixel && !vertexStage) || (vertex && vertexStage)) b->stageStates[s].set(t);
+        }
+        if (all) b->textures.set(s);
+    }
+    if (all || vertex) {
+        b->lights.set();
+        b->lightEnables.set();
+        b->fvf = true;
+    }
+    if (all) {
+        for (DWORD i = 0; i < kTransformSlots; ++i)
+            if (TransformSlot(i) >= 0) b->transforms.set(i);
+        b->material = b->viewport = b->stream = b->indices = true;
+    }
+    CaptureInto(*b);
+    *token = nextToken_++;
+    blocks_[*token] = std::move(b);
+    return S_OK;
+}
+
+// ---- Extensions ---------------------------------------------------------------------------
+
+HRESULT Device::ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, UINT& height) {
+    if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    renderer_->ReadBack(pixels);
+    width = renderer_->Desc().width;
+    height = renderer_->Desc().height;
+    return S_OK;
+}
+
+void Device::GetDrawStats(D3DDRAWSTATS* stats) {
+    if (stats) *stats = renderer_->Stats();
+}
+
+void Device::ResetDrawStats() { renderer_->Stats() = {}; }
+
+}  // namespace gpu

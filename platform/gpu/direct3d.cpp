@@ -1,0 +1,111 @@
+// The Direct3D object: adapter queries and device creation on a platform window.
+#include <epoxy/gl.h>
+
+#include <cstdio>
+
+#include "platform/gpu/device.h"
+#include "platform/window/window.h"
+
+namespace gpu {
+
+namespace {
+
+class Direct3D final : public RefCounted<IDirect3D8> {
+public:
+    UINT GetAdapterCount() override { return 1; }
+
+    HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
+        if (adapter != D3DADAPTER_DEFAULT || !mode) return D3DERR_INVALIDCALL;
+        *mode = {1024, 768, 60, D3DFMT_X8R8G8B8};
+        return S_OK;
+    }
+
+    HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override {
+        if (adapter != D3DADAPTER_DEFAULT || !caps || (type != D3DDEVTYPE_HAL && type != D3DDEVTYPE_REF))
+            return D3DERR_INVALIDCALL;
+        *caps = DeviceCaps(type, 4096);  // the device reports OpenGL's own limit
+        return S_OK;
+    }
+
+    HRESULT CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags, D3DPRESENT_PARAMETERS* params,
+                         IDirect3DDevice8** device) override;
+};
+
+bool SupportedBackBuffer(D3DFORMAT f) {
+    return f == D3DFMT_X8R8G8B8 || f == D3DFMT_A8R8G8B8 || f == D3DFMT_R5G6B5;
+}
+
+HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags,
+                               D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** device) {
+    if (!device) return D3DERR_INVALIDCALL;
+    *device = nullptr;
+    if (!params || adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+    platform::Window* window = params->hDeviceWindow ? params->hDeviceWindow : focusWindow;
+    if (!window) {
+        std::fprintf(stderr, "gpu/direct3d: CreateDevice needs a window\n");
+        return D3DERR_INVALIDCALL;
+    }
+    platform::GlProfile profile;
+    if (type == D3DDEVTYPE_REF) {
+        profile = platform::GlProfile::Software;
+    } else if (type == D3DDEVTYPE_HAL) {
+        const DWORD processing = flags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING | D3DCREATE_HARDWARE_VERTEXPROCESSING |
+                                          D3DCREATE_MIXED_VERTEXPROCESSING);
+        if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
+            processing != D3DCREATE_MIXED_VERTEXPROCESSING)
+            return D3DERR_INVALIDCALL;  // exactly one kind of vertex processing
+        profile = processing == D3DCREATE_SOFTWARE_VERTEXPROCESSING ? platform::GlProfile::Plain
+                                                                    : platform::GlProfile::Default;
+    } else {
+        return D3DERR_NOTAVAILABLE;
+    }
+
+    D3DPRESENT_PARAMETERS p = *params;
+    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0) {
+        int w = 0, h = 0;
+        window->ClientSize(w, h);
+        if (p.BackBufferWidth == 0) p.BackBufferWidth = static_cast<UINT>(w > 0 ? w : 1);
+        if (p.BackBufferHeight == 0) p.BackBufferHeight = static_cast<UINT>(h > 0 ? h : 1);
+    }
+    if (p.BackBufferFormat == D3DFMT_UNKNOWN && p.Windowed) p.BackBufferFormat = D3DFMT_X8R8G8B8;
+    if (!SupportedBackBuffer(p.BackBufferFormat)) {
+        std::fprintf(stderr, "gpu/direct3d: back buffer format %u is not supported\n", static_cast<unsigned>(p.BackBufferFormat));
+        return D3DERR_INVALIDCALL;
+    }
+    if (p.BackBufferWidth > 16384 || p.BackBufferHeight > 16384) return D3DERR_INVALIDCALL;
+    if (p.MultiSampleType != D3DMULTISAMPLE_NONE && (p.MultiSampleType < 2 || p.MultiSampleType > 16))
+        return D3DERR_INVALIDCALL;
+
+    std::unique_ptr<platform::GlContext> context = window->CreateGlContext(profile);
+    if (!context) {
+        std::fprintf(stderr, "gpu/direct3d: the window gives no OpenGL 3.3 core context, no device\n");
+        return D3DERR_NOTAVAILABLE;
+    }
+    auto gl = std::make_shared<GlShared>(std::move(context));
+    const int version = epoxy_gl_version();
+    if (version < 33 || epoxy_is_desktop_gl() == 0) {
+        std::fprintf(stderr, "gpu/direct3d: OpenGL %d.%d is older than 3.3 core, no device\n", version / 10, version % 10);
+        return D3DERR_NOTAVAILABLE;
+    }
+    BackBufferDesc desc;
+    desc.width = p.BackBufferWidth;
+    desc.height = p.BackBufferHeight;
+    desc.format = p.BackBufferFormat;
+    desc.samples = profile == platform::GlProfile::Plain ? 0u : static_cast<UINT>(p.MultiSampleType);
+    std::unique_ptr<Renderer> renderer = Renderer::Create(gl, desc);
+    if (!renderer) {
+        std::fprintf(stderr, "gpu/direct3d: the back buffer cannot be made, no device\n");
+        return D3DERR_NOTAVAILABLE;
+    }
+    *device = new Device(this, type, p, std::move(gl), std::move(renderer));
+    return S_OK;
+}
+
+}  // namespace
+
+}  // namespace gpu
+
+IDirect3D8* Direct3DCreate8(UINT sdkVersion) {
+    if (sdkVersion != D3D_SDK_VERSION) return nullptr;
+    return new gpu::Direct3D();
+}

@@ -1,0 +1,73 @@
+// GlShared: the device's OpenGL context as seen by the device and its resources.
+//
+// Resources may outlive the device object; they keep this alive to delete their GL names, and
+// skip the deletes when the context cannot be made current on the releasing thread.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/window/window.h"
+
+class IDirect3DDevice8;
+
+namespace gpu {
+
+class GlShared {
+public:
+    // Takes a context that was just created, and so is current on this thread.
+    explicit GlShared(std::unique_ptr<platform::GlContext> context) : context_(std::move(context)) { Current() = this; }
+    ~GlShared() {
+        if (CanCallGl()) {
+            context_.reset();
+        } else {
+            (void)context_.release();  // current on another thread: left for process exit
+        }
+        if (Current() == this) Current() = nullptr;
+    }
+
+    platform::GlContext& Context() { return *context_; }
+
+    // True when GL may be called on this thread, making this context current if another one
+    // (or none) is; false when that is impossible (it is current on another thread).
+    bool CanCallGl() {
+        if (Current() == this) return true;
+        if (!context_ || !context_->MakeCurrent()) return false;
+        Current() = this;
+        return true;
+    }
+
+    // The device that created the resources, null once it is gone.
+    IDirect3DDevice8* device = nullptr;
+
+    // Unique serial numbers for buffers (GL names may be reused after a delete).
+    std::uint64_t NextSerial() { return ++serial_; }
+    // Called when a vertex buffer dies, so cached vertex layouts that refer to it are dropped.
+    std::function<void(std::uint64_t)> onBufferGone;
+
+    // Texture unit used for uploads; the renderer re-binds its own textures after one.
+    static constexpr GLuint kUploadUnit = 7;
+    bool uploadUnitTouched = false;
+    void BindForUpload(GLenum target, GLuint texture) {
+        glActiveTexture(GL_TEXTURE0 + kUploadUnit);
+        glBindTexture(target, texture);
+        uploadUnitTouched = true;
+    }
+
+    bool hasS3tc = false;
+
+private:
+    // The context this thread last made current through any GlShared.
+    static GlShared*& Current() {
+        thread_local GlShared* current = nullptr;
+        return current;
+    }
+
+    std::unique_ptr<platform::GlContext> context_;
+    std::uint64_t serial_ = 0;
+};
+
+}  // namespace gpu

@@ -1,0 +1,103 @@
+#include "platform/gpu/pipeline_key.h"
+
+#include <algorithm>
+
+namespace gpu {
+
+ActiveLights CollectLights(const DeviceState& state) {
+    ActiveLights a;
+    for (DWORD i = 0; i < kMaxLights; ++i) {
+        if (state.lights[i].enabled) a.index[a.count++] = static_cast<std::uint8_t>(i);
+    }
+    return a;
+}
+
+namespace {
+
+std::uint8_t MaterialSource(const DeviceState& s, D3DRENDERSTATETYPE rs, const FvfLayout& l) {
+    if (!s.renderStates[D3DRS_COLORVERTEX]) return 0;
+    DWORD src = s.renderStates[rs];
+    if (src == D3DMCS_COLOR1 && l.diffuse >= 0) return 1;
+    if (src == D3DMCS_COLOR2 && l.specular >= 0) return 2;
+    return 0;
+}
+
+bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
+    auto isTex = [](DWORD a) { return (a & D3DTA_SELECTMASK) == D3DTA_TEXTURE; };
+    switch (op) {
+        case D3DTOP_DISABLE: return false;
+        case D3DTOP_SELECTARG1: return isTex(arg1);
+        case D3DTOP_SELECTARG2: return isTex(arg2);
+        case D3DTOP_BLENDTEXTUREALPHA: return true;
+        default: return isTex(arg1) || isTex(arg2);
+    }
+}
+
+}  // namespace
+
+PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool textured[kMaxStages],
+                            const ActiveLights& lights) {
+    PipelineKey k;
+    const auto& rs = s.renderStates;
+    k.pretransformed = l.pretransformed;
+    k.hasNormal = l.normal >= 0;
+    k.hasDiffuse = l.diffuse >= 0;
+    k.hasSpecular = l.specular >= 0;
+    if (!l.pretransformed) {
+        DWORD blend = rs[D3DRS_VERTEXBLEND];
+        if (blend >= 1 && blend <= 3) k.blendWeights = static_cast<std::uint8_t>(std::min<DWORD>(blend, l.weights));
+        k.lighting = rs[D3DRS_LIGHTING] != 0;
+    }
+    if (k.lighting) {
+        k.lightCount = lights.count;
+        for (int i = 0; i < lights.count; ++i) k.lightTypes[i] = static_cast<std::uint8_t>(s.lights[lights.index[i]].light.Type);
+        k.localViewer = rs[D3DRS_LOCALVIEWER] != 0;
+        k.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
+        k.diffuseSource = MaterialSource(s, D3DRS_DIFFUSEMATERIALSOURCE, l);
+        k.ambientSource = MaterialSource(s, D3DRS_AMBIENTMATERIALSOURCE, l);
+        k.specularSource = MaterialSource(s, D3DRS_SPECULARMATERIALSOURCE, l);
+        k.emissiveSource = MaterialSource(s, D3DRS_EMISSIVEMATERIALSOURCE, l);
+    }
+    k.specular = rs[D3DRS_SPECULARENABLE] != 0;
+    if (rs[D3DRS_FOGENABLE]) {
+        DWORD mode = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE] : rs[D3DRS_FOGVERTEXMODE];
+        if (mode <= D3DFOG_LINEAR) k.fogMode = static_cast<std::uint8_t>(mode);
+    }
+    if (rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] != D3DCMP_ALWAYS && rs[D3DRS_ALPHAFUNC] >= D3DCMP_NEVER &&
+        rs[D3DRS_ALPHAFUNC] <= D3DCMP_ALWAYS)
+        k.alphaFunc = static_cast<std::uint8_t>(rs[D3DRS_ALPHAFUNC]);
+    k.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+
+    for (int i = 0; i < kMaxStages; ++i) {
+        const auto& t = s.stageStates[i];
+        StageKey& st = k.stages[i];
+        DWORD colorOp = t[D3DTSS_COLOROP];
+        if (colorOp < D3DTOP_DISABLE || colorOp > D3DTOP_BLENDCURRENTALPHA) colorOp = D3DTOP_DISABLE;
+        if (colorOp == D3DTOP_DISABLE) break;  // this stage and the ones after it are off
+        DWORD alphaOp = t[D3DTSS_ALPHAOP];
+        if (alphaOp < D3DTOP_DISABLE || alphaOp > D3DTOP_BLENDCURRENTALPHA) alphaOp = D3DTOP_DISABLE;
+        st.colorOp = static_cast<std::uint8_t>(colorOp);
+        st.colorArg1 = static_cast<std::uint8_t>(t[D3DTSS_COLORARG1] & 0x3F);
+        st.colorArg2 = static_cast<std::uint8_t>(t[D3DTSS_COLORARG2] & 0x3F);
+        st.alphaOp = static_cast<std::uint8_t>(alphaOp);
+        st.alphaArg1 = static_cast<std::uint8_t>(t[D3DTSS_ALPHAARG1] & 0x3F);
+        st.alphaArg2 = static_cast<std::uint8_t>(t[D3DTSS_ALPHAARG2] & 0x3F);
+        // With no texture, TEXTURE reads as opaque white, except that an alpha taken from the
+        // texture alone falls through to the second argument: untextured geometry keeps the
+        // alpha of its diffuse colour under the default stage states.
+        if (!textured[i] && alphaOp == D3DTOP_SELECTARG1 && (st.alphaArg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE) {
+            alphaOp = D3DTOP_SELECTARG2;
+            st.alphaOp = static_cast<std::uint8_t>(alphaOp);
+        }
+        bool reads = ReadsTexture(colorOp, st.colorArg1, st.colorArg2) || ReadsTexture(alphaOp, st.alphaArg1, st.alphaArg2);
+        st.textured = reads && textured[i];
+        DWORD set = t[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+        if (st.textured && set < l.texCount) {
+            st.texSet = static_cast<std::uint8_t>(set);
+            st.texSize = static_cast<std::uint8_t>(l.texSize[set]);
+        }
+    }
+    return k;
+}
+
+}  // namespace gpu

@@ -1,0 +1,71 @@
+// PipelineKey: the part of the device state that decides which GL program draws.
+//
+// Built only when pipeline-relevant state changed; programs are cached by it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "platform/gpu/device_state.h"
+#include "platform/gpu/fvf.h"
+
+namespace gpu {
+
+constexpr int kMaxStages = 2;  // blend stages the generated programs evaluate
+
+struct StageKey {
+    std::uint8_t colorOp = D3DTOP_DISABLE;
+    std::uint8_t colorArg1 = 0, colorArg2 = 0;
+    std::uint8_t alphaOp = D3DTOP_DISABLE;
+    std::uint8_t alphaArg1 = 0, alphaArg2 = 0;
+    std::uint8_t texSet = 0xFF;  // texture coordinate set read, 0xFF: none in the vertex
+    std::uint8_t texSize = 2;
+    std::uint8_t textured = 0;  // a texture is bound to the stage
+};
+
+struct PipelineKey {
+    // Vertex layout.
+    std::uint8_t pretransformed = 0;
+    std::uint8_t hasNormal = 0;
+    std::uint8_t hasDiffuse = 0;
+    std::uint8_t hasSpecular = 0;
+    std::uint8_t blendWeights = 0;  // VERTEXBLEND weights actually read (0..3)
+    // Lighting.
+    std::uint8_t lighting = 0;
+    std::uint8_t lightCount = 0;
+    std::uint8_t lightTypes[kMaxLights] = {};
+    std::uint8_t specular = 0;  // SPECULARENABLE
+    std::uint8_t localViewer = 0;
+    std::uint8_t normalize = 0;
+    std::uint8_t diffuseSource = 0, ambientSource = 0, specularSource = 0, emissiveSource = 0;  // 0 material, 1 diffuse, 2 specular
+    // Pixel stage.
+    std::uint8_t fogMode = 0;  // D3DFOGMODE, 0 when fog is off
+    std::uint8_t alphaFunc = 0;  // D3DCMPFUNC, 0 when the alpha test is off
+    std::uint8_t flat = 0;
+    std::uint8_t pad = 0;
+    StageKey stages[kMaxStages];
+
+    bool operator==(const PipelineKey& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }
+};
+
+struct PipelineKeyHash {
+    std::size_t operator()(const PipelineKey& k) const {
+        const auto* p = reinterpret_cast<const unsigned char*>(&k);
+        std::uint64_t h = 1469598103934665603ull;
+        for (std::size_t i = 0; i < sizeof(k); ++i) h = (h ^ p[i]) * 1099511628211ull;
+        return static_cast<std::size_t>(h);
+    }
+};
+
+// Lights the program handles, in the order their uniforms are uploaded.
+struct ActiveLights {
+    std::uint8_t count = 0;
+    std::uint8_t index[kMaxLights] = {};
+};
+
+ActiveLights CollectLights(const DeviceState& state);
+PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, const bool textured[kMaxStages],
+                            const ActiveLights& lights);
+
+}  // namespace gpu

@@ -1,0 +1,165 @@
+// Renderer: the OpenGL back end of the device.
+//
+// The front (Device) keeps the Direct3D state and tells the renderer what changed through the
+// Mark* calls; at each draw the renderer brings GL up to date with as little work as the changes
+// allow: the program is looked up only after pipeline state changed, uniforms are uploaded per
+// group only when their values changed, GL state is set only when it differs.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/gpu/buffer.h"
+#include "platform/gpu/d3d8.h"
+#include "platform/gpu/device_state.h"
+#include "platform/gpu/gl_shared.h"
+#include "platform/gpu/pipeline_key.h"
+#include "platform/gpu/shader_source.h"
+#include "platform/gpu/texture.h"
+
+namespace gpu {
+
+struct BackBufferDesc {
+    UINT width = 0;
+    UINT height = 0;
+    D3DFORMAT format = D3DFMT_X8R8G8B8;
+    UINT samples = 0;
+};
+
+// What a draw reads besides the state: stream, indices and stage textures.
+struct DrawSources {
+    BufferStorage* vertices = nullptr;
+    UINT stride = 0;
+    BufferStorage* indices = nullptr;
+    bool indices32 = false;
+    INT baseVertex = 0;
+    Texture* textures[kMaxStages] = {};
+};
+
+class Renderer {
+public:
+    enum Dirty : std::uint32_t {
+        kPipeline = 1u << 0,
+        kRaster = 1u << 1,
+        kWorld = 1u << 2,       // world or view matrices
+        kView = 1u << 3,        // view matrix (moves the lights too)
+        kProjection = 1u << 4,  // projection and viewport
+        kMaterial = 1u << 5,
+        kLights = 1u << 6,
+        kFog = 1u << 7,
+        kMisc = 1u << 8,
+        kTextures = 1u << 9,
+        kSamplers = 1u << 10,
+        kStream = 1u << 11,
+        kViewport = 1u << 12,
+        kAll = 0xFFFFFFFFu,
+    };
+
+    // Null with a message on stderr when the back buffer cannot be made.
+    static std::unique_ptr<Renderer> Create(std::shared_ptr<GlShared> gl, const BackBufferDesc& desc);
+    ~Renderer();
+
+    void Mark(std::uint32_t dirty) { dirty_ |= dirty; }
+    void MarkWorld(DWORD index) {
+        dirty_ |= kWorld;
+        worldDirty_ |= 1u << index;
+    }
+
+    HRESULT Draw(const DeviceState& state, const DrawSources& sources, D3DPRIMITIVETYPE type, UINT first,
+                 UINT primitives, bool indexed);
+    // Draws from memory the caller owns (copied into a stream buffer of the renderer).
+    HRESULT DrawUser(const DeviceState& state, Texture* const textures[kMaxStages], D3DPRIMITIVETYPE type,
+                     UINT primitives, const void* vertices, UINT vertexBytes, UINT stride, const void* indices,
+                     UINT indexBytes, bool indices32);
+
+    void Clear(const DeviceState& state, DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z);
+    void Present(platform::GlContext& context);
+    void ReadBack(std::vector<std::uint32_t>& pixels);
+
+    const BackBufferDesc& Desc() const { return desc_; }
+    D3DDRAWSTATS& Stats() { return stats_; }
+    GLint MaxTextureSize() const { return maxTextureSize_; }
+    GLint MaxSamples() const { return maxSamples_; }
+
+private:
+    struct Program {
+        GLuint name = 0;
+        GLint vBase[8] = {};  // locations of the first element of each uniform group
+        std::uint32_t uploaded[8] = {};
+    };
+    enum Group { gWorld, gProjection, gMaterial, gLights, gFog, gMisc, kGroups };
+
+    struct GlRaster {
+        int depthTest = -1, depthMask = -1, depthFunc = -1, blend = -1, srcBlend = -1, dstBlend = -1, blendOp = -1,
+            cull = -1, cullFace = -1, polygonMode = -1, colorMask = -1;
+    };
+
+    explicit Renderer(std::shared_ptr<GlShared> gl) : gl_(std::move(gl)) {}
+    bool CreateTargets();
+    bool Prepare(const DeviceState& state, const FvfLayout& layout, Texture* const textures[kMaxStages]);
+    Program* BuildProgram(const PipelineKey& key);
+    void UploadUniforms(const DeviceState& state);
+    void DeriveUniforms(const DeviceState& state);
+    void ApplyRaster(const DeviceState& state);
+    void ApplyViewport(const DeviceState& state);
+    void BindTextures(const DeviceState& state, Texture* const textures[kMaxStages]);
+    void BindVertexArray(std::uint64_t serial, GLuint buffer, DWORD fvf, const FvfLayout& layout, UINT stride);
+    GLuint Sampler(const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUNT>& stage);
+    void ResolveInto(GLuint readTarget);
+    void ForgetBuffer(std::uint64_t serial);
+
+    std::shared_ptr<GlShared> gl_;
+    BackBufferDesc desc_;
+    bool clipControl_ = false;
+    GLint maxTextureSize_ = 0;
+    GLint maxSamples_ = 0;
+    GLuint fbo_ = 0, colour_ = 0, depth_ = 0;   // draw target (multisampled when asked)
+    GLuint resolveFbo_ = 0, resolveColour_ = 0;  // single-sampled copy for read-back and present
+
+    std::uint32_t dirty_ = kAll;
+    std::uint32_t worldDirty_ = 0xF;
+    std::uint32_t version_[kGroups] = {1, 1, 1, 1, 1, 1};
+
+    std::unordered_map<PipelineKey, Program, PipelineKeyHash> programs_;
+    Program* program_ = nullptr;
+    PipelineKey key_{};
+    ActiveLights lights_{};
+    DWORD keyFvf_ = 0xFFFFFFFF;
+    FvfLayout layout_{};
+
+    float v_[vu::kCount][4] = {};
+    float f_[fu::kCount][4] = {};
+    bool normalsValid_ = false;
+
+    GlRaster raster_;
+    struct VaoKey {
+        std::uint64_t serial;
+        DWORD fvf;
+        UINT stride;
+        bool operator==(const VaoKey& o) const { return serial == o.serial && fvf == o.fvf && stride == o.stride; }
+    };
+    struct VaoKeyHash {
+        std::size_t operator()(const VaoKey& k) const { return (k.serial * 1000003u) ^ (k.fvf * 31u) ^ k.stride; }
+    };
+    struct Vao {
+        GLuint name = 0;
+        GLuint elements = 0;
+    };
+    std::unordered_map<VaoKey, Vao, VaoKeyHash> vaos_;
+    Vao* vao_ = nullptr;
+    VaoKey vaoKey_{0, 0xFFFFFFFF, 0};
+
+    GLuint boundTexture_[kMaxStages] = {};
+    GLuint boundSampler_[kMaxStages] = {};
+    std::unordered_map<std::uint32_t, GLuint> samplers_;
+
+    GLuint userVertices_ = 0, userIndices_ = 0;
+    std::uint64_t userSerial_ = 0;
+    UINT userVertexCapacity_ = 0, userIndexCapacity_ = 0;
+
+    D3DDRAWSTATS stats_{};
+};
+
+}  // namespace gpu

@@ -1,0 +1,51 @@
+// Texture: a mip chain kept in Direct3D memory layout, uploaded to OpenGL on UnlockRect.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "platform/gpu/d3d8.h"
+#include "platform/gpu/gl_shared.h"
+#include "platform/gpu/ref_counted.h"
+
+namespace gpu {
+
+class Texture final : public RefCounted<IDirect3DTexture8> {
+public:
+    // Null with a message when the format or size cannot be made.
+    static Texture* Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, UINT levels, DWORD usage,
+                           D3DFORMAT format, D3DPOOL pool, HRESULT& result);
+
+    HRESULT GetDevice(IDirect3DDevice8** device) override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) override;
+    HRESULT UnlockRect(UINT level) override;
+
+    GLuint Name() const { return name_; }
+    D3DFORMAT Format() const { return format_; }
+
+private:
+    struct Level {
+        UINT width, height, pitch, rows;
+        std::vector<BYTE> bits;
+        bool locked = false;
+        bool readOnly = false;
+    };
+    Texture(std::shared_ptr<GlShared> gl, D3DFORMAT format, DWORD usage, D3DPOOL pool);
+    ~Texture() override;
+    void Upload(UINT level);
+
+    std::shared_ptr<GlShared> gl_;
+    D3DFORMAT format_;
+    DWORD usage_;
+    D3DPOOL pool_;
+    std::vector<Level> levels_;
+    GLuint name_ = 0;
+    std::vector<std::uint32_t> scratch_;
+
+    friend class RefCounted<IDirect3DTexture8>;
+};
+
+}  // namespace gpu
