@@ -1,0 +1,119 @@
+// The back buffer across Present (copy swap effect) and a 16-bit R5G6B5 back buffer.
+#include "tests/platform/gpu/headless_fixture.h"
+
+namespace pixeltest {
+namespace {
+
+constexpr D3DCOLOR kBackground = D3DCOLOR_XRGB(0x30, 0x50, 0x70);
+constexpr D3DCOLOR kInk = D3DCOLOR_XRGB(0xE0, 0x90, 0x10);
+
+class PresentTest : public HeadlessDeviceTest {
+protected:
+    void Present() { ASSERT_TRUE(SUCCEEDED(device_->Present(nullptr, nullptr, nullptr, nullptr))); }
+};
+
+TEST_F(PresentTest, DepthOnlyFrameShowsThePreviousPicture) {
+    int presents = 0;
+    window_->SetPresentHandler([&] { ++presents; });
+    Begin();
+    Clear(kBackground);
+    DrawRhwQuad(200, 150, 100, 80, kInk);
+    End();
+    Present();
+    Frame first = Capture();
+    ASSERT_TRUE(ColourNear(first.At(250, 190), kInk));
+    ASSERT_TRUE(ColourNear(first.At(10, 10), kBackground));
+
+    // The next frame clears depth only and draws nothing.
+    Begin();
+    Clear(0xFFFF00FF, D3DCLEAR_ZBUFFER);
+    End();
+    Present();
+    Frame second = Capture();
+    EXPECT_EQ(presents, 2) << "each Present hands a frame on";
+    int differing = 0;
+    for (size_t i = 0; i < first.pixels.size(); i += 13)
+        if (!ColourNear(second.pixels[i], first.pixels[i], 0)) ++differing;
+    EXPECT_EQ(differing, 0) << "the picture changed across a depth-only frame";
+}
+
+TEST_F(PresentTest, DrawingContinuesOnTopOfThePresentedPicture) {
+    Begin();
+    Clear(kBackground);
+    DrawRhwQuad(10, 10, 20, 20, kInk);
+    End();
+    Present();
+    Begin();
+    Clear(0, D3DCLEAR_ZBUFFER);
+    DrawRhwQuad(40, 10, 20, 20, 0xFF00FF00);
+    End();
+    Present();
+    Frame frame = Capture();
+    EXPECT_TRUE(ColourNear(frame.At(20, 20), kInk));
+    EXPECT_TRUE(ColourNear(frame.At(50, 20), 0xFF00FF00));
+    EXPECT_TRUE(ColourNear(frame.At(100, 100), kBackground));
+}
+
+TEST_F(PresentTest, ReadBackGivesOpaqueAlphaForAnXrgbTarget) {
+    Begin();
+    Clear(D3DCOLOR_ARGB(0x12, 0x40, 0x80, 0xC0));
+    End();
+    Frame frame = Capture();
+    EXPECT_TRUE(ArgbNear(frame.At(5, 5), 0xFF4080C0, 0));
+}
+
+// ---- 16-bit back buffer -------------------------------------------------------------------
+
+class Rgb565Test : public PresentTest {
+protected:
+    D3DFORMAT BackBufferFormat() const override { return D3DFMT_R5G6B5; }
+
+    // The colour after storing in R5G6B5 and reading back as 8 bits per channel.
+    static std::uint32_t Quantised(D3DCOLOR c) {
+        auto channel = [](int value, int bits) {
+            int levels = (1 << bits) - 1;
+            int stored = static_cast<int>(std::lround(value * levels / 255.0));
+            return static_cast<DWORD>(std::lround(stored * 255.0 / levels));
+        };
+        return 0xFF000000 | channel(Channel(c, 16), 5) << 16 | channel(Channel(c, 8), 6) << 8 | channel(Channel(c, 0), 5);
+    }
+};
+
+TEST_F(Rgb565Test, ClearAndDrawAreQuantised) {
+    // Values that fall between the 5- and 6-bit levels, so quantising moves them by 2 or more.
+    const D3DCOLOR clearColour = D3DCOLOR_XRGB(0x0C, 0x2A, 0x94);
+    const D3DCOLOR quadColour = D3DCOLOR_XRGB(0xEB, 0x86, 0x1C);
+    ASSERT_FALSE(ColourNear(Quantised(clearColour), clearColour, 1));
+    ASSERT_FALSE(ColourNear(Quantised(quadColour), quadColour, 1));
+    Begin();
+    Clear(clearColour);
+    DrawRhwQuad(20, 20, 30, 30, quadColour);
+    End();
+    Frame frame = Capture();
+    EXPECT_TRUE(ArgbNear(frame.At(5, 5), Quantised(clearColour), 1));
+    EXPECT_TRUE(ArgbNear(frame.At(30, 30), Quantised(quadColour), 1));
+}
+
+TEST_F(Rgb565Test, EveryReadBackValueIsA565Level) {
+    // A horizontal ramp over all 256 red values: every pixel read back must be one of the 32
+    // levels a 5-bit channel can hold (within one step of rounding).
+    Begin();
+    Clear(0xFF000000);
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kRhwFvf)));
+    RhwVertex ramp[4] = {{-0.5f, 9.5f, 0.5f, 1, 0xFF000000}, {255.5f, 9.5f, 0.5f, 1, 0xFFFF0000},
+                         {-0.5f, 19.5f, 0.5f, 1, 0xFF000000}, {255.5f, 19.5f, 0.5f, 1, 0xFFFF0000}};
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, ramp, sizeof(RhwVertex))));
+    End();
+    Frame frame = Capture();
+    int offLevel = 0;
+    for (int x = 0; x < 256; ++x) {
+        int red = Channel(frame.At(x, 15), 16);
+        int level = static_cast<int>(std::lround(red * 31 / 255.0));
+        if (std::abs(red - static_cast<int>(std::lround(level * 255 / 31.0))) > 1) ++offLevel;
+    }
+    EXPECT_EQ(offLevel, 0);
+    EXPECT_GT(Channel(frame.At(250, 15), 16), 0xE0) << "the ramp was not drawn";
+}
+
+}  // namespace
+}  // namespace pixeltest

@@ -1,0 +1,246 @@
+// Texturing through stage 0: texel placement with point filtering, the colour operations, an
+// unset texture, the 16-bit formats, and MIPFILTER NONE on a mip chain.
+//
+// A quad of 8 x 8 pixels per texel is drawn with texture coordinates 0..1 across its pixels, so
+// pixel i of a row samples u = (i + 0.5) / (8 x texels): never on a texel border.
+#include "tests/platform/gpu/headless_fixture.h"
+
+namespace pixeltest {
+namespace {
+
+constexpr D3DCOLOR kBackground = D3DCOLOR_XRGB(0x00, 0x00, 0x00);
+
+// 4 x 4 texels, all different, top row first.
+const std::vector<std::uint32_t> kTexels = {
+    0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF,  //
+    0xFF800000, 0xFF008000, 0xFF000080, 0xFF808080,  //
+    0xFFFFFF00, 0xFF00FFFF, 0xFFFF00FF, 0xFF404040,  //
+    0xFFC08040, 0xFF4080C0, 0xFF80C040, 0xFF102030};
+
+class TextureTest : public HeadlessDeviceTest {
+protected:
+    void SetUp() override {
+        HeadlessDeviceTest::SetUp();
+        if (HasFatalFailure()) return;
+        texture_ = MakeTexture(4, 4, 1, D3DFMT_A8R8G8B8);
+        ASSERT_TRUE(texture_);
+        FillLevel(texture_.Get(), 0, 4, 4, kTexels);
+    }
+
+    void TearDown() override {
+        if (device_) device_->SetTexture(0, nullptr);
+        texture_.Reset();
+        HeadlessDeviceTest::TearDown();
+    }
+
+    // Draws the bound texture over 32 x 32 pixels at (x, y) and returns the frame.
+    Frame DrawTexturedQuad(D3DCOLOR diffuse, int x = 100, int y = 100, int size = 32) {
+        Begin();
+        Clear(kBackground);
+        DrawRhwTexQuad(x, y, size, size, diffuse);
+        End();
+        return Capture();
+    }
+
+    // Checks every pixel of the 32 x 32 quad against its texel, mapped through `expect`.
+    template <class Expect>
+    void ExpectTexels(const Frame& frame, Expect expect, int x = 100, int y = 100) {
+        int misses = 0;
+        for (int py = 0; py < 32; ++py) {
+            for (int px = 0; px < 32; ++px) {
+                std::uint32_t texel = kTexels[(py / 8) * 4 + px / 8];
+                if (!ColourNear(frame.At(x + px, y + py), expect(texel)) && ++misses <= 6)
+                    ADD_FAILURE() << "pixel (" << px << ", " << py << ") of the quad is "
+                                  << Hex(frame.At(x + px, y + py)) << ", expected " << Hex(expect(texel));
+            }
+        }
+        EXPECT_EQ(misses, 0);
+    }
+
+    ComPtr<IDirect3DTexture8> texture_;
+};
+
+std::uint32_t Modulated(std::uint32_t a, std::uint32_t b) {
+    DWORD out = 0xFF000000;
+    for (int shift : {16, 8, 0})
+        out |= static_cast<DWORD>(std::lround(Channel(a, shift) * Channel(b, shift) / 255.0)) << shift;
+    return out;
+}
+
+TEST_F(TextureTest, PointFilteredTexelsLandOnTheirPixels) {
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture_.Get())));
+    Frame frame = DrawTexturedQuad(0xFFFFFFFF);
+    ExpectTexels(frame, [](std::uint32_t t) { return t; });
+    // Texture coordinate (0, 0) is the image's top-left texel.
+    EXPECT_TRUE(ColourNear(frame.At(100, 100), kTexels[0]));
+    EXPECT_TRUE(ColourNear(frame.At(131, 131), kTexels[15]));
+    EXPECT_TRUE(ColourNear(frame.At(99, 100), kBackground));
+    EXPECT_TRUE(ColourNear(frame.At(132, 131), kBackground));
+}
+
+TEST_F(TextureTest, ModulateMultipliesByTheDiffuseColour) {
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture_.Get())));
+    const D3DCOLOR diffuse = D3DCOLOR_XRGB(0x80, 0xFF, 0x40);
+    ExpectTexels(DrawTexturedQuad(diffuse), [&](std::uint32_t t) { return Modulated(t, diffuse); });
+}
+
+TEST_F(TextureTest, SelectArg1ShowsTheTextureAlone) {
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture_.Get())));
+    SetStage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    ExpectTexels(DrawTexturedQuad(D3DCOLOR_XRGB(0x20, 0x40, 0x60)), [](std::uint32_t t) { return t; });
+}
+
+TEST_F(TextureTest, SelectArg2ShowsTheDiffuseColourAlone) {
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture_.Get())));
+    SetStage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    const D3DCOLOR diffuse = D3DCOLOR_XRGB(0x20, 0x40, 0x60);
+    ExpectTexels(DrawTexturedQuad(diffuse), [&](std::uint32_t) { return diffuse; });
+}
+
+TEST_F(TextureTest, DiffuseArgumentsCanBeSwapped) {
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture_.Get())));
+    SetStage(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    SetStage(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+    const D3DCOLOR diffuse = D3DCOLOR_XRGB(0x90, 0x30, 0x10);
+    ExpectTexels(DrawTexturedQuad(diffuse), [&](std::uint32_t) { return diffuse; });
+}
+
+TEST_F(TextureTest, UnsetTextureShowsTheDiffuseColour) {
+    // Bound, then unbound: MODULATE of the missing texture with the diffuse colour is the
+    // diffuse colour itself.
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture_.Get())));
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, nullptr)));
+    const D3DCOLOR diffuse = D3DCOLOR_XRGB(0x90, 0x30, 0x10);
+    ExpectTexels(DrawTexturedQuad(diffuse), [&](std::uint32_t) { return diffuse; });
+}
+
+TEST_F(TextureTest, WrapAddressingRepeatsTheImage) {
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture_.Get())));
+    // u and v run 0..2 across 64 pixels: the 4 x 4 image shows twice each way.
+    Begin();
+    Clear(kBackground);
+    DrawRhwTexQuad(100, 100, 64, 64, 0xFFFFFFFF, 2.0f, 2.0f);
+    End();
+    Frame frame = Capture();
+    for (int oy : {0, 32})
+        for (int ox : {0, 32}) ExpectTexels(frame, [](std::uint32_t t) { return t; }, 100 + ox, 100 + oy);
+}
+
+// ---- Other texel formats ------------------------------------------------------------------
+
+class TextureFormatTest : public TextureTest {
+protected:
+    // A 2 x 1 texture of 16-bit texels, drawn over black with SRCALPHA / INVSRCALPHA blending
+    // (so alpha shows as brightness); returns the two halves' pixels.
+    std::pair<std::uint32_t, std::uint32_t> DrawPair(D3DFORMAT format, WORD left, WORD right) {
+        auto texture = MakeTexture(2, 1, 1, format);
+        if (!texture) return {0, 0};
+        FillLevel<WORD>(texture.Get(), 0, 2, 1, {left, right});
+        Begin();
+        Clear(kBackground);
+        EXPECT_TRUE(SUCCEEDED(device_->SetTexture(0, texture.Get())));
+        Set(D3DRS_ALPHABLENDENABLE, TRUE);
+        Set(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        Set(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        DrawRhwTexQuad(10, 10, 40, 20, 0xFFFFFFFF);
+        End();
+        Frame frame = Capture();
+        device_->SetTexture(0, nullptr);
+        return {frame.At(20, 20), frame.At(40, 20)};
+    }
+
+    static int Expand(int value, int bits) { return static_cast<int>(std::lround(value * 255.0 / ((1 << bits) - 1))); }
+    static std::uint32_t Scaled(int r, int g, int b, float alpha) {
+        auto s = [&](int v) { return static_cast<DWORD>(std::lround(v * alpha)); };
+        return 0xFF000000 | s(r) << 16 | s(g) << 8 | s(b);
+    }
+};
+
+TEST_F(TextureFormatTest, A4R4G4B4) {
+    // Left: a=F r=8 g=4 b=C; right: a=8 r=F g=F b=3.
+    auto [left, right] = DrawPair(D3DFMT_A4R4G4B4, 0xF84C, 0x8FF3);
+    EXPECT_TRUE(ColourNear(left, Scaled(Expand(8, 4), Expand(4, 4), Expand(0xC, 4), 1.0f)));
+    EXPECT_TRUE(ColourNear(right, Scaled(255, 255, Expand(3, 4), Expand(8, 4) / 255.0f)));
+}
+
+TEST_F(TextureFormatTest, R5G6B5) {
+    // Left: r=31 g=0 b=10; right: r=3 g=50 b=31. No alpha: opaque.
+    WORD left = static_cast<WORD>(31 << 11 | 0 << 5 | 10), right = static_cast<WORD>(3 << 11 | 50 << 5 | 31);
+    auto [l, r] = DrawPair(D3DFMT_R5G6B5, left, right);
+    EXPECT_TRUE(ColourNear(l, Scaled(255, 0, Expand(10, 5), 1.0f)));
+    EXPECT_TRUE(ColourNear(r, Scaled(Expand(3, 5), Expand(50, 6), 255, 1.0f)));
+}
+
+TEST_F(TextureFormatTest, A1R5G5B5) {
+    // Left: opaque r=20 g=5 b=31; right: alpha 0 (not seen) r=g=b=31.
+    WORD left = static_cast<WORD>(1 << 15 | 20 << 10 | 5 << 5 | 31), right = 0x7FFF;
+    auto [l, r] = DrawPair(D3DFMT_A1R5G5B5, left, right);
+    EXPECT_TRUE(ColourNear(l, Scaled(Expand(20, 5), Expand(5, 5), 255, 1.0f)));
+    EXPECT_TRUE(ColourNear(r, kBackground));
+}
+
+TEST_F(TextureFormatTest, X8R8G8B8IgnoresTheUnusedByte) {
+    auto texture = MakeTexture(1, 1, 1, D3DFMT_X8R8G8B8);
+    ASSERT_TRUE(texture);
+    FillLevel<std::uint32_t>(texture.Get(), 0, 1, 1, {0x00C08040});  // top byte 0
+    Begin();
+    Clear(kBackground);
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture.Get())));
+    Set(D3DRS_ALPHABLENDENABLE, TRUE);
+    Set(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    Set(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    DrawRhwTexQuad(10, 10, 20, 20, 0xFFFFFFFF);
+    End();
+    EXPECT_TRUE(ColourNear(Capture().At(20, 20), 0xFFC08040)) << "X8 texels are opaque";
+    device_->SetTexture(0, nullptr);
+}
+
+// ---- Mip chain ----------------------------------------------------------------------------
+
+class MipTest : public TextureTest {
+protected:
+    // 16 x 16 with five levels, each one flat colour.
+    void SetUp() override {
+        TextureTest::SetUp();
+        if (HasFatalFailure()) return;
+        mips_ = MakeTexture(16, 16, 5, D3DFMT_A8R8G8B8);
+        ASSERT_TRUE(mips_);
+        ASSERT_EQ(mips_->GetLevelCount(), 5u);
+        for (UINT level = 0; level < 5; ++level) {
+            UINT size = 16 >> level;
+            FillLevel(mips_.Get(), level, size, size, std::vector<std::uint32_t>(size * size, kLevelColours[level]));
+        }
+    }
+    void TearDown() override {
+        if (device_) device_->SetTexture(0, nullptr);
+        mips_.Reset();
+        TextureTest::TearDown();
+    }
+
+    // The texture squeezed into 4 x 4 pixels: four texels per pixel, level 2 by size.
+    std::uint32_t DrawMinified() {
+        Begin();
+        Clear(kBackground);
+        EXPECT_TRUE(SUCCEEDED(device_->SetTexture(0, mips_.Get())));
+        DrawRhwTexQuad(50, 50, 4, 4, 0xFFFFFFFF);
+        End();
+        return Capture().At(51, 51);
+    }
+
+    static constexpr D3DCOLOR kLevelColours[5] = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFF00FFFF};
+    ComPtr<IDirect3DTexture8> mips_;
+};
+
+TEST_F(MipTest, MipFilterNoneSamplesLevelZero) {
+    EXPECT_TRUE(ColourNear(DrawMinified(), kLevelColours[0]));
+    SetStage(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    EXPECT_TRUE(ColourNear(DrawMinified(), kLevelColours[0])) << "linear filtering, still no mip filter";
+}
+
+TEST_F(MipTest, MipFilterPointPicksTheLevelBySize) {
+    SetStage(0, D3DTSS_MIPFILTER, D3DTEXF_POINT);
+    EXPECT_TRUE(ColourNear(DrawMinified(), kLevelColours[2]));
+}
+
+}  // namespace
+}  // namespace pixeltest

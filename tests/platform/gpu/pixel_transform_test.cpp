@@ -1,0 +1,272 @@
+// Transforms: world x view x projection and the viewport equation put geometry on the predicted
+// pixels; the depth test and depth writes; two-weight vertex blending.
+#include <algorithm>
+
+#include "tests/platform/gpu/headless_fixture.h"
+
+namespace pixeltest {
+namespace {
+
+constexpr D3DCOLOR kBackground = D3DCOLOR_XRGB(0x10, 0x20, 0x30);
+constexpr D3DCOLOR kInk = D3DCOLOR_XRGB(0xF0, 0xC0, 0x80);
+
+class TransformTest : public HeadlessDeviceTest {
+protected:
+    void SetUp() override {
+        HeadlessDeviceTest::SetUp();
+        if (HasFatalFailure()) return;
+        Set(D3DRS_LIGHTING, FALSE);
+        Set(D3DRS_CULLMODE, D3DCULL_NONE);
+    }
+
+    // Checks the pixels around a screen triangle: centres clearly inside must show `ink`,
+    // centres clearly outside `background`; those within 0.05 pixel of an edge are skipped.
+    // Returns the number of inside pixels.
+    int ExpectTriangle(const Frame& frame, Vec4 a, Vec4 b, Vec4 c, D3DCOLOR ink, D3DCOLOR background) {
+        float area = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+        if (area < 0) std::swap(b, c);
+        auto edge = [](const Vec4& p, const Vec4& q, float x, float y) {
+            return ((q.x - p.x) * (y - p.y) - (q.y - p.y) * (x - p.x)) / std::hypot(q.x - p.x, q.y - p.y);
+        };
+        int x0 = std::max(0, static_cast<int>(std::floor(std::min({a.x, b.x, c.x}))) - 2);
+        int x1 = std::min(kWidth - 1, static_cast<int>(std::ceil(std::max({a.x, b.x, c.x}))) + 2);
+        int y0 = std::max(0, static_cast<int>(std::floor(std::min({a.y, b.y, c.y}))) - 2);
+        int y1 = std::min(kHeight - 1, static_cast<int>(std::ceil(std::max({a.y, b.y, c.y}))) + 2);
+        int inside = 0, misses = 0;
+        for (int y = y0; y <= y1; ++y) {
+            for (int x = x0; x <= x1; ++x) {
+                float e = std::min({edge(a, b, x, y), edge(b, c, x, y), edge(c, a, x, y)});
+                if (std::fabs(e) < 0.05f) continue;
+                bool in = e > 0;
+                inside += in;
+                if (!ColourNear(frame.At(x, y), in ? ink : background, 1) && ++misses <= 6)
+                    ADD_FAILURE() << "pixel (" << x << ", " << y << ") is " << Hex(frame.At(x, y)) << ", expected "
+                                  << (in ? "inside" : "outside") << " the triangle";
+            }
+        }
+        EXPECT_EQ(misses, 0);
+        return inside;
+    }
+
+    void DrawTriangle(const ColourVertex (&tri)[3]) {
+        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kColourFvf)));
+        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(ColourVertex))));
+    }
+
+    static Vec3 At(const ColourVertex& v) { return {v.x, v.y, v.z}; }
+};
+
+TEST_F(TransformTest, ProjectedTrianglesLandOnThePredictedPixels) {
+    // A Z-up world and a camera looking down at an angle, as the show's cameras do.
+    SetCamera({3, -4, 2.5f}, {0, 0, 0.5f}, {0, 0, 1}, kPi / 3, 0.5f, 50.0f);
+    SetWorld(reference::Multiply(reference::RotationZ(0.4f), reference::Translation(0.3f, 0.2f, 0)));
+    const ColourVertex triangles[3][3] = {
+        {{0, 0, 0, kInk}, {0.7f, 0.1f, 0.2f, kInk}, {0.2f, 0.6f, 0.9f, kInk}},
+        {{-1.1f, -0.4f, 0.3f, kInk}, {-0.6f, -0.45f, 0.3f, kInk}, {-0.9f, 0.05f, 0.5f, kInk}},
+        {{1.2f, -1.0f, 1.0f, kInk}, {1.25f, -0.9f, 1.4f, kInk}, {1.6f, -1.3f, 1.05f, kInk}}};
+    Begin();
+    Clear(kBackground);
+    for (const auto& tri : triangles) DrawTriangle(tri);
+    End();
+    Frame frame = Capture();
+    for (const auto& tri : triangles)
+        EXPECT_GT(ExpectTriangle(frame, Project(At(tri[0])), Project(At(tri[1])), Project(At(tri[2])), kInk,
+                                 kBackground),
+                  30);
+}
+
+TEST_F(TransformTest, ViewportEquationHoldsInALetterbox) {
+    SetViewport(0, 50, 640, 380);
+    SetCamera({0, -6, 1}, {0, 0, 1}, {0, 0, 1});
+    const ColourVertex tri[3] = {{-1.0f, 0, 0.2f, kInk}, {0.8f, 0.5f, 1.9f, kInk}, {1.4f, -0.5f, 0.4f, kInk}};
+    Begin();
+    Clear(kBackground);
+    DrawTriangle(tri);
+    End();
+    Frame frame = Capture();
+    EXPECT_GT(ExpectTriangle(frame, Project(At(tri[0])), Project(At(tri[1])), Project(At(tri[2])), kInk,
+                             kBackground),
+              500);
+}
+
+TEST_F(TransformTest, MultiplyTransformAppliesTheGivenMatrixFirst) {
+    SetCamera({0, 0, -5}, {0, 0, 0});
+    D3DMATRIX scale = reference::Scaling(2, 1, 1);
+    D3DMATRIX move = reference::Translation(0.5f, 0, 0);
+    SetWorld(move);
+    ASSERT_TRUE(SUCCEEDED(device_->MultiplyTransform(D3DTS_WORLD, &scale)));
+    world_ = reference::Multiply(scale, move);  // scale first, then move
+    const ColourVertex tri[3] = {{0, 0, 0, kInk}, {0.5f, 0.5f, 0, kInk}, {0.5f, -0.3f, 0, kInk}};
+    Begin();
+    Clear(kBackground);
+    DrawTriangle(tri);
+    End();
+    EXPECT_GT(ExpectTriangle(Capture(), Project(At(tri[0])), Project(At(tri[1])), Project(At(tri[2])), kInk,
+                             kBackground),
+              100);
+}
+
+// ---- Depth --------------------------------------------------------------------------------
+
+class DepthTest : public TransformTest {
+protected:
+    void SetUp() override {
+        TransformTest::SetUp();
+        if (HasFatalFailure()) return;
+        SetCamera({0, 0, -5}, {0, 0, 0});
+    }
+
+    // A square facing the camera at world depth z, 2 units wide, centred on x.
+    void DrawSquare(float x, float z, D3DCOLOR colour) {
+        ColourVertex quad[4] = {{x - 1, 1, z, colour}, {x + 1, 1, z, colour}, {x - 1, -1, z, colour},
+                                {x + 1, -1, z, colour}};
+        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kColourFvf)));
+        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColourVertex))));
+    }
+
+    std::uint32_t Overlap(const Frame& frame) {
+        Vec4 p = Project({0.25f, 0, 0});
+        return frame.At(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
+    }
+};
+
+constexpr D3DCOLOR kNear = D3DCOLOR_XRGB(0xFF, 0x00, 0x00);
+constexpr D3DCOLOR kFar = D3DCOLOR_XRGB(0x00, 0x00, 0xFF);
+
+TEST_F(DepthTest, TheNearerSquareWinsInEitherOrder) {
+    for (bool nearFirst : {true, false}) {
+        Begin();
+        Clear(kBackground);
+        if (nearFirst) {
+            DrawSquare(0, -1, kNear);
+            DrawSquare(0.5f, 1, kFar);
+        } else {
+            DrawSquare(0.5f, 1, kFar);
+            DrawSquare(0, -1, kNear);
+        }
+        End();
+        EXPECT_TRUE(ColourNear(Overlap(Capture()), kNear)) << (nearFirst ? "near drawn first" : "far drawn first");
+    }
+}
+
+TEST_F(DepthTest, LessEqualLetsAnEqualDepthDrawAgain) {
+    Begin();
+    Clear(kBackground);
+    DrawSquare(0, 0, kFar);
+    DrawSquare(0, 0, kNear);
+    End();
+    EXPECT_TRUE(ColourNear(Overlap(Capture()), kNear));
+}
+
+TEST_F(DepthTest, LessRejectsAnEqualDepth) {
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_ZFUNC, D3DCMP_LESS);
+    DrawSquare(0, 0, kFar);
+    DrawSquare(0, 0, kNear);
+    End();
+    EXPECT_TRUE(ColourNear(Overlap(Capture()), kFar));
+}
+
+TEST_F(DepthTest, WithoutDepthWritesAFartherSquareStillDraws) {
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_ZWRITEENABLE, FALSE);
+    DrawSquare(0, -1, kNear);
+    Set(D3DRS_ZWRITEENABLE, TRUE);
+    DrawSquare(0.5f, 1, kFar);
+    End();
+    EXPECT_TRUE(ColourNear(Overlap(Capture()), kFar));
+}
+
+TEST_F(DepthTest, WithoutDepthTestTheLastDrawWins) {
+    Begin();
+    Clear(kBackground);
+    DrawSquare(0, -1, kNear);
+    Set(D3DRS_ZENABLE, FALSE);
+    DrawSquare(0.5f, 1, kFar);
+    End();
+    EXPECT_TRUE(ColourNear(Overlap(Capture()), kFar));
+}
+
+TEST_F(DepthTest, DepthClearValueLimitsWhatDraws) {
+    Begin();
+    Clear(kBackground, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0.0f);
+    DrawSquare(0, -1, kNear);
+    End();
+    EXPECT_TRUE(ColourNear(Overlap(Capture()), kBackground)) << "nothing is nearer than depth 0";
+}
+
+// ---- Vertex blending ----------------------------------------------------------------------
+
+struct BlendVertex {  // XYZB1 | DIFFUSE
+    float x, y, z;
+    float weight;
+    D3DCOLOR diffuse;
+};
+constexpr DWORD kBlendFvf = D3DFVF_XYZB1 | D3DFVF_DIFFUSE;
+
+class VertexBlendTest : public TransformTest {
+protected:
+    void SetUp() override {
+        TransformTest::SetUp();
+        if (HasFatalFailure()) return;
+        SetCamera({0, 0, -6}, {0, 0, 0});
+        w0_ = reference::Multiply(reference::RotationZ(0.5f), reference::Translation(-1.5f, 0.5f, 0));
+        w1_ = reference::Multiply(reference::Scaling(1.5f, 1.5f, 1), reference::Translation(1.0f, -0.8f, 0.5f));
+        ASSERT_TRUE(SUCCEEDED(device_->SetTransform(D3DTS_WORLDMATRIX(0), &w0_)));
+        ASSERT_TRUE(SUCCEEDED(device_->SetTransform(D3DTS_WORLDMATRIX(1), &w1_)));
+    }
+
+    // Screen position of a vertex by p' = w (p x W0) + (1 - w) (p x W1).
+    Vec4 Blended(const BlendVertex& v) const {
+        Vec4 a = reference::TransformPoint({v.x, v.y, v.z}, w0_);
+        Vec4 b = reference::TransformPoint({v.x, v.y, v.z}, w1_);
+        Vec3 p{v.weight * a.x + (1 - v.weight) * b.x, v.weight * a.y + (1 - v.weight) * b.y,
+               v.weight * a.z + (1 - v.weight) * b.z};
+        return ProjectWith(p, reference::Identity());
+    }
+
+    void Draw(const BlendVertex (&tri)[3]) {
+        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kBlendFvf)));
+        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(BlendVertex))));
+    }
+
+    D3DMATRIX w0_{}, w1_{};
+};
+
+TEST_F(VertexBlendTest, OneWeightMixesTheTwoWorldMatrices) {
+    const BlendVertex tri[3] = {{0, 0, 0, 0.25f, kInk}, {0.8f, 0.2f, 0, 1.0f, kInk}, {0.1f, 0.9f, 0.2f, 0.0f, kInk}};
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+    Draw(tri);
+    End();
+    Frame frame = Capture();
+    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0]), Blended(tri[1]), Blended(tri[2]), kInk, kBackground), 100);
+}
+
+TEST_F(VertexBlendTest, EqualWeightsLandHalfwayBetween) {
+    const BlendVertex tri[3] = {{0, 0, 0, 0.5f, kInk}, {0.6f, 0, 0, 0.5f, kInk}, {0, 0.6f, 0, 0.5f, kInk}};
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+    Draw(tri);
+    End();
+    Frame frame = Capture();
+    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0]), Blended(tri[1]), Blended(tri[2]), kInk, kBackground), 100);
+}
+
+TEST_F(VertexBlendTest, BlendingOffUsesTheWorldMatrixAlone) {
+    const BlendVertex tri[3] = {{0, 0, 0, 0.25f, kInk}, {0.8f, 0.2f, 0, 0.6f, kInk}, {0.1f, 0.9f, 0.2f, 0.0f, kInk}};
+    Begin();
+    Clear(kBackground);
+    Draw(tri);  // VERTEXBLEND stays DISABLE
+    End();
+    Frame frame = Capture();
+    auto alone = [&](const BlendVertex& v) { return ProjectWith({v.x, v.y, v.z}, w0_); };
+    EXPECT_GT(ExpectTriangle(frame, alone(tri[0]), alone(tri[1]), alone(tri[2]), kInk, kBackground), 100);
+}
+
+}  // namespace
+}  // namespace pixeltest
