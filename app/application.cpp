@@ -6,6 +6,7 @@
 #include "platform/window/cursor.h"
 #include "platform/window/events.h"
 #include "platform/window/key_map.h"
+#include "platform/window/message_box.h"
 #include "platform/window/sdl_window.h"
 #include "resources/resources.h"
 
@@ -25,6 +26,7 @@ constexpr LPARAM kReleased = LPARAM{1} << 31;
 Application::Application() = default;
 
 Application::~Application() {
+    if (windowSystem_) platform::SetMessageBoxPump(false);
     StopWorker();
     if (attachedApplication == this) {
         attachedApplication = nullptr;
@@ -57,8 +59,12 @@ bool Application::Startup(HINSTANCE, const char* title) {
     AttachWindow(window);
     // 7.
     SetProcessPriority(settings.highPriority != 0);
-    // 8. and 9.
-    if (!StartWorker()) return false;
+    // 8. and 9. Boxes the worker asks for wait for the message loop, which follows at once.
+    platform::SetMessageBoxPump(true);
+    if (!StartWorker()) {
+        platform::SetMessageBoxPump(false);
+        return false;
+    }
     RaiseThreadPriority(workerThreadId);
     // 10.
     platform::ShowCursor(false);
@@ -108,8 +114,11 @@ void Application::RunHeadless(platform::Window& surface, const DisplaySettings& 
 }
 
 int Application::RunMessageLoop() {
+    // While the loop pumps, message boxes the worker asks for are shown from here.
+    if (windowSystem_) platform::SetMessageBoxPump(true);
     Message message;
     while (GetMessage(message)) DispatchMessage(message);
+    if (windowSystem_) platform::SetMessageBoxPump(false);
     return static_cast<int>(message.wParam);
 }
 
@@ -211,6 +220,8 @@ LRESULT Application::HandleMessage(HWND target, UINT message, WPARAM wParam, LPA
     case WM_DESTROY:
         running = false;
         // The worker finishes its frame and leaves Run before Shutdown destroys what it uses.
+        // No events are pumped meanwhile, so a box it asks for now goes to stderr only.
+        if (windowSystem_) platform::SetMessageBoxPump(false);
         StopWorker();
         Shutdown();
         PostQuitMessage(0);

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "platform/window/key_map.h"
+#include "platform/window/message_box.h"
 
 namespace platform {
 
@@ -60,7 +61,12 @@ bool WaitEvent(Event& event) {
             std::fprintf(stderr, "events: SDL_WaitEvent failed: %s\n", SDL_GetError());
             return false;
         }
-        if (Translate(e, event)) return true;
+        if (!Translate(e, event)) continue;
+        if (event.type == EventType::Wake && event.code == kMessageBoxWakeCode) {
+            ServeMessageBoxRequest();
+            continue;
+        }
+        return true;
     }
 }
 

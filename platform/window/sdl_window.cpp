@@ -4,6 +4,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string_view>
+
+#include "platform/window/x11_errors.h"
 
 namespace platform {
 
@@ -82,6 +85,8 @@ bool InitWindowSystem(const char* className) {
         std::fprintf(stderr, "sdl_window: cannot start the window system: %s\n", SDL_GetError());
         return false;
     }
+    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string_view(driver) == "x11")
+        InstallX11ErrorHandler();
     return true;
 }
 

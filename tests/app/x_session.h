@@ -1,0 +1,56 @@
+// Test helpers for runs of the real program on a private Xvfb display.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace xtest {
+
+// A child process started with its own environment additions, working directory and stderr file.
+class Child {
+public:
+    Child() = default;
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+    ~Child();  // kills the child if it is still running
+
+    bool Start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
+               const std::string& workDir, const std::string& stderrPath);
+    // Waits up to timeout for the exit; true with the exit code (128 + signal for a signal).
+    bool WaitExit(std::chrono::milliseconds timeout, int& exitCode);
+    bool IsRunning();
+    void Kill();
+    // SIGTERM, then SIGKILL if it has not ended within a second.
+    void Terminate();
+    pid_t Pid() const { return pid_; }
+
+private:
+    pid_t pid_ = -1;
+};
+
+// An Xvfb server on a display number it picks itself.
+class Xvfb {
+public:
+    ~Xvfb() { server_.Terminate(); }
+    static bool Available();
+    bool Start();
+    const std::string& Display() const { return display_; }
+
+private:
+    Child server_;
+    std::string display_;
+};
+
+// Runs a shell command with DISPLAY set; returns its standard output (empty on failure).
+std::string RunOnDisplay(const std::string& display, const std::string& command);
+// Polls until a top-level window whose name contains the text appears; its id, or "" on timeout.
+std::string WaitForWindow(const std::string& display, const std::string& nameContains,
+                          std::chrono::milliseconds timeout);
+std::string ReadFile(const std::string& path);
+std::string MakeTempDir();
+
+}  // namespace xtest
