@@ -213,7 +213,31 @@ protected:
             frame.height = kHeight;
             frame.pixels.assign(static_cast<size_t>(kWidth) * kHeight, 0xDEADBEEF);
         }
+        DumpIfAsked(frame);
         return frame;
+    }
+
+    // With PIXELTEST_DUMP_DIR set, every captured frame is written there as a PPM image named
+    // after the test, for looking at what a failing test saw.
+    static void DumpIfAsked(const Frame& frame) {
+        const char* dir = std::getenv("PIXELTEST_DUMP_DIR");
+        if (!dir || !*dir) return;
+        static int serial = 0;
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        std::string leaf = std::string(info ? info->test_suite_name() : "frame") + "." + (info ? info->name() : "") +
+                           "." + std::to_string(serial++) + ".ppm";
+        for (char& c : leaf)
+            if (c == '/') c = '_';
+        std::string name = std::string(dir) + "/" + leaf;
+        std::FILE* file = std::fopen(name.c_str(), "wb");
+        if (!file) return;
+        std::fprintf(file, "P6\n%u %u\n255\n", frame.width, frame.height);
+        for (std::uint32_t p : frame.pixels) {
+            unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
+                                    static_cast<unsigned char>(p)};
+            std::fwrite(rgb, 1, 3, file);
+        }
+        std::fclose(file);
     }
 
     // A screen-space quad whose corners are pixel edges: covers pixels x..x+w-1, y..y+h-1.

@@ -39,6 +39,10 @@ std::vector<std::uint32_t> PackVertices(const std::vector<VertexInput>& vertices
             put(n.z);
         }
         if (fvf & D3DFVF_DIFFUSE) words.push_back(v.diffuse.value_or(0xFFFFFFFF));
+        if (fvf & D3DFVF_TEX1) {  // the middle of the texture
+            put(0.5f);
+            put(0.5f);
+        }
     }
     return words;
 }
@@ -47,6 +51,7 @@ UINT StrideOf(DWORD fvf) {
     UINT stride = 12;
     if (fvf & D3DFVF_NORMAL) stride += 12;
     if (fvf & D3DFVF_DIFFUSE) stride += 4;
+    if (fvf & D3DFVF_TEX1) stride += 8;
     return stride;
 }
 
@@ -168,12 +173,12 @@ protected:
         if (HasFatalFailure()) return;
         state_.specularEnable = GetParam();
         state_.ambient = D3DCOLOR_XRGB(0x20, 0x28, 0x30);
-        state_.material.Diffuse = Rgba(0.9f, 0.75f, 0.6f);
-        state_.material.Ambient = Rgba(0.4f, 0.45f, 0.5f);
-        state_.material.Specular = Rgba(0.7f, 0.7f, 0.6f);
+        state_.material.Diffuse = Rgba(0.75f, 0.6f, 0.5f);
+        state_.material.Ambient = Rgba(0.3f, 0.35f, 0.4f);
+        state_.material.Specular = Rgba(0.45f, 0.4f, 0.35f);
         state_.material.Emissive = Rgba(0.03f, 0.0f, 0.06f);
         state_.material.Power = 12;
-        D3DLIGHT8 sun = DirectionalLight(reference::Normalise({1, -1, 1.5f}), Rgba(0.8f, 0.7f, 0.5f));
+        D3DLIGHT8 sun = DirectionalLight(reference::Normalise({1, -1, 1.5f}), Rgba(0.6f, 0.55f, 0.4f));
         sun.Specular = Rgba(1, 1, 1);
         sun.Ambient = Rgba(0.05f, 0.05f, 0.1f);
         D3DLIGHT8 lamp = PointLight({-2.5f, 1.5f, -2.0f}, Rgba(0.3f, 0.5f, 0.8f), 50);
@@ -425,6 +430,55 @@ TEST_F(LightingEffectTest, NormalizeNormalsUndoesAScaledWorld) {
     ASSERT_TRUE(ColourNear(Model(splat.corners[0]),
                            ToColour(reference::UntexturedColour(reference::LightVertex(unscaled, unscaledVertex))), 1));
     DrawAndCheck({splat}, kNormalFvf);
+}
+
+TEST_F(LightingEffectTest, EightLightsAllContribute) {
+    state_.lights.clear();
+    for (int i = 0; i < 8; ++i) {
+        float angle = i * kPi / 4;
+        Vec3 direction = reference::Normalise({0.6f * std::cos(angle), 0.6f * std::sin(angle), 1});
+        float k = 0.04f + 0.015f * i;
+        state_.lights.push_back(DirectionalLight(direction, Rgba(k, 0.1f - 0.01f * i, 0.05f)));
+    }
+    Splat splat = FacingSplat(0, 0);
+    LightingState seven = state_;
+    seven.lights.pop_back();
+    ASSERT_FALSE(ColourNear(Model(splat.corners[0]),
+                            ToColour(reference::UntexturedColour(reference::LightVertex(seven, splat.corners[0]))), 2))
+        << "the eighth light must make a visible difference";
+    DrawAndCheck({splat}, kNormalFvf);
+}
+
+TEST_F(LightingEffectTest, SpecularIsAddedAfterTexturing) {
+    // A flat grey texture modulates the lit diffuse colour; the specular colour comes on top.
+    state_.specularEnable = true;
+    state_.material.Specular = Rgba(0.6f, 0.5f, 0.3f);
+    state_.material.Power = 4;
+    state_.lights[0].Specular = Rgba(1, 1, 1);
+    const D3DCOLOR texel = D3DCOLOR_XRGB(0x80, 0x60, 0x40);
+    auto texture = MakeTexture(1, 1, 1, D3DFMT_A8R8G8B8);
+    ASSERT_TRUE(texture);
+    FillLevel<std::uint32_t>(texture.Get(), 0, 1, 1, {texel});
+    Splat splat = FacingSplat(0.1f, 0.1f);
+    Begin();
+    Clear(0xFF000000);
+    ApplyState();
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture.Get())));
+    DrawSplats({splat}, kNormalFvf | D3DFVF_TEX1);
+    End();
+    Frame frame = Capture();
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, nullptr)));
+    std::vector<std::uint32_t> corners;
+    Colour t = reference::FromD3DColor(texel);
+    for (const VertexInput& v : splat.corners) {
+        reference::LitVertex lit = reference::LightVertex(state_, v);
+        Colour sum{t.r * lit.diffuse.r + lit.specular.r, t.g * lit.diffuse.g + lit.specular.g,
+                   t.b * lit.diffuse.b + lit.specular.b, 1};
+        corners.push_back(ToColour(sum));
+    }
+    Colour lit0 = reference::LightVertex(state_, splat.corners[0]).specular;
+    ASSERT_GT(lit0.r, 0.2f) << "the case needs a visible highlight";
+    EXPECT_TRUE(WithinColours(frame.At(splat.px, splat.py), corners, 2));
 }
 
 }  // namespace
