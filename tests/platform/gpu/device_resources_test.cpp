@@ -1,0 +1,203 @@
+// Resources: reference counting, texture and buffer locks (layout, pitch), uploads seen by draws.
+#include <cstring>
+
+#include "tests/platform/gpu/device_fixture.h"
+
+namespace devicetest {
+namespace {
+
+using ResourceTest = DeviceTest;
+
+TEST_F(ResourceTest, ABoundTextureStaysAliveUntilUnbound) {
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), S_OK);
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->AddRef(), 2u);
+    EXPECT_EQ(texture->Release(), 1u);
+    ASSERT_EQ(device_->SetTexture(0, texture), S_OK);
+    EXPECT_EQ(texture->AddRef(), 3u) << "the device holds one reference";
+    texture->Release();
+    EXPECT_EQ(device_->SetTexture(0, texture), S_OK);
+    EXPECT_EQ(texture->AddRef(), 3u) << "binding again adds no reference";
+    texture->Release();
+    EXPECT_EQ(texture->Release(), 1u) << "our reference gone, the device's left";
+    IDirect3DBaseTexture8* bound = nullptr;
+    ASSERT_EQ(device_->GetTexture(0, &bound), S_OK);
+    ASSERT_EQ(bound, texture);
+    EXPECT_EQ(bound->GetLevelCount(), 1u) << "still alive";
+    EXPECT_EQ(bound->Release(), 1u) << "GetTexture added one reference";
+    // Unbinding drops the last reference; binding null twice is harmless.
+    EXPECT_EQ(device_->SetTexture(0, nullptr), S_OK);
+    EXPECT_EQ(device_->SetTexture(0, nullptr), S_OK);
+    ASSERT_EQ(device_->GetTexture(0, &bound), S_OK);
+    EXPECT_EQ(bound, nullptr);
+}
+
+TEST_F(ResourceTest, ResourcesKnowTheirDeviceAndSurviveIt) {
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ComPtr<IDirect3DTexture8> texture;
+    ASSERT_EQ(device_->CreateVertexBuffer(64, D3DUSAGE_WRITEONLY, D3DFVF_XYZ, D3DPOOL_MANAGED, vb.Receive()), S_OK);
+    ASSERT_EQ(device_->CreateTexture(8, 8, 0, 0, D3DFMT_R5G6B5, D3DPOOL_MANAGED, texture.Receive()), S_OK);
+    IDirect3DDevice8* owner = nullptr;
+    ASSERT_EQ(texture->GetDevice(&owner), S_OK);
+    EXPECT_EQ(owner, device_.Get());
+    owner->Release();
+    ASSERT_EQ(device_->SetTexture(0, texture.Get()), S_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb.Get(), 12), S_OK);
+    device_.Reset();  // the device goes first; its bindings let go of the resources
+    EXPECT_EQ(texture->GetDevice(&owner), D3DERR_INVALIDCALL);
+    BYTE* data = nullptr;
+    EXPECT_EQ(vb->Lock(0, 0, &data, 0), S_OK);
+    EXPECT_EQ(vb->Unlock(), S_OK);
+    EXPECT_EQ(texture->AddRef(), 2u);
+    texture->Release();
+}
+
+TEST_F(ResourceTest, TextureLevelsPitchAndLockRectangles) {
+    struct Case {
+        D3DFORMAT format;
+        INT pitch;  // of the 64-wide level 0
+    };
+    for (Case c : {Case{D3DFMT_A8R8G8B8, 256}, Case{D3DFMT_X8R8G8B8, 256}, Case{D3DFMT_R5G6B5, 128},
+                   Case{D3DFMT_A4R4G4B4, 128}, Case{D3DFMT_A1R5G5B5, 128}, Case{D3DFMT_DXT1, 16 * 8},
+                   Case{D3DFMT_DXT3, 16 * 16}, Case{D3DFMT_DXT5, 16 * 16}}) {
+        SCOPED_TRACE(static_cast<unsigned>(c.format));
+        ComPtr<IDirect3DTexture8> t;
+        ASSERT_EQ(device_->CreateTexture(64, 32, 0, 0, c.format, D3DPOOL_MANAGED, t.Receive()), S_OK);
+        EXPECT_EQ(t->GetLevelCount(), 7u) << "64x32 down to 1x1";
+        D3DSURFACE_DESC desc{};
+        ASSERT_EQ(t->GetLevelDesc(2, &desc), S_OK);
+        EXPECT_EQ(desc.Width, 16u);
+        EXPECT_EQ(desc.Height, 8u);
+        EXPECT_EQ(desc.Format, c.format);
+        ASSERT_EQ(t->GetLevelDesc(6, &desc), S_OK);
+        EXPECT_EQ(desc.Width, 1u);
+        EXPECT_EQ(desc.Height, 1u);
+        EXPECT_EQ(t->GetLevelDesc(7, &desc), D3DERR_INVALIDCALL);
+        D3DLOCKED_RECT whole{}, part{};
+        ASSERT_EQ(t->LockRect(0, &whole, nullptr, 0), S_OK);
+        EXPECT_EQ(whole.Pitch, c.pitch);
+        EXPECT_EQ(t->LockRect(0, &part, nullptr, 0), D3DERR_INVALIDCALL) << "already locked";
+        ASSERT_EQ(t->UnlockRect(0), S_OK);
+        EXPECT_EQ(t->UnlockRect(0), D3DERR_INVALIDCALL) << "not locked";
+        const RECT r{8, 4, 16, 12};
+        ASSERT_EQ(t->LockRect(0, &part, &r, 0), S_OK);
+        const bool dxt = c.format == D3DFMT_DXT1 || c.format == D3DFMT_DXT3 || c.format == D3DFMT_DXT5;
+        const std::ptrdiff_t expected = dxt ? (4 / 4) * c.pitch + (8 / 4) * (c.pitch / 16)
+                                            : 4 * c.pitch + 8 * (c.pitch / 64);
+        EXPECT_EQ(static_cast<BYTE*>(part.pBits) - static_cast<BYTE*>(whole.pBits), expected);
+        ASSERT_EQ(t->UnlockRect(0), S_OK);
+        const RECT outside{0, 0, 65, 4};
+        EXPECT_EQ(t->LockRect(0, &part, &outside, 0), D3DERR_INVALIDCALL);
+    }
+}
+
+TEST_F(ResourceTest, BadTextureRequestsFail) {
+    ComPtr<IDirect3DTexture8> t;
+    EXPECT_EQ(device_->CreateTexture(0, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t.Receive()), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_D16, D3DPOOL_MANAGED, t.Receive()), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateTexture(1 << 20, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t.Receive()),
+              D3DERR_INVALIDCALL);
+    EXPECT_FALSE(t);
+    EXPECT_EQ(device_->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, nullptr), D3DERR_INVALIDCALL);
+}
+
+TEST_F(ResourceTest, BufferLocksCoverTheirRange) {
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ASSERT_EQ(device_->CreateVertexBuffer(100, D3DUSAGE_DYNAMIC, D3DFVF_XYZ, D3DPOOL_DEFAULT, vb.Receive()), S_OK);
+    D3DVERTEXBUFFER_DESC desc{};
+    ASSERT_EQ(vb->GetDesc(&desc), S_OK);
+    EXPECT_EQ(desc.Size, 100u);
+    EXPECT_EQ(desc.FVF, D3DFVF_XYZ);
+    EXPECT_EQ(desc.Type, D3DRTYPE_VERTEXBUFFER);
+    BYTE* whole = nullptr;
+    BYTE* tail = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &whole, D3DLOCK_DISCARD), S_OK);
+    EXPECT_EQ(vb->Lock(0, 0, &tail, 0), D3DERR_INVALIDCALL) << "already locked";
+    ASSERT_EQ(vb->Unlock(), S_OK);
+    ASSERT_EQ(vb->Lock(40, 0, &tail, D3DLOCK_NOOVERWRITE), S_OK);
+    EXPECT_EQ(tail - whole, 40);
+    ASSERT_EQ(vb->Unlock(), S_OK);
+    EXPECT_EQ(vb->Unlock(), D3DERR_INVALIDCALL);
+    EXPECT_EQ(vb->Lock(90, 20, &tail, 0), D3DERR_INVALIDCALL) << "past the end";
+    EXPECT_EQ(vb->Lock(101, 0, &tail, 0), D3DERR_INVALIDCALL);
+    ComPtr<IDirect3DIndexBuffer8> ib;
+    EXPECT_EQ(device_->CreateIndexBuffer(64, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, ib.Receive()), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->CreateIndexBuffer(0, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib.Receive()), D3DERR_INVALIDCALL);
+    ASSERT_EQ(device_->CreateIndexBuffer(64, 0, D3DFMT_INDEX32, D3DPOOL_MANAGED, ib.Receive()), S_OK);
+    D3DINDEXBUFFER_DESC idesc{};
+    ASSERT_EQ(ib->GetDesc(&idesc), S_OK);
+    EXPECT_EQ(idesc.Format, D3DFMT_INDEX32);
+    EXPECT_EQ(idesc.Size, 64u);
+}
+
+struct RhwVertex {
+    float x, y, z, rhw;
+    D3DCOLOR colour;
+};
+
+// Two quads side by side in one buffer; pixel (2,2) lies in the first, (12,2) in the second.
+void FillQuads(RhwVertex* v, D3DCOLOR first, D3DCOLOR second) {
+    for (int q = 0; q < 2; ++q) {
+        const float x0 = q * 10 - 0.5f, x1 = x0 + 10;
+        const D3DCOLOR c = q ? second : first;
+        RhwVertex quad[4] = {{x0, -0.5f, 0.5f, 1, c}, {x1, -0.5f, 0.5f, 1, c}, {x0, 9.5f, 0.5f, 1, c}, {x1, 9.5f, 0.5f, 1, c}};
+        std::memcpy(v + 4 * q, quad, sizeof quad);
+    }
+}
+
+TEST_F(ResourceTest, UnlockUploadsTheLockedRangeOnly) {
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ASSERT_EQ(device_->CreateVertexBuffer(8 * sizeof(RhwVertex), D3DUSAGE_DYNAMIC, 0, D3DPOOL_DEFAULT, vb.Receive()), S_OK);
+    BYTE* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_DISCARD), S_OK);
+    FillQuads(reinterpret_cast<RhwVertex*>(data), 0xFFFF0000, 0xFF00FF00);
+    ASSERT_EQ(vb->Unlock(), S_OK);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE), S_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb.Get(), sizeof(RhwVertex)), S_OK);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), S_OK);
+    EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(12, 2), 0xFF00FF00u);
+
+    // Rewrite the second quad's colour in the CPU copy of the whole buffer, but lock (and so
+    // upload) only the second quad: the first keeps what the GPU already had.
+    ASSERT_EQ(vb->Lock(4 * sizeof(RhwVertex), 4 * sizeof(RhwVertex), &data, D3DLOCK_NOOVERWRITE), S_OK);
+    auto* second = reinterpret_cast<RhwVertex*>(data);
+    for (int i = 0; i < 4; ++i) second[i].colour = 0xFF0000FF;
+    ASSERT_EQ(vb->Unlock(), S_OK);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+    ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 4, 2), S_OK);
+    EXPECT_EQ(Pixel(2, 2), 0xFFFF0000u);
+    EXPECT_EQ(Pixel(12, 2), 0xFF0000FFu);
+
+    // A read-only lock uploads nothing.
+    ASSERT_EQ(vb->Lock(0, 0, &data, D3DLOCK_READONLY), S_OK);
+    EXPECT_EQ(reinterpret_cast<RhwVertex*>(data)[0].colour, 0xFFFF0000u);
+    ASSERT_EQ(vb->Unlock(), S_OK);
+}
+
+TEST_F(ResourceTest, IndexedDrawsUseTheBaseVertex) {
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ComPtr<IDirect3DIndexBuffer8> ib;
+    ASSERT_EQ(device_->CreateVertexBuffer(8 * sizeof(RhwVertex), 0, 0, D3DPOOL_MANAGED, vb.Receive()), S_OK);
+    ASSERT_EQ(device_->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib.Receive()), S_OK);
+    BYTE* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), S_OK);
+    FillQuads(reinterpret_cast<RhwVertex*>(data), 0xFFFF0000, 0xFF00FF00);
+    ASSERT_EQ(vb->Unlock(), S_OK);
+    ASSERT_EQ(ib->Lock(0, 0, &data, 0), S_OK);
+    const WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    std::memcpy(data, indices, sizeof indices);
+    ASSERT_EQ(ib->Unlock(), S_OK);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE), S_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb.Get(), sizeof(RhwVertex)), S_OK);
+    ASSERT_EQ(device_->SetIndices(ib.Get(), 4), S_OK);
+    ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), S_OK);
+    EXPECT_EQ(Pixel(2, 2), 0xFF000000u) << "base vertex 4 skips the first quad";
+    EXPECT_EQ(Pixel(12, 2), 0xFF00FF00u);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2), D3DERR_INVALIDCALL) << "past the indices";
+}
+
+}  // namespace
+}  // namespace devicetest
