@@ -5,6 +5,7 @@
 #include "app/thread_priority.h"
 #include "platform/window/cursor.h"
 #include "platform/window/events.h"
+#include "platform/window/gl_current.h"
 #include "platform/window/key_map.h"
 #include "platform/window/message_box.h"
 #include "platform/window/sdl_window.h"
@@ -99,6 +100,8 @@ void Application::StopWorker() {
 DWORD Application::WorkerMain(Application* application) {
     application->running = true;
     application->Run();
+    // Let the main thread take the rendering context over (it releases the device at exit).
+    platform::ReleaseCurrentGlContext();
     application->PostMessage(application->window, WM_CLOSE, 0, 0);
     return 0;
 }
