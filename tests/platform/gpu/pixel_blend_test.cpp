@@ -13,6 +13,8 @@ struct BlendCase {
     D3DBLEND dest;
 };
 
+void PrintTo(const BlendCase& c, std::ostream* os) { *os << c.name; }
+
 // Factor for one channel; the back buffer has no alpha, so its alpha reads as 1.
 float Factor(D3DBLEND blend, float srcChannel, float srcAlpha, float destChannel) {
     const float destAlpha = 1.0f;

@@ -171,6 +171,10 @@ protected:
     void SetUp() override {
         LightingTest::SetUp();
         if (HasFatalFailure()) return;
+        // A camera off the axes: lighting happens in camera space, so light directions and
+        // positions must go through the view rotation too.
+        SetCamera({2.4f, 1.6f, -3.0f}, {0, 0, 0});
+        state_.view = view_;
         state_.specularEnable = GetParam();
         state_.ambient = D3DCOLOR_XRGB(0x20, 0x28, 0x30);
         state_.material.Diffuse = Rgba(0.75f, 0.6f, 0.5f);

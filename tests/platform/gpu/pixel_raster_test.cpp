@@ -125,6 +125,8 @@ struct CullCase {
     bool counterClockwiseDrawn;
 };
 
+void PrintTo(const CullCase& c, std::ostream* os) { *os << c.name; }
+
 class CullModeTest : public CullTest, public ::testing::WithParamInterface<CullCase> {
 protected:
     void SetMode() {

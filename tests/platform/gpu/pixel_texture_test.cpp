@@ -3,6 +3,8 @@
 //
 // A quad of 8 x 8 pixels per texel is drawn with texture coordinates 0..1 across its pixels, so
 // pixel i of a row samples u = (i + 0.5) / (8 x texels): never on a texel border.
+#include <algorithm>
+
 #include "tests/platform/gpu/headless_fixture.h"
 
 namespace pixeltest {
@@ -124,6 +126,30 @@ TEST_F(TextureTest, WrapAddressingRepeatsTheImage) {
     Frame frame = Capture();
     for (int oy : {0, 32})
         for (int ox : {0, 32}) ExpectTexels(frame, [](std::uint32_t t) { return t; }, 100 + ox, 100 + oy);
+}
+
+TEST_F(TextureTest, LinearMagnificationInterpolatesBetweenTexelCentres) {
+    // Black and white texels stretched over 64 pixels with clamped addressing: pixel i samples
+    // u = (i + 0.5) / 64, which lies (2u - 0.5) of the way from the black texel's centre.
+    auto ramp = MakeTexture(2, 1, 1, D3DFMT_A8R8G8B8);
+    ASSERT_TRUE(ramp);
+    FillLevel<std::uint32_t>(ramp.Get(), 0, 2, 1, {0xFF000000, 0xFFFFFFFF});
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, ramp.Get())));
+    SetStage(0, D3DTSS_MAGFILTER, D3DTEXF_LINEAR);
+    SetStage(0, D3DTSS_MINFILTER, D3DTEXF_LINEAR);
+    SetStage(0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP);
+    SetStage(0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP);
+    Begin();
+    Clear(kBackground);
+    DrawRhwTexQuad(100, 100, 64, 8, 0xFFFFFFFF);
+    End();
+    Frame frame = Capture();
+    device_->SetTexture(0, nullptr);
+    for (int i = 0; i < 64; ++i) {
+        float t = std::clamp(2 * (i + 0.5f) / 64 - 0.5f, 0.0f, 1.0f);
+        auto v = static_cast<DWORD>(std::lround(t * 255));
+        EXPECT_TRUE(ColourNear(frame.At(100 + i, 104), 0xFF000000 | v << 16 | v << 8 | v)) << "pixel " << i;
+    }
 }
 
 // ---- Other texel formats ------------------------------------------------------------------

@@ -268,5 +268,120 @@ TEST_F(VertexBlendTest, BlendingOffUsesTheWorldMatrixAlone) {
     EXPECT_GT(ExpectTriangle(frame, alone(tri[0]), alone(tri[1]), alone(tri[2]), kInk, kBackground), 100);
 }
 
+struct Blend3Vertex {  // XYZB3 | DIFFUSE
+    float x, y, z;
+    float weights[3];
+    D3DCOLOR diffuse;
+};
+constexpr DWORD kBlend3Fvf = D3DFVF_XYZB3 | D3DFVF_DIFFUSE;
+
+class FourMatrixBlendTest : public TransformTest {
+protected:
+    void SetUp() override {
+        TransformTest::SetUp();
+        if (HasFatalFailure()) return;
+        SetCamera({0, 0, -6}, {0, 0, 0});
+        worlds_[0] = reference::Translation(-1.2f, 0.6f, 0);
+        worlds_[1] = reference::Multiply(reference::RotationZ(-0.7f), reference::Translation(1.0f, 0.4f, 0.3f));
+        worlds_[2] = reference::Translation(0.2f, -1.3f, -0.5f);
+        worlds_[3] = reference::Multiply(reference::Scaling(0.7f, 1.2f, 1), reference::Translation(-0.4f, -0.2f, 1));
+        for (DWORD i = 0; i < 4; ++i)
+            ASSERT_TRUE(SUCCEEDED(device_->SetTransform(D3DTS_WORLDMATRIX(i), &worlds_[i])));
+    }
+
+    // p' = sum over the first n weights of w_i (p x W_i), plus the rest of 1 times p x W_n.
+    Vec4 Blended(const Blend3Vertex& v, int n) const {
+        Vec3 sum{};
+        float used = 0;
+        for (int i = 0; i <= n; ++i) {
+            float w = i < n ? v.weights[i] : 1 - used;
+            used += i < n ? v.weights[i] : 0;
+            Vec4 p = reference::TransformPoint({v.x, v.y, v.z}, worlds_[i]);
+            sum = sum + Vec3{p.x, p.y, p.z} * w;
+        }
+        return ProjectWith(sum, reference::Identity());
+    }
+
+    void Draw(const Blend3Vertex (&tri)[3]) {
+        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kBlend3Fvf)));
+        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(Blend3Vertex))));
+    }
+
+    D3DMATRIX worlds_[4]{};
+};
+
+TEST_F(FourMatrixBlendTest, ThreeWeightsUseFourWorldMatrices) {
+    D3DCAPS8 caps{};
+    ASSERT_TRUE(SUCCEEDED(device_->GetDeviceCaps(&caps)));
+    ASSERT_GE(caps.MaxVertexBlendMatrices, 4u);
+    const Blend3Vertex tri[3] = {{0, 0, 0, {0.2f, 0.3f, 0.1f}, kInk},
+                                 {0.9f, 0.1f, 0, {0.0f, 0.6f, 0.2f}, kInk},
+                                 {0.2f, 0.8f, 0.1f, {0.5f, 0.0f, 0.4f}, kInk}};
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_VERTEXBLEND, D3DVBF_3WEIGHTS);
+    Draw(tri);
+    End();
+    Frame frame = Capture();
+    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0], 3), Blended(tri[1], 3), Blended(tri[2], 3), kInk, kBackground), 100);
+}
+
+TEST_F(FourMatrixBlendTest, ExtraWeightsInTheVertexAreIgnored) {
+    // Three weights stored, one used: p' = w0 (p x W0) + (1 - w0) (p x W1).
+    const Blend3Vertex tri[3] = {{0, 0, 0, {0.3f, 0.5f, 0.1f}, kInk},
+                                 {1.6f, 0.2f, 0, {0.7f, 0.2f, 0.1f}, kInk},
+                                 {0.4f, 1.5f, 0.1f, {0.1f, 0.4f, 0.4f}, kInk}};
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+    Draw(tri);
+    End();
+    Frame frame = Capture();
+    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0], 1), Blended(tri[1], 1), Blended(tri[2], 1), kInk, kBackground), 100);
+}
+
+struct BlendNormalVertex {  // XYZB1 | NORMAL
+    float x, y, z;
+    float weight;
+    float nx, ny, nz;
+};
+
+TEST_F(VertexBlendTest, NormalsBlendLikePositions) {
+    // Two rotations about y blend the normal of a lit square; the light comes from the camera.
+    w0_ = reference::RotationY(1.2f);
+    w1_ = reference::RotationY(0.6f);
+    ASSERT_TRUE(SUCCEEDED(device_->SetTransform(D3DTS_WORLDMATRIX(0), &w0_)));
+    ASSERT_TRUE(SUCCEEDED(device_->SetTransform(D3DTS_WORLDMATRIX(1), &w1_)));
+    const float w = 0.5f;
+    const float h = 0.3f;
+    const BlendNormalVertex quad[4] = {{-h, h, 0, w, 0, 0, -1}, {h, h, 0, w, 0, 0, -1}, {-h, -h, 0, w, 0, 0, -1},
+                                       {h, -h, 0, w, 0, 0, -1}};
+    reference::LightingState state;
+    state.view = view_;
+    state.normalizeNormals = true;
+    state.material.Diffuse = {0.9f, 0.8f, 0.7f, 1};
+    state.lights = {DirectionalLight({0, 0, 1}, {1, 1, 1, 1})};
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_LIGHTING, TRUE);
+    Set(D3DRS_NORMALIZENORMALS, TRUE);
+    ASSERT_TRUE(SUCCEEDED(device_->SetMaterial(&state.material)));
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(0, &state.lights[0])));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(0, TRUE)));
+    Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(D3DFVF_XYZB1 | D3DFVF_NORMAL)));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(BlendNormalVertex))));
+    End();
+    // The centre of the square sits at the origin under both matrices.
+    Vec3 n0 = reference::TransformDirection({0, 0, -1}, w0_), n1 = reference::TransformDirection({0, 0, -1}, w1_);
+    reference::VertexInput centre{{0, 0, 0}, n0 * w + n1 * (1 - w), std::nullopt, std::nullopt};
+    std::uint32_t expected = ToColour(reference::UntexturedColour(reference::LightVertex(state, centre)));
+    // A device that blended only positions (or used WORLD alone) would light the normal as is.
+    reference::VertexInput unblended{{0, 0, 0}, Vec3{0, 0, -1}, std::nullopt, std::nullopt};
+    ASSERT_FALSE(ColourNear(expected, ToColour(reference::UntexturedColour(reference::LightVertex(state, unblended))), 8));
+    Vec4 p = ProjectWith({0, 0, 0}, reference::Identity());
+    EXPECT_TRUE(ColourNear(Capture().At(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y))), expected));
+}
+
 }  // namespace
 }  // namespace pixeltest
