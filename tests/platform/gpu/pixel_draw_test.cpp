@@ -166,5 +166,24 @@ TEST_F(BufferDrawTest, ManyDrawsEachWithTheirOwnWorldAndMaterial) {
     ASSERT_TRUE(SUCCEEDED(device_->SetStreamSource(0, nullptr, 0)));
 }
 
+TEST_F(BufferDrawTest, DrawsBeyondTheBufferFailAndLeaveThePicture) {
+    auto buffer = MakeVertexBuffer(4 * sizeof(RhwVertex), D3DUSAGE_WRITEONLY, kRhwFvf);
+    ASSERT_TRUE(buffer);
+    Write(buffer.Get(), 0, RhwQuad(10, 10, 20, 20, 0xFFFF0000), 0);
+    Begin();
+    Clear(kBackground);
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kRhwFvf)));
+    // No stream bound yet.
+    EXPECT_TRUE(FAILED(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2)));
+    ASSERT_TRUE(SUCCEEDED(device_->SetStreamSource(0, buffer.Get(), sizeof(RhwVertex))));
+    // Four vertices stored: a strip of 2 triangles from vertex 1 needs five.
+    EXPECT_TRUE(FAILED(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 1, 2)));
+    EXPECT_TRUE(FAILED(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1000000)));
+    End();
+    Frame frame = Capture();
+    EXPECT_TRUE(Shows(frame, 20, 20, kBackground));
+    ASSERT_TRUE(SUCCEEDED(device_->SetStreamSource(0, nullptr, 0)));
+}
+
 }  // namespace
 }  // namespace pixeltest

@@ -152,6 +152,118 @@ TEST_F(TextureTest, LinearMagnificationInterpolatesBetweenTexelCentres) {
     }
 }
 
+TEST_F(TextureTest, AlphaModulateMultipliesTexelAndDiffuseAlpha) {
+    // Texel alpha 0x80 times diffuse alpha 0x80 is about 0x40; blended over black.
+    auto texture = MakeTexture(1, 1, 1, D3DFMT_A8R8G8B8);
+    ASSERT_TRUE(texture);
+    FillLevel<std::uint32_t>(texture.Get(), 0, 1, 1, {0x80FFFFFF});
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture.Get())));
+    SetStage(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    SetStage(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    Set(D3DRS_ALPHABLENDENABLE, TRUE);
+    Set(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    Set(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    Begin();
+    Clear(kBackground);
+    DrawRhwTexQuad(10, 10, 20, 20, 0x80FFFFFF);
+    End();
+    std::uint32_t pixel = Capture().At(20, 20);
+    device_->SetTexture(0, nullptr);
+    const DWORD v = static_cast<DWORD>(std::lround(255 * (128 / 255.0) * (128 / 255.0)));
+    EXPECT_TRUE(ColourNear(pixel, 0xFF000000 | v << 16 | v << 8 | v));
+}
+
+// ---- Block-compressed formats: one 4 x 4 block drawn at 8 x 8 pixels per texel ------------
+
+class BlockTextureTest : public TextureTest {
+protected:
+    // Uploads one block and draws it over black with SRCALPHA / INVSRCALPHA blending.
+    Frame DrawBlock(D3DFORMAT format, const std::vector<BYTE>& block) {
+        auto texture = MakeTexture(4, 4, 1, format);
+        if (!texture) return Frame{};
+        D3DLOCKED_RECT locked{};
+        EXPECT_TRUE(SUCCEEDED(texture->LockRect(0, &locked, nullptr, 0)));
+        if (!locked.pBits) return Frame{};
+        std::memcpy(locked.pBits, block.data(), block.size());
+        EXPECT_TRUE(SUCCEEDED(texture->UnlockRect(0)));
+        EXPECT_TRUE(SUCCEEDED(device_->SetTexture(0, texture.Get())));
+        Set(D3DRS_ALPHABLENDENABLE, TRUE);
+        Set(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        Set(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        Frame frame = DrawTexturedQuad(0xFFFFFFFF);
+        device_->SetTexture(0, nullptr);
+        return frame;
+    }
+    // The pixel in the middle of texel (tx, ty).
+    static std::uint32_t Texel(const Frame& frame, int tx, int ty) {
+        return frame.pixels.empty() ? 0xDEADBEEF : frame.At(100 + 8 * tx + 4, 100 + 8 * ty + 4);
+    }
+    static std::vector<BYTE> ColourBlock(WORD c0, WORD c1, const int (&indices)[16]) {
+        DWORD bits = 0;
+        for (int i = 0; i < 16; ++i) bits |= static_cast<DWORD>(indices[i]) << (2 * i);
+        return {static_cast<BYTE>(c0), static_cast<BYTE>(c0 >> 8), static_cast<BYTE>(c1), static_cast<BYTE>(c1 >> 8),
+                static_cast<BYTE>(bits), static_cast<BYTE>(bits >> 8), static_cast<BYTE>(bits >> 16),
+                static_cast<BYTE>(bits >> 24)};
+    }
+    static std::uint32_t Grey(double v) {
+        auto c = static_cast<DWORD>(std::lround(v));
+        return 0xFF000000 | c << 16 | c << 8 | c;
+    }
+};
+
+TEST_F(BlockTextureTest, Dxt1FourColourBlock) {
+    // Red and blue end points (c0 > c1): indices 2 and 3 are the thirds between them.
+    const int indices[16] = {0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1, 2, 3};
+    Frame frame = DrawBlock(D3DFMT_DXT1, ColourBlock(0xF800, 0x001F, indices));
+    EXPECT_TRUE(ColourNear(Texel(frame, 0, 0), 0xFFFF0000));
+    EXPECT_TRUE(ColourNear(Texel(frame, 1, 2), 0xFF0000FF));
+    EXPECT_TRUE(ColourNear(Texel(frame, 2, 1), 0xFFAA0055, 3));
+    EXPECT_TRUE(ColourNear(Texel(frame, 3, 3), 0xFF5500AA, 3));
+}
+
+TEST_F(BlockTextureTest, Dxt1ThreeColourBlockHasTransparentTexels) {
+    // c0 <= c1: index 2 is the midpoint, index 3 transparent black.
+    const int indices[16] = {0, 1, 2, 3, 3, 3, 3, 3, 0, 0, 0, 0, 1, 1, 1, 1};
+    Frame frame = DrawBlock(D3DFMT_DXT1, ColourBlock(0x001F, 0xF800, indices));
+    EXPECT_TRUE(ColourNear(Texel(frame, 0, 0), 0xFF0000FF));
+    EXPECT_TRUE(ColourNear(Texel(frame, 1, 0), 0xFFFF0000));
+    EXPECT_TRUE(ColourNear(Texel(frame, 2, 0), 0xFF800080, 3));
+    EXPECT_TRUE(ColourNear(Texel(frame, 3, 0), kBackground)) << "transparent texel";
+    EXPECT_TRUE(ColourNear(Texel(frame, 2, 1), kBackground)) << "transparent texel";
+}
+
+TEST_F(BlockTextureTest, Dxt3ExplicitAlpha) {
+    // Four-bit alpha per texel: texel i of the first row has alpha 5 * i (of 15); white colour.
+    std::vector<BYTE> block(8, 0xFF);
+    block[0] = 0x50;  // texels 0, 1: alpha 0, 5
+    block[1] = 0xFA;  // texels 2, 3: alpha 10, 15
+    const int indices[16] = {};
+    auto colour = ColourBlock(0xFFFF, 0x0000, indices);
+    block.insert(block.end(), colour.begin(), colour.end());
+    Frame frame = DrawBlock(D3DFMT_DXT3, block);
+    for (int i = 0; i < 4; ++i) EXPECT_TRUE(ColourNear(Texel(frame, i, 0), Grey(5 * i * 17), 2)) << "texel " << i;
+    EXPECT_TRUE(ColourNear(Texel(frame, 0, 1), 0xFFFFFFFF));
+}
+
+TEST_F(BlockTextureTest, Dxt5InterpolatedAlpha) {
+    // Alpha end points 255 and 0 (a0 > a1: six steps between); the first two rows use all eight
+    // codes, the others code 0. White colour.
+    const int codes[16] = {0, 1, 2, 3, 4, 5, 6, 7, 0, 0, 0, 0, 0, 0, 0, 0};
+    std::uint64_t bits = 0;
+    for (int i = 0; i < 16; ++i) bits |= static_cast<std::uint64_t>(codes[i]) << (3 * i);
+    std::vector<BYTE> block = {255, 0};
+    for (int i = 0; i < 6; ++i) block.push_back(static_cast<BYTE>(bits >> (8 * i)));
+    const int indices[16] = {};
+    auto colour = ColourBlock(0xFFFF, 0x0000, indices);
+    block.insert(block.end(), colour.begin(), colour.end());
+    Frame frame = DrawBlock(D3DFMT_DXT5, block);
+    const double alphas[8] = {255, 0, 255 * 6 / 7.0, 255 * 5 / 7.0, 255 * 4 / 7.0, 255 * 3 / 7.0, 255 * 2 / 7.0,
+                              255 / 7.0};
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(ColourNear(Texel(frame, i % 4, i / 4), Grey(alphas[codes[i]]), 3)) << "code " << codes[i];
+    EXPECT_TRUE(ColourNear(Texel(frame, 2, 3), 0xFFFFFFFF));
+}
+
 // ---- Other texel formats ------------------------------------------------------------------
 
 class TextureFormatTest : public TextureTest {
