@@ -162,6 +162,7 @@ protected:
     static constexpr int kHeight = 480;
 
     virtual D3DFORMAT BackBufferFormat() const { return D3DFMT_X8R8G8B8; }
+    virtual D3DMULTISAMPLE_TYPE MultiSample() const { return D3DMULTISAMPLE_NONE; }
 
     void SetUp() override {
         window_ = std::make_unique<platform::HeadlessWindow>(kWidth, kHeight);
@@ -172,6 +173,7 @@ protected:
         pp.BackBufferHeight = kHeight;
         pp.BackBufferFormat = BackBufferFormat();
         pp.BackBufferCount = 1;
+        pp.MultiSampleType = MultiSample();
         pp.SwapEffect = D3DSWAPEFFECT_COPY;
         pp.hDeviceWindow = window_.get();
         pp.Windowed = TRUE;

@@ -115,5 +115,67 @@ TEST_F(Rgb565Test, EveryReadBackValueIsA565Level) {
     EXPECT_GT(Channel(frame.At(250, 15), 16), 0xE0) << "the ramp was not drawn";
 }
 
+// ---- Multisampled back buffer -------------------------------------------------------------
+
+class MultisampleTest : public PresentTest {
+protected:
+    D3DMULTISAMPLE_TYPE MultiSample() const override { return D3DMULTISAMPLE_4_SAMPLES; }
+};
+
+TEST_F(MultisampleTest, AxisAlignedQuadStillCoversExactlyItsPixels) {
+    Begin();
+    Clear(kBackground);
+    DrawRhwQuad(100, 80, 20, 10, kInk);
+    End();
+    Present();
+    Frame frame = Capture();
+    for (int y = 79; y <= 90; ++y) {
+        for (int x = 99; x <= 120; ++x) {
+            bool inside = x >= 100 && x < 120 && y >= 80 && y < 90;
+            EXPECT_TRUE(ColourNear(frame.At(x, y), inside ? kInk : kBackground, 1)) << "pixel (" << x << ", " << y << ")";
+        }
+    }
+}
+
+TEST_F(MultisampleTest, SlantedEdgesGetIntermediateShades) {
+    // A long, shallow edge crosses many pixels part way; with four samples some of them must
+    // come out between the two colours, and the picture must survive Present.
+    Begin();
+    Clear(0xFF000000);
+    RhwVertex tri[3] = {{20, 20, 0.5f, 1, 0xFFFFFFFF}, {600, 60, 0.5f, 1, 0xFFFFFFFF}, {20, 200, 0.5f, 1, 0xFFFFFFFF}};
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kRhwFvf)));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(RhwVertex))));
+    End();
+    Present();
+    Frame frame = Capture();
+    int partial = 0;
+    for (int x = 30; x < 590; ++x) {
+        for (int y = 15; y < 70; ++y) {
+            int v = Channel(frame.At(x, y), 8);
+            if (v > 20 && v < 235) ++partial;
+        }
+    }
+    EXPECT_GT(partial, 100);
+    EXPECT_TRUE(ColourNear(frame.At(40, 100), 0xFFFFFFFF));
+    EXPECT_TRUE(ColourNear(frame.At(600, 300), 0xFF000000));
+}
+
+TEST_F(MultisampleTest, DepthOnlyFrameKeepsThePicture) {
+    Begin();
+    Clear(kBackground);
+    DrawRhwQuad(200, 150, 100, 80, kInk);
+    End();
+    Present();
+    Frame first = Capture();
+    Begin();
+    Clear(0, D3DCLEAR_ZBUFFER);
+    End();
+    Present();
+    Frame second = Capture();
+    EXPECT_TRUE(ColourNear(second.At(250, 190), kInk));
+    EXPECT_TRUE(ColourNear(second.At(10, 10), kBackground));
+    EXPECT_TRUE(ColourNear(second.At(250, 190), first.At(250, 190), 0));
+}
+
 }  // namespace
 }  // namespace pixeltest
