@@ -19,7 +19,7 @@ void GlyphAtlas::Rasterise(const platform::Font& font) {
             x = 0;
             y += extent.cy + 1;
         }
-        font.DrawChar(bitmap_.data(), width_, height_, x, y, code);
+        font.DrawChar(bitmap_.data(), width_, height_, x, y, code, true);
         GlyphCoords& entry = table_[c - kFirstCode];
         entry.tu1 = static_cast<float>(x) / w;
         entry.tv1 = static_cast<float>(y) / h;

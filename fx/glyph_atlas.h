@@ -2,8 +2,10 @@
 //
 // Cells are laid out left to right from the top-left corner, each followed by one empty texel
 // column; a cell that does not fit on the row starts a new row, one texel below the cell that
-// did not fit. The bitmap is white coverage on black, top-down 32-bit 0x00RRGGBB pixels; it
-// converts to A4R4G4B4 texels keeping four bits of coverage.
+// did not fit. Each glyph is clipped to its own cell: quads only ever show the cell, and ink
+// beyond it (italic overhangs, negative bearings) would only bleed into the neighbours. The
+// bitmap is white coverage on black, top-down 32-bit 0x00RRGGBB pixels; it converts to
+// A4R4G4B4 texels keeping four bits of coverage.
 #pragma once
 
 #include <array>

@@ -138,7 +138,7 @@ CharExtent Font::TextExtent(char c) const {
     return extent;
 }
 
-void Font::DrawChar(std::uint32_t* dib, int width, int height, int x, int y, char c) const {
+void Font::DrawChar(std::uint32_t* dib, int width, int height, int x, int y, char c, bool clipToCell) const {
     if (!dib || width <= 0 || height <= 0) return;
     const CharExtent cell = TextExtent(c);
     // Opaque cell background.
@@ -154,16 +154,18 @@ void Font::DrawChar(std::uint32_t* dib, int width, int height, int x, int y, cha
     const FT_Bitmap& bitmap = slot->bitmap;
     if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || !bitmap.buffer || bitmap.pitch < 0) return;
 
+    const int clipLeft = clipToCell ? left : 0, clipRight = clipToCell ? right : width;
+    const int clipTop = clipToCell ? top : 0, clipBottom = clipToCell ? bottom : height;
     const int originX = x + slot->bitmap_left;
     const int originY = y + impl_->ascent - slot->bitmap_top;
     const int levels = bitmap.num_grays > 1 ? bitmap.num_grays - 1 : 255;
     for (unsigned int gy = 0; gy < bitmap.rows; ++gy) {
         const int py = originY + static_cast<int>(gy);
-        if (py < 0 || py >= height) continue;
+        if (py < clipTop || py >= clipBottom) continue;
         const unsigned char* source = bitmap.buffer + static_cast<long>(gy) * bitmap.pitch;
         for (unsigned int gx = 0; gx < bitmap.width; ++gx) {
             const int px = originX + static_cast<int>(gx);
-            if (px < 0 || px >= width || source[gx] == 0) continue;
+            if (px < clipLeft || px >= clipRight || source[gx] == 0) continue;
             const auto coverage = static_cast<std::uint8_t>(source[gx] * 255 / levels);
             std::uint32_t& pixel = dib[static_cast<long>(py) * width + px];
             const std::uint32_t r = BlendWhite(static_cast<std::uint8_t>(pixel >> 16), coverage);

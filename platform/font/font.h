@@ -56,8 +56,9 @@ public:
     // The single character's extent, as GetTextExtentPoint32A reports it.
     CharExtent TextExtent(char c) const;
     // Fills the cell at (x, y) black and draws the character in white over it, its baseline
-    // Ascent() pixels below y. Everything outside the bitmap is clipped.
-    void DrawChar(std::uint32_t* dib, int width, int height, int x, int y, char c) const;
+    // Ascent() pixels below y. Everything outside the bitmap is clipped; with clipToCell (GDI's
+    // ETO_CLIPPED) so is ink outside the cell, such as italic overhangs and negative bearings.
+    void DrawChar(std::uint32_t* dib, int width, int height, int x, int y, char c, bool clipToCell = false) const;
 
 private:
     struct Impl;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -82,6 +83,30 @@ TEST(GlyphAtlasLayout, WrapsRowsByTheHeightOfTheGlyphThatDidNotFit) {
         EXPECT_LE(cells[k].x + cells[k].cx + 1, side);
     }
     EXPECT_GE(rows, 3);
+}
+
+TEST(GlyphAtlasLayout, NoInkOutsideTheCellsEvenForItalics) {
+    auto font = Font::Open(FontRequest{"Arial", 40, 400, true});
+    ASSERT_TRUE(font);
+    const int side = 512;
+    GlyphAtlas atlas(side, side);
+    atlas.Rasterise(*font);
+    std::vector<bool> inCell(static_cast<size_t>(side) * side, false);
+    for (const auto& g : atlas.Table()) {
+        const int x1 = static_cast<int>(g.tu1 * side + 0.5f), x2 = static_cast<int>(g.tu2 * side + 0.5f);
+        const int y1 = static_cast<int>(g.tv1 * side + 0.5f), y2 = static_cast<int>(g.tv2 * side + 0.5f);
+        for (int y = y1; y < std::min(y2, side); ++y)
+            for (int x = x1; x < std::min(x2, side); ++x) inCell[static_cast<size_t>(y) * side + x] = true;
+    }
+    int inked = 0;
+    for (size_t k = 0; k < inCell.size(); ++k) {
+        if (!inCell[k]) {
+            ASSERT_EQ(atlas.Bitmap()[k], 0u) << "ink at " << k % side << "," << k / side;
+        } else if (atlas.Bitmap()[k] != 0) {
+            ++inked;
+        }
+    }
+    EXPECT_GT(inked, 1000);
 }
 
 TEST(GlyphAtlasCoverage, FourBitTexelsFromTheBlueByte) {

@@ -173,6 +173,31 @@ TEST(FontDrawing, DescendersReachBelowTheBaseline) {
     EXPECT_TRUE(below);
 }
 
+TEST(FontDrawing, ClippingToTheCellKeepsOverhangsOut) {
+    auto font = OpenArial(40, 400, true);
+    ASSERT_TRUE(font);
+    const std::uint32_t magenta = 0x00FF00FF;
+    const int x = 20, y = 10;
+    const auto cell = font->TextExtent('f');
+    Bitmap clipped(100, 80, magenta), overhanging(100, 80, magenta);
+    font->DrawChar(clipped.pixels.data(), clipped.width, clipped.height, x, y, 'f', true);
+    font->DrawChar(overhanging.pixels.data(), overhanging.width, overhanging.height, x, y, 'f');
+    int outside = 0;
+    for (int j = 0; j < clipped.height; ++j) {
+        for (int i = 0; i < clipped.width; ++i) {
+            const bool inCell = i >= x && i < x + cell.cx && j >= y && j < y + cell.cy;
+            if (inCell) {
+                EXPECT_EQ(clipped.At(i, j), overhanging.At(i, j)) << i << "," << j;
+            } else {
+                EXPECT_EQ(clipped.At(i, j), magenta) << i << "," << j;
+                outside += overhanging.At(i, j) != magenta;
+            }
+        }
+    }
+    // An italic f reaches past its advance on both sides.
+    EXPECT_GT(outside, 10);
+}
+
 TEST(FontDrawing, EverythingOutsideTheBitmapIsClipped) {
     auto font = OpenArial(40, 700, true);
     ASSERT_TRUE(font);
@@ -183,7 +208,10 @@ TEST(FontDrawing, EverythingOutsideTheBitmapIsClipped) {
     std::uint32_t* dib = memory.data() + pad;
     std::fill(dib, dib + w * h, 0u);
     for (int x : {-30, -10, 5, 15, 40}) {
-        for (int y : {-30, -10, 5, 15, 40}) font->DrawChar(dib, w, h, x, y, 'W');
+        for (int y : {-30, -10, 5, 15, 40}) {
+            font->DrawChar(dib, w, h, x, y, 'W');
+            font->DrawChar(dib, w, h, x, y, 'f', true);
+        }
     }
     for (int i = 0; i < pad; ++i) {
         ASSERT_EQ(memory[i], guard);
