@@ -163,6 +163,8 @@ protected:
 
     virtual D3DFORMAT BackBufferFormat() const { return D3DFMT_X8R8G8B8; }
     virtual D3DMULTISAMPLE_TYPE MultiSample() const { return D3DMULTISAMPLE_NONE; }
+    virtual D3DDEVTYPE DeviceType() const { return D3DDEVTYPE_HAL; }
+    virtual DWORD BehaviourFlags() const { return D3DCREATE_MIXED_VERTEXPROCESSING; }
 
     void SetUp() override {
         window_ = std::make_unique<platform::HeadlessWindow>(kWidth, kHeight);
@@ -179,8 +181,8 @@ protected:
         pp.Windowed = TRUE;
         pp.EnableAutoDepthStencil = TRUE;
         pp.AutoDepthStencilFormat = D3DFMT_D16;
-        HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_.get(),
-                                        D3DCREATE_MIXED_VERTEXPROCESSING, &pp, device_.Receive());
+        HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, DeviceType(), window_.get(), BehaviourFlags(), &pp,
+                                        device_.Receive());
         ASSERT_TRUE(SUCCEEDED(hr) && device_) << "CreateDevice failed: " << Hex(static_cast<std::uint32_t>(hr));
     }
 

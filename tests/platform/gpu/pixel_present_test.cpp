@@ -177,5 +177,60 @@ TEST_F(MultisampleTest, DepthOnlyFrameKeepsThePicture) {
     EXPECT_TRUE(ColourNear(second.At(250, 190), first.At(250, 190), 0));
 }
 
+// ---- The fallback device kinds draw the same ----------------------------------------------
+
+struct DeviceKind {
+    const char* name;
+    D3DDEVTYPE type;
+    DWORD flags;
+};
+void PrintTo(const DeviceKind& k, std::ostream* os) { *os << k.name; }
+
+class DeviceKindTest : public PresentTest, public ::testing::WithParamInterface<DeviceKind> {
+protected:
+    D3DDEVTYPE DeviceType() const override { return GetParam().type; }
+    DWORD BehaviourFlags() const override { return GetParam().flags; }
+};
+
+TEST_P(DeviceKindTest, DrawsLitBlendedAndPreTransformedGeometry) {
+    Begin();
+    Clear(kBackground);
+    DrawRhwQuad(10, 10, 5, 7, kInk);
+    // Additive quad over the background.
+    Set(D3DRS_ALPHABLENDENABLE, TRUE);
+    Set(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    Set(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    DrawRhwQuad(40, 10, 10, 10, D3DCOLOR_XRGB(0x40, 0x20, 0x10));
+    Set(D3DRS_ALPHABLENDENABLE, FALSE);
+    // A lit square facing the camera under a directional light along the view axis.
+    SetCamera({0, 0, -5}, {0, 0, 0});
+    D3DMATERIAL8 material{};
+    material.Diffuse = {0.5f, 0.25f, 1.0f, 1};
+    material.Emissive = {0.1f, 0.1f, 0.0f, 1};
+    ASSERT_TRUE(SUCCEEDED(device_->SetMaterial(&material)));
+    D3DLIGHT8 light = DirectionalLight({0, 0, 1}, {0.8f, 0.8f, 0.8f, 1});
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(0, &light)));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(0, TRUE)));
+    NormalVertex quad[4] = {{-1, 1, 0, 0, 0, -1}, {1, 1, 0, 0, 0, -1}, {-1, -1, 0, 0, 0, -1}, {1, -1, 0, 0, 0, -1}};
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kNormalFvf)));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex))));
+    End();
+    Present();
+    Frame frame = Capture();
+    EXPECT_TRUE(ColourNear(frame.At(10, 10), kInk));
+    EXPECT_TRUE(ColourNear(frame.At(14, 16), kInk));
+    EXPECT_TRUE(ColourNear(frame.At(15, 16), kBackground));
+    EXPECT_TRUE(ColourNear(frame.At(45, 15), D3DCOLOR_XRGB(0x70, 0x70, 0x80)));
+    // 0.1 + 0.5 x 0.8, 0.1 + 0.25 x 0.8, 1.0 x 0.8.
+    EXPECT_TRUE(ColourNear(frame.At(320, 240), D3DCOLOR_XRGB(128, 77, 204)));
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, DeviceKindTest,
+                         ::testing::Values(DeviceKind{"HalMixed", D3DDEVTYPE_HAL, D3DCREATE_MIXED_VERTEXPROCESSING},
+                                           DeviceKind{"HalHardware", D3DDEVTYPE_HAL, D3DCREATE_HARDWARE_VERTEXPROCESSING},
+                                           DeviceKind{"HalSoftware", D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING},
+                                           DeviceKind{"RefSoftware", D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING}),
+                         [](const ::testing::TestParamInfo<DeviceKind>& info) { return std::string(info.param.name); });
+
 }  // namespace
 }  // namespace pixeltest

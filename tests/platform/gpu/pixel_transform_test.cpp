@@ -106,6 +106,32 @@ TEST_F(TransformTest, MultiplyTransformAppliesTheGivenMatrixFirst) {
               100);
 }
 
+TEST_F(TransformTest, GeometryCrossingTheNearPlaneIsClipped) {
+    // A floor from behind the camera to far ahead: what lies in front of the near plane shows,
+    // the sky above the horizon stays clear. A square beyond the far plane is not drawn.
+    SetCamera({0, 0, 0}, {0, 0, 1}, {0, 1, 0}, kPi / 4, 1.0f, 100.0f);
+    const ColourVertex floor[4] = {{-30, -1, 80, kInk}, {30, -1, 80, kInk}, {-30, -1, -20, kInk}, {30, -1, -20, kInk}};
+    const D3DCOLOR farColour = D3DCOLOR_XRGB(0xFF, 0x00, 0xFF);
+    const ColourVertex beyond[4] = {{-40, 40, 150, farColour}, {40, 40, 150, farColour}, {-40, -40, 150, farColour},
+                                    {40, -40, 150, farColour}};
+    Begin();
+    Clear(kBackground);
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kColourFvf)));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, floor, sizeof(ColourVertex))));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, beyond, sizeof(ColourVertex))));
+    End();
+    Frame frame = Capture();
+    for (float z : {3.0f, 6.0f, 10.0f, 40.0f}) {
+        for (float x : {-0.3f, 0.0f, 0.3f}) {
+            Vec4 p = Project({x * z, -1, z});
+            EXPECT_TRUE(ColourNear(frame.At(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y))), kInk))
+                << "floor at depth " << z;
+        }
+    }
+    for (int x : {5, 320, 630})
+        for (int y : {5, 100, 230}) EXPECT_TRUE(ColourNear(frame.At(x, y), kBackground)) << "sky at (" << x << ", " << y << ")";
+}
+
 // ---- Depth --------------------------------------------------------------------------------
 
 class DepthTest : public TransformTest {
