@@ -232,12 +232,12 @@ Renderer::Program* Renderer::BuildProgram(const PipelineKey& key) {
     }
     Program prog;
     prog.name = p;
-    prog.vBase[gWorld] = glGetUniformLocation(p, "V[0]");
-    prog.vBase[gProjection] = glGetUniformLocation(p, "V[28]");
-    prog.vBase[gMaterial] = glGetUniformLocation(p, "V[35]");
-    prog.vBase[gLights] = glGetUniformLocation(p, "V[40]");
-    prog.vBase[gFog] = glGetUniformLocation(p, "F[0]");
-    prog.vBase[gMisc] = glGetUniformLocation(p, "F[2]");
+    prog.vBase[gMaterial] = glGetUniformLocation(p, ("V[" + std::to_string(vu::kMaterial) + "]").c_str());
+    prog.vBase[gWorld] = glGetUniformLocation(p, ("V[" + std::to_string(vu::kWorld) + "]").c_str());
+    prog.vBase[gProjection] = glGetUniformLocation(p, ("V[" + std::to_string(vu::kProjection) + "]").c_str());
+    prog.vBase[gLights] = glGetUniformLocation(p, ("V[" + std::to_string(vu::kAmbient) + "]").c_str());
+    prog.vBase[gFog] = glGetUniformLocation(p, ("F[" + std::to_string(fu::kFogColor) + "]").c_str());
+    prog.vBase[gMisc] = glGetUniformLocation(p, ("F[" + std::to_string(fu::kAlphaRef) + "]").c_str());
     glUseProgram(p);
     GLint t0 = glGetUniformLocation(p, "uTexture0"), t1 = glGetUniformLocation(p, "uTexture1");
     if (t0 >= 0) glUniform1i(t0, 0);
@@ -262,11 +262,12 @@ void Renderer::DeriveUniforms(const DeviceState& s) {
             std::memcpy(v_[vu::kWorld + vu::kWorldStride * i], wv.m, sizeof(wv.m));
         }
         worldDirty_ = 0;
-        normalsValid_ = false;
+        normalsValid_ = 0;
         ++version_[gWorld];
     }
-    if (key_.lighting && !normalsValid_) {
-        for (DWORD i = 0; i < kWorldMatrices; ++i) {
+    const int normalsNeeded = key_.lighting ? key_.blendWeights + 1 : 0;
+    if (normalsValid_ < normalsNeeded) {
+        for (int i = normalsValid_; i < normalsNeeded; ++i) {
             float (*m)[4] = &v_[vu::kWorld + vu::kWorldStride * i];
             float (*n)[4] = &v_[vu::kWorld + vu::kWorldStride * i + 4];
             // Inverse transpose of the upper 3x3: the cofactor matrix over the determinant.
@@ -280,7 +281,7 @@ void Renderer::DeriveUniforms(const DeviceState& s) {
             for (int r = 0; r < 3; ++r)
                 for (int k = 0; k < 3; ++k) n[r][k] = std::fabs(det) > 1e-20f ? c[r][k] / det : m[r][k];
         }
-        normalsValid_ = true;
+        normalsValid_ = normalsNeeded;
     }
     if (dirty_ & (kProjection | kViewport)) {
         std::memcpy(v_[vu::kProjection], s.transforms[D3DTS_PROJECTION].m, sizeof(D3DMATRIX));
@@ -344,10 +345,16 @@ void Renderer::UploadUniforms(const DeviceState& s) {
         p.uploaded[g] = version_[g];
         if (p.vBase[g] >= 0) glUniform4fv(p.vBase[g], count, data);
     };
-    upload(gWorld, v_[vu::kWorld], vu::kWorldStride * (key_.blendWeights + 1));
-    upload(gProjection, v_[vu::kProjection], vu::kMaterial - vu::kProjection);
+    const int worldRows = vu::kWorldStride * (key_.blendWeights + 1);
+    if (key_.lighting && p.uploaded[gMaterial] != version_[gMaterial] && p.uploaded[gWorld] != version_[gWorld]) {
+        // Both changed (the particle pattern): one call for the adjacent ranges.
+        upload(gMaterial, v_[vu::kMaterial], vu::kWorld - vu::kMaterial + worldRows);
+        p.uploaded[gWorld] = version_[gWorld];
+    }
+    upload(gWorld, v_[vu::kWorld], worldRows);
+    upload(gProjection, v_[vu::kProjection], vu::kAmbient - vu::kProjection);
     if (key_.lighting) {
-        upload(gMaterial, v_[vu::kMaterial], 5);
+        upload(gMaterial, v_[vu::kMaterial], vu::kWorld - vu::kMaterial);
         upload(gLights, v_[vu::kAmbient], 1 + vu::kLightStride * key_.lightCount);
     }
     if (key_.fogMode) upload(gFog, f_[fu::kFogColor], 2);

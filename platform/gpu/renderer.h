@@ -131,7 +131,7 @@ private:
 
     float v_[vu::kCount][4] = {};
     float f_[fu::kCount][4] = {};
-    bool normalsValid_ = false;
+    int normalsValid_ = 0;  // world matrices whose normal rows are up to date
 
     GlRaster raster_;
     struct VaoKey {

@@ -9,13 +9,13 @@ namespace gpu {
 
 // Vertex uniforms: one vec4 array "V".
 namespace vu {
-constexpr int kWorld = 0;       // per world matrix i: 7*i .. 7*i+3 world x view rows, +4..+6 normal rows
-constexpr int kWorldStride = 7;
-constexpr int kProjection = 28;  // 4 rows
-constexpr int kPixel = 32;       // (1/width, 1/height) of the viewport: the half-pixel shift in clip space
-constexpr int kViewport = 33;    // (X, Y, Width, Height)
-constexpr int kDepthRange = 34;  // (MinZ, MaxZ)
-constexpr int kMaterial = 35;    // diffuse, ambient, specular, emissive, (power)
+constexpr int kMaterial = 0;     // diffuse, ambient, specular, emissive, (power)
+constexpr int kWorld = 5;        // per world matrix i: kWorld+7i .. +3 world x view rows, +4..+6 normal rows
+constexpr int kWorldStride = 7;  // (material and world 0 are adjacent: the particle pattern uploads them at once)
+constexpr int kProjection = 33;  // 4 rows
+constexpr int kPixel = 37;       // (1/width, 1/height) of the viewport: the half-pixel shift in clip space
+constexpr int kViewport = 38;    // (X, Y, Width, Height)
+constexpr int kDepthRange = 39;  // (MinZ, MaxZ)
 constexpr int kAmbient = 40;     // global ambient
 constexpr int kLights = 41;      // per light: diffuse, specular, ambient, position, direction, (range, a0, a1, a2), (falloff, cos theta/2, cos phi/2)
 constexpr int kLightStride = 7;

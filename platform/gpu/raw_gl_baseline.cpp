@@ -1,0 +1,73 @@
+#include "platform/gpu/raw_gl_baseline.h"
+
+#include <epoxy/gl.h>
+
+namespace gpu {
+
+namespace {
+
+GLuint CompileStage(GLenum type, const char* text) {
+    GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &text, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+}  // namespace
+
+RawGlBaseline::RawGlBaseline() {
+    const char* vs =
+        "#version 330 core\nlayout(location = 0) in vec2 p;\nuniform vec4 offset;\nout vec4 colour;\n"
+        "void main() { gl_Position = vec4(p * 0.02 + offset.xy, 0.5, 1.0); colour = vec4(offset.zw, 1.0, 1.0); }\n";
+    const char* fs = "#version 330 core\nin vec4 colour;\nout vec4 c;\nvoid main() { c = colour; }\n";
+    GLuint v = CompileStage(GL_VERTEX_SHADER, vs), f = CompileStage(GL_FRAGMENT_SHADER, fs);
+    if (!v || !f) return;
+    GLuint p = glCreateProgram();
+    glAttachShader(p, v);
+    glAttachShader(p, f);
+    glLinkProgram(p);
+    glDeleteShader(v);
+    glDeleteShader(f);
+    GLint ok = 0;
+    glGetProgramiv(p, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        glDeleteProgram(p);
+        return;
+    }
+    program_ = p;
+    offsetLocation_ = glGetUniformLocation(p, "offset");
+    const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
+    glGenVertexArrays(1, &vao_);
+    glBindVertexArray(vao_);
+    glGenBuffers(1, &buffer_);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer_);
+    glBufferData(GL_ARRAY_BUFFER, sizeof quad, quad, GL_STATIC_DRAW);
+    glEnableVertexAttribArray(0);
+    glVertexAttribPointer(0, 2, GL_FLOAT, GL_FALSE, 0, nullptr);
+}
+
+RawGlBaseline::~RawGlBaseline() {
+    if (program_) glDeleteProgram(program_);
+    if (buffer_) glDeleteBuffers(1, &buffer_);
+    if (vao_) glDeleteVertexArrays(1, &vao_);
+}
+
+void RawGlBaseline::Draw(int draws) {
+    glUseProgram(program_);
+    glBindVertexArray(vao_);
+    for (int i = 0; i < draws; ++i) {
+        const float t = static_cast<float>(i % 100) * 0.01f;
+        glUniform4f(offsetLocation_, t * 1.8f - 0.9f, 0.9f - t * 1.8f, t, 1.0f - t);
+        glDrawArrays(GL_TRIANGLE_STRIP, 0, 4);
+    }
+}
+
+void FinishGl() { glFinish(); }
+
+}  // namespace gpu
