@@ -47,6 +47,8 @@ public:
     std::uint64_t NextSerial() { return ++serial_; }
     // Called when a vertex buffer dies, so cached vertex layouts that refer to it are dropped.
     std::function<void(std::uint64_t)> onBufferGone;
+    // Called when a texture dies, so the renderer forgets it as bound.
+    std::function<void(GLuint)> onTextureGone;
 
     // Texture unit used for uploads; the renderer re-binds its own textures after one.
     static constexpr GLuint kUploadUnit = 7;

@@ -140,13 +140,19 @@ std::unique_ptr<Renderer> Renderer::Create(std::shared_ptr<GlShared> gl, const B
     glGenBuffers(1, &r->userVertices_);
     glGenBuffers(1, &r->userIndices_);
     r->userSerial_ = r->gl_->NextSerial();
+    r->userIndexSerial_ = r->gl_->NextSerial();
     Renderer* self = r.get();
     r->gl_->onBufferGone = [self](std::uint64_t serial) { self->ForgetBuffer(serial); };
+    r->gl_->onTextureGone = [self](GLuint name) {
+        for (GLuint& bound : self->boundTexture_)
+            if (bound == name) bound = 0;  // deleting unbinds it; its name may be reused
+    };
     return r;
 }
 
 Renderer::~Renderer() {
     gl_->onBufferGone = nullptr;
+    gl_->onTextureGone = nullptr;
     if (!gl_->CanCallGl()) return;  // the process is ending on another thread: leave the GL objects
     glUseProgram(0);
     glBindVertexArray(0);
@@ -450,6 +456,8 @@ void Renderer::BindTextures(const DeviceState& s, Texture* const textures[kMaxSt
 }
 
 void Renderer::ForgetBuffer(std::uint64_t serial) {
+    for (auto& [key, vao] : vaos_)
+        if (vao.elements == serial) vao.elements = 0;
     for (auto it = vaos_.begin(); it != vaos_.end();) {
         if (it->first.serial == serial) {
             if (vao_ == &it->second) {
@@ -549,9 +557,10 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         dirty_ &= ~kStream;
     }
     if (indexed) {
-        if (vao_->elements != src.indices->Name()) {
+        // Compared by serial: a deleted buffer's name may come back for a new one.
+        if (vao_->elements != src.indices->Serial()) {
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, src.indices->Name());
-            vao_->elements = src.indices->Name();
+            vao_->elements = src.indices->Serial();
         }
         const UINT size = src.indices32 ? 4 : 2;
         if (static_cast<std::uint64_t>(first + count) * size > src.indices->Length()) return D3DERR_INVALIDCALL;
@@ -585,9 +594,9 @@ HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxSta
     if (indices) {
         glBindBuffer(GL_COPY_WRITE_BUFFER, userIndices_);
         glBufferData(GL_COPY_WRITE_BUFFER, indexBytes, indices, GL_STREAM_DRAW);
-        if (vao_->elements != userIndices_) {
+        if (vao_->elements != userIndexSerial_) {
             glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, userIndices_);
-            vao_->elements = userIndices_;
+            vao_->elements = userIndexSerial_;
         }
         glDrawElements(PrimitiveMode(type), static_cast<GLsizei>(count), indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
     } else {

@@ -145,7 +145,7 @@ private:
     };
     struct Vao {
         GLuint name = 0;
-        GLuint elements = 0;
+        std::uint64_t elements = 0;  // serial of the bound index buffer
     };
     std::unordered_map<VaoKey, Vao, VaoKeyHash> vaos_;
     Vao* vao_ = nullptr;
@@ -156,7 +156,7 @@ private:
     std::unordered_map<std::uint32_t, GLuint> samplers_;
 
     GLuint userVertices_ = 0, userIndices_ = 0;
-    std::uint64_t userSerial_ = 0;
+    std::uint64_t userSerial_ = 0, userIndexSerial_ = 0;
     UINT userVertexCapacity_ = 0, userIndexCapacity_ = 0;
 
     D3DDRAWSTATS stats_{};

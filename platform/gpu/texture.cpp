@@ -58,6 +58,7 @@ Texture::Texture(std::shared_ptr<GlShared> gl, D3DFORMAT format, DWORD usage, D3
     : gl_(std::move(gl)), format_(format), usage_(usage), pool_(pool) {}
 
 Texture::~Texture() {
+    if (gl_->onTextureGone) gl_->onTextureGone(name_);
     if (name_ && gl_->CanCallGl()) glDeleteTextures(1, &name_);
 }
 

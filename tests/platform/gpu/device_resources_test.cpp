@@ -199,5 +199,75 @@ TEST_F(ResourceTest, IndexedDrawsUseTheBaseVertex) {
     EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2), D3DERR_INVALIDCALL) << "past the indices";
 }
 
+ComPtr<IDirect3DTexture8> SolidTexture(IDirect3DDevice8* device, D3DCOLOR colour) {
+    ComPtr<IDirect3DTexture8> t;
+    EXPECT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t.Receive()), S_OK);
+    D3DLOCKED_RECT r{};
+    EXPECT_EQ(t->LockRect(0, &r, nullptr, 0), S_OK);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 2; ++x) reinterpret_cast<DWORD*>(static_cast<BYTE*>(r.pBits) + y * r.Pitch)[x] = colour;
+    EXPECT_EQ(t->UnlockRect(0), S_OK);
+    return t;
+}
+
+void DrawTexturedQuad(IDirect3DDevice8* device) {
+    struct V {
+        float x, y, z, rhw;
+        D3DCOLOR c;
+        float u, v;
+    };
+    const V quad[4] = {{-0.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 0, 0}, {9.5f, -0.5f, 0.5f, 1, 0xFFFFFFFF, 1, 0},
+                       {-0.5f, 9.5f, 0.5f, 1, 0xFFFFFFFF, 0, 1}, {9.5f, 9.5f, 0.5f, 1, 0xFFFFFFFF, 1, 1}};
+    ASSERT_EQ(device->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1), S_OK);
+    ASSERT_EQ(device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(V)), S_OK);
+}
+
+TEST_F(ResourceTest, ATextureMadeAfterAnotherDiedIsReallyBound) {
+    {
+        ComPtr<IDirect3DTexture8> red = SolidTexture(device_.Get(), 0xFFFF0000);
+        ASSERT_EQ(device_->SetTexture(0, red.Get()), S_OK);
+        DrawTexturedQuad(device_.Get());
+        ASSERT_EQ(Pixel(4, 4), 0xFFFF0000u);
+        ASSERT_EQ(device_->SetTexture(0, nullptr), S_OK);
+    }  // deleted: OpenGL may hand its name to the next texture
+    ComPtr<IDirect3DTexture8> green = SolidTexture(device_.Get(), 0xFF00FF00);
+    ASSERT_EQ(device_->SetTexture(0, green.Get()), S_OK);
+    DrawTexturedQuad(device_.Get());
+    EXPECT_EQ(Pixel(4, 4), 0xFF00FF00u);
+}
+
+TEST_F(ResourceTest, AnIndexBufferMadeAfterAnotherDiedIsReallyUsed) {
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ASSERT_EQ(device_->CreateVertexBuffer(8 * sizeof(RhwVertex), 0, 0, D3DPOOL_MANAGED, vb.Receive()), S_OK);
+    BYTE* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), S_OK);
+    FillQuads(reinterpret_cast<RhwVertex*>(data), 0xFFFF0000, 0xFF00FF00);
+    ASSERT_EQ(vb->Unlock(), S_OK);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE), S_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb.Get(), sizeof(RhwVertex)), S_OK);
+    auto makeIndices = [&](WORD first) {
+        ComPtr<IDirect3DIndexBuffer8> ib;
+        EXPECT_EQ(device_->CreateIndexBuffer(12, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib.Receive()), S_OK);
+        BYTE* p = nullptr;
+        EXPECT_EQ(ib->Lock(0, 0, &p, 0), S_OK);
+        const WORD indices[6] = {first, WORD(first + 1), WORD(first + 2), WORD(first + 2), WORD(first + 1), WORD(first + 3)};
+        std::memcpy(p, indices, sizeof indices);
+        EXPECT_EQ(ib->Unlock(), S_OK);
+        return ib;
+    };
+    {
+        ComPtr<IDirect3DIndexBuffer8> firstQuad = makeIndices(0);
+        ASSERT_EQ(device_->SetIndices(firstQuad.Get(), 0), S_OK);
+        ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), S_OK);
+        ASSERT_EQ(device_->SetIndices(nullptr, 0), S_OK);
+    }
+    ASSERT_EQ(device_->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0), S_OK);
+    ComPtr<IDirect3DIndexBuffer8> secondQuad = makeIndices(4);
+    ASSERT_EQ(device_->SetIndices(secondQuad.Get(), 0), S_OK);
+    ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), S_OK);
+    EXPECT_EQ(Pixel(2, 2), 0xFF000000u);
+    EXPECT_EQ(Pixel(12, 2), 0xFF00FF00u);
+}
+
 }  // namespace
 }  // namespace devicetest
