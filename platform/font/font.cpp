@@ -75,7 +75,7 @@ struct Font::Impl {
     }
 };
 
-Font::Font(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+Font::Font(Key, std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Font::~Font() = default;
 
 std::unique_ptr<Font> Font::Open(const FontRequest& request, FontError* error) {
@@ -98,7 +98,9 @@ std::unique_ptr<Font> Font::Open(const FontRequest& request, FontError* error) {
         impl->face = nullptr;
         return fail(FontError::CannotOpen, impl->match.file + ": " + FreeTypeMessage(code));
     }
-    if (!FT_IS_SCALABLE(impl->face)) return fail(FontError::CannotOpen, impl->match.file + ": not a scalable face");
+    if (!FT_IS_SCALABLE(impl->face) || impl->face->units_per_EM == 0) {
+        return fail(FontError::CannotOpen, impl->match.file + ": not a scalable face");
+    }
     if (FT_Error code = FT_Set_Pixel_Sizes(impl->face, 0, static_cast<FT_UInt>(request.pixelHeight))) {
         return fail(FontError::CannotSize, impl->match.file + ": " + FreeTypeMessage(code));
     }
@@ -120,7 +122,7 @@ std::unique_ptr<Font> Font::Open(const FontRequest& request, FontError* error) {
     impl->ascent = ScaleToPixels(ascentUnits, request.pixelHeight, upem);
     impl->descent = ScaleToPixels(descentUnits, request.pixelHeight, upem);
     if (error) *error = FontError::None;
-    return std::unique_ptr<Font>(new Font(std::move(impl)));
+    return std::make_unique<Font>(Key{}, std::move(impl));
 }
 
 const std::string& Font::Family() const { return impl_->match.family; }

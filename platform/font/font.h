@@ -26,7 +26,7 @@ struct CharExtent {
 
 enum class FontError {
     None,
-    InvalidArgument,  // no face name's worth of request: pixel height not positive
+    InvalidArgument,  // the pixel height is not positive
     NoMatch,          // fontconfig found no scalable face at all
     CannotOpen,       // FreeType could not open the matched file
     CannotSize,       // FreeType could not scale the face to the pixel height
@@ -62,7 +62,15 @@ public:
 
 private:
     struct Impl;
-    explicit Font(std::unique_ptr<Impl> impl);
+    struct Key {
+        explicit Key() = default;
+    };
+
+public:
+    // Made by Open only.
+    Font(Key, std::unique_ptr<Impl> impl);
+
+private:
     std::unique_ptr<Impl> impl_;
 };
 
