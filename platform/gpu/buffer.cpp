@@ -40,6 +40,7 @@ HRESULT BufferStorage::Unlock() {
     if (!locked_) return D3DERR_INVALIDCALL;
     locked_ = false;
     if ((lockFlags_ & D3DLOCK_READONLY) || lockSize_ == 0 || !gl_->CanCallGl()) return S_OK;
+    if (gl_->beforeUpload) gl_->beforeUpload();
     glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
     if (lockFlags_ & D3DLOCK_DISCARD) {
         // Orphan: draws still reading the old storage keep it; the rest is undefined anyway.

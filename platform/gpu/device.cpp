@@ -154,6 +154,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT8* vp) {
         recording_->viewport = true;
         return S_OK;
     }
+    renderer_->Changing(Renderer::kViewport);
     state_.viewport = *vp;
     renderer_->Mark(Renderer::kViewport | Renderer::kProjection);
     return S_OK;
@@ -173,6 +174,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
         return S_OK;
     }
     if (state_.renderStates[state] == value) return S_OK;
+    renderer_->Changing(RenderStateDirty(state));
     state_.renderStates[state] = value;
     renderer_->Mark(RenderStateDirty(state));
     return S_OK;
@@ -192,6 +194,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
         return S_OK;
     }
     if (state_.stageStates[stage][type] == value) return S_OK;
+    renderer_->Changing(StageStateDirty(stage, type));
     state_.stageStates[stage][type] = value;
     renderer_->Mark(StageStateDirty(stage, type));
     return S_OK;
@@ -213,6 +216,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m) {
     }
     D3DMATRIX& stored = state_.transforms[slot];
     if (std::memcmp(&stored, m, sizeof(D3DMATRIX)) == 0) return S_OK;
+    renderer_->Changing(type == D3DTS_WORLD ? Renderer::kWorld : Renderer::kView);
     stored = *m;
     if (type >= D3DTS_WORLD) renderer_->MarkWorld(type - D3DTS_WORLD);
     else if (type == D3DTS_VIEW) renderer_->Mark(Renderer::kView);
@@ -242,6 +246,7 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
         return S_OK;
     }
     if (std::memcmp(&state_.material, material, sizeof(D3DMATERIAL8)) == 0) return S_OK;
+    renderer_->Changing(Renderer::kMaterial);
     state_.material = *material;
     renderer_->Mark(Renderer::kMaterial);
     return S_OK;
@@ -265,6 +270,7 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
     }
     LightSlot& slot = state_.lights[index];
     const bool typeChanged = slot.light.Type != light->Type;
+    renderer_->Changing(Renderer::kLights);
     slot.light = *light;
     slot.set = true;
     renderer_->Mark(Renderer::kLights | (typeChanged && slot.enabled ? Renderer::kPipeline : 0u));
@@ -286,6 +292,7 @@ HRESULT Device::LightEnable(DWORD index, BOOL enable) {
     }
     LightSlot& slot = state_.lights[index];
     if (slot.enabled == (enable != 0)) return S_OK;
+    renderer_->Changing(Renderer::kLights);
     slot.enabled = enable != 0;
     slot.set = true;  // enabling a light never set uses the default light
     renderer_->Mark(Renderer::kPipeline | Renderer::kLights);
@@ -309,6 +316,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
         return S_OK;
     }
     if (textures_[stage].Get() == texture) return S_OK;
+    renderer_->Changing(Renderer::kTextures);
     if (texture) texture->AddRef();
     textures_[stage] = ComPtr<IDirect3DBaseTexture8>(texture);  // releases the previous one
     if (stage < static_cast<DWORD>(kMaxStages)) {
@@ -334,6 +342,7 @@ HRESULT Device::SetVertexShader(DWORD fvf) {
         return S_OK;
     }
     if (state_.fvf == fvf) return S_OK;
+    renderer_->Changing(Renderer::kStream);
     state_.fvf = fvf;
     renderer_->Mark(Renderer::kPipeline | Renderer::kStream);
     return S_OK;
@@ -357,6 +366,7 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UIN
         return S_OK;
     }
     if (stream_.Get() == buffer && stride_ == stride) return S_OK;
+    renderer_->Changing(Renderer::kStream);
     if (buffer) buffer->AddRef();
     stream_ = ComPtr<IDirect3DVertexBuffer8>(buffer);
     streamImpl_ = impl;

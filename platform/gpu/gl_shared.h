@@ -49,6 +49,9 @@ public:
     std::function<void(std::uint64_t)> onBufferGone;
     // Called when a texture dies, so the renderer forgets it as bound.
     std::function<void(GLuint)> onTextureGone;
+    // Called before resource data is uploaded, so draws issued earlier but still held back read
+    // the old data.
+    std::function<void()> beforeUpload;
 
     // Texture unit used for uploads; the renderer re-binds its own textures after one.
     static constexpr GLuint kUploadUnit = 7;

@@ -43,7 +43,7 @@ struct PipelineKey {
     std::uint8_t fogMode = 0;  // D3DFOGMODE, 0 when fog is off
     std::uint8_t alphaFunc = 0;  // D3DCMPFUNC, 0 when the alpha test is off
     std::uint8_t flat = 0;
-    std::uint8_t pad = 0;
+    std::uint8_t instanced = 0;  // world matrix and material per instance (merged draws)
     StageKey stages[kMaxStages];
 
     bool operator==(const PipelineKey& o) const { return std::memcmp(this, &o, sizeof(*this)) == 0; }

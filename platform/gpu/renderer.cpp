@@ -143,6 +143,10 @@ std::unique_ptr<Renderer> Renderer::Create(std::shared_ptr<GlShared> gl, const B
     r->userIndexSerial_ = r->gl_->NextSerial();
     Renderer* self = r.get();
     r->gl_->onBufferGone = [self](std::uint64_t serial) { self->ForgetBuffer(serial); };
+    r->gl_->beforeUpload = [self] { self->Flush(); };
+    GLint vertexComponents = 0;
+    glGetIntegerv(GL_MAX_VERTEX_UNIFORM_COMPONENTS, &vertexComponents);
+    r->merging_ = vertexComponents >= 4 * (vu::kCount + vu::kInstanceRows * vu::kBatch + 16);
     r->gl_->onTextureGone = [self](GLuint name) {
         for (GLuint& bound : self->boundTexture_)
             if (bound == name) bound = 0;  // deleting unbinds it; its name may be reused
@@ -153,6 +157,7 @@ std::unique_ptr<Renderer> Renderer::Create(std::shared_ptr<GlShared> gl, const B
 Renderer::~Renderer() {
     gl_->onBufferGone = nullptr;
     gl_->onTextureGone = nullptr;
+    gl_->beforeUpload = nullptr;
     if (!gl_->CanCallGl()) return;  // the process is ending on another thread: leave the GL objects
     glUseProgram(0);
     glBindVertexArray(0);
@@ -244,6 +249,7 @@ Renderer::Program* Renderer::BuildProgram(const PipelineKey& key) {
     prog.vBase[gLights] = glGetUniformLocation(p, ("V[" + std::to_string(vu::kAmbient) + "]").c_str());
     prog.vBase[gFog] = glGetUniformLocation(p, ("F[" + std::to_string(fu::kFogColor) + "]").c_str());
     prog.vBase[gMisc] = glGetUniformLocation(p, ("F[" + std::to_string(fu::kAlphaRef) + "]").c_str());
+    prog.instances = key.instanced ? glGetUniformLocation(p, "I[0]") : -1;
     glUseProgram(p);
     GLint t0 = glGetUniformLocation(p, "uTexture0"), t1 = glGetUniformLocation(p, "uTexture1");
     if (t0 >= 0) glUniform1i(t0, 0);
@@ -343,7 +349,7 @@ void Renderer::DeriveUniforms(const DeviceState& s) {
     dirty_ &= ~(kView | kWorld | kProjection | kViewport | kMaterial | kLights | kFog | kMisc);
 }
 
-void Renderer::UploadUniforms(const DeviceState& s) {
+void Renderer::UploadUniforms(const DeviceState& s, bool instanced) {
     DeriveUniforms(s);
     Program& p = *program_;
     auto upload = [&](Group g, const float* data, int count) {
@@ -351,6 +357,14 @@ void Renderer::UploadUniforms(const DeviceState& s) {
         p.uploaded[g] = version_[g];
         if (p.vBase[g] >= 0) glUniform4fv(p.vBase[g], count, data);
     };
+    if (instanced) {
+        // World matrix and material travel with each instance.
+        upload(gProjection, v_[vu::kProjection], vu::kAmbient - vu::kProjection);
+        if (key_.lighting) upload(gLights, v_[vu::kAmbient], 1 + vu::kLightStride * key_.lightCount);
+        if (key_.fogMode) upload(gFog, f_[fu::kFogColor], 2);
+        upload(gMisc, f_[fu::kAlphaRef], 2);
+        return;
+    }
     const int worldRows = vu::kWorldStride * (key_.blendWeights + 1);
     if (key_.lighting && p.uploaded[gMaterial] != version_[gMaterial] && p.uploaded[gWorld] != version_[gWorld]) {
         // Both changed (the particle pattern): one call for the adjacent ranges.
@@ -514,14 +528,16 @@ void Renderer::BindVertexArray(std::uint64_t serial, GLuint buffer, DWORD fvf, c
     vaoKey_ = key;
 }
 
-bool Renderer::Prepare(const DeviceState& s, const FvfLayout& layout, Texture* const textures[kMaxStages]) {
+bool Renderer::Prepare(const DeviceState& s, const FvfLayout& layout, Texture* const textures[kMaxStages],
+                       bool instanced) {
     if (dirty_ & kViewport) ApplyViewport(s);
     if (dirty_ & kRaster) ApplyRaster(s);
     if (dirty_ & (kTextures | kSamplers)) BindTextures(s, textures);
-    if (dirty_ & kPipeline) {
+    if ((dirty_ & kPipeline) || key_.instanced != instanced) {
         lights_ = CollectLights(s);
         const bool textured[kMaxStages] = {textures[0] != nullptr, textures[1] != nullptr};
         PipelineKey key = MakePipelineKey(s, layout, textured, lights_);
+        key.instanced = instanced;
         if (!program_ || !(key == key_)) {
             auto it = programs_.find(key);
             Program* p = it != programs_.end() ? &it->second : BuildProgram(key);
@@ -537,8 +553,30 @@ bool Renderer::Prepare(const DeviceState& s, const FvfLayout& layout, Texture* c
         }
     }
     dirty_ &= ~(kViewport | kRaster | kTextures | kSamplers | kPipeline);
-    UploadUniforms(s);
+    UploadUniforms(s, instanced);
     return true;
+}
+
+bool Renderer::Mergeable(const DeviceState& s, bool indexed) const {
+    if (!merging_ || indexed || layout_.pretransformed) return false;
+    const DWORD blend = s.renderStates[D3DRS_VERTEXBLEND];
+    return !(blend >= 1 && blend <= 3 && layout_.weights > 0);
+}
+
+void Renderer::AppendInstance(const DeviceState& s) {
+    DeriveUniforms(s);
+    std::memcpy(batch_.rows[batch_.count * vu::kInstanceRows], v_[0], sizeof(float) * 4 * vu::kInstanceRows);
+    ++batch_.count;
+}
+
+void Renderer::Flush() {
+    if (!batch_.count) return;
+    const int n = batch_.count;
+    batch_.count = 0;
+    if (!gl_->CanCallGl() || !program_) return;
+    // Nothing touched the GL pipeline since the batch began: every change flushes first.
+    glUniform4fv(program_->instances, n * vu::kInstanceRows, batch_.rows[0]);
+    glDrawArraysInstanced(batch_.mode, batch_.first, batch_.vertices, n);
 }
 
 HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIVETYPE type, UINT first,
@@ -551,7 +589,20 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
     const UINT count = VertexCount(type, primitives);
     if (!layout_.valid || count == 0 || (indexed && !src.indices)) return D3DERR_INVALIDCALL;
     if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
-    if (!Prepare(s, layout_, src.textures)) return D3DERR_DRIVERINTERNALERROR;
+    const bool merge = Mergeable(s, indexed);
+    const GLenum mode = PrimitiveMode(type);
+    if (batch_.count) {
+        if (merge && batch_.count < vu::kBatch && !(dirty_ & ~(kWorld | kMaterial)) && (worldDirty_ & ~1u) == 0 &&
+            batch_.serial == src.vertices->Serial() && batch_.stride == src.stride && batch_.mode == mode &&
+            batch_.first == static_cast<GLint>(first) && batch_.vertices == static_cast<GLsizei>(count)) {
+            AppendInstance(s);
+            ++stats_.drawCalls;
+            stats_.primitives += primitives;
+            return S_OK;
+        }
+        Flush();
+    }
+    if (!Prepare(s, layout_, src.textures, merge)) return D3DERR_DRIVERINTERNALERROR;
     if ((dirty_ & kStream) || !vao_) {
         BindVertexArray(src.vertices->Serial(), src.vertices->Name(), s.fvf, layout_, src.stride);
         dirty_ &= ~kStream;
@@ -567,8 +618,15 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count),
                                  src.indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                                  reinterpret_cast<const void*>(static_cast<std::uintptr_t>(first) * size), src.baseVertex);
+    } else if (merge) {
+        batch_.mode = mode;
+        batch_.first = static_cast<GLint>(first);
+        batch_.vertices = static_cast<GLsizei>(count);
+        batch_.serial = src.vertices->Serial();
+        batch_.stride = src.stride;
+        AppendInstance(s);
     } else {
-        glDrawArrays(PrimitiveMode(type), static_cast<GLint>(first), static_cast<GLsizei>(count));
+        glDrawArrays(mode, static_cast<GLint>(first), static_cast<GLsizei>(count));
     }
     ++stats_.drawCalls;
     stats_.primitives += primitives;
@@ -586,7 +644,8 @@ HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxSta
     const UINT count = VertexCount(type, primitives);
     if (!layout_.valid || count == 0) return D3DERR_INVALIDCALL;
     if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
-    if (!Prepare(s, layout_, textures)) return D3DERR_DRIVERINTERNALERROR;
+    Flush();
+    if (!Prepare(s, layout_, textures, false)) return D3DERR_DRIVERINTERNALERROR;
     glBindBuffer(GL_COPY_WRITE_BUFFER, userVertices_);
     glBufferData(GL_COPY_WRITE_BUFFER, vertexBytes, vertices, GL_STREAM_DRAW);
     BindVertexArray(userSerial_, userVertices_, s.fvf, layout_, stride);
@@ -609,6 +668,7 @@ HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxSta
 
 void Renderer::Clear(const DeviceState& s, DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z) {
     if (!gl_->CanCallGl()) return;
+    Flush();
     if (dirty_ & kViewport) {
         ApplyViewport(s);
         dirty_ &= ~kViewport;
@@ -660,6 +720,7 @@ void Renderer::ResolveInto(GLuint target) {
 void Renderer::Present(platform::GlContext& context) {
     ++stats_.presents;
     if (!gl_->CanCallGl()) return;
+    Flush();
     int dw = 0, dh = 0;
     context.DrawableSize(dw, dh);
     if (dw > 0 && dh > 0) {
@@ -685,6 +746,7 @@ void Renderer::Present(platform::GlContext& context) {
 void Renderer::ReadBack(std::vector<std::uint32_t>& pixels) {
     pixels.assign(static_cast<std::size_t>(desc_.width) * desc_.height, 0);
     if (!gl_->CanCallGl()) return;
+    Flush();
     GLuint source = fbo_;
     if (resolveFbo_) {
         ResolveInto(resolveFbo_);

@@ -54,7 +54,7 @@ public:
         kSamplers = 1u << 10,
         kStream = 1u << 11,
         kViewport = 1u << 12,
-        kAll = 0xFFFFFFFFu,
+        kAll = (1u << 13) - 1,
     };
 
     // Null with a message on stderr when the back buffer cannot be made.
@@ -62,6 +62,13 @@ public:
     ~Renderer();
 
     void Mark(std::uint32_t dirty) { dirty_ |= dirty; }
+    // Called before the front changes state: merged draws still waiting go out first, unless
+    // only the world matrix or the material changes (what merged draws carry per instance).
+    void Changing(std::uint32_t dirty) {
+        if (batch_.count && (dirty & ~(kWorld | kMaterial))) Flush();
+    }
+    // Submits the merged draws that are waiting.
+    void Flush();
     void MarkWorld(DWORD index) {
         dirty_ |= kWorld;
         worldDirty_ |= 1u << index;
@@ -87,6 +94,7 @@ private:
     struct Program {
         GLuint name = 0;
         GLint vBase[8] = {};  // locations of the first element of each uniform group
+        GLint instances = -1;  // location of the per-instance array of merged-draw programs
         std::uint32_t uploaded[8] = {};
     };
     enum Group { gWorld, gProjection, gMaterial, gLights, gFog, gMisc, kGroups };
@@ -98,9 +106,11 @@ private:
 
     explicit Renderer(std::shared_ptr<GlShared> gl) : gl_(std::move(gl)) {}
     bool CreateTargets();
-    bool Prepare(const DeviceState& state, const FvfLayout& layout, Texture* const textures[kMaxStages]);
+    bool Prepare(const DeviceState& state, const FvfLayout& layout, Texture* const textures[kMaxStages], bool instanced);
+    bool Mergeable(const DeviceState& state, bool indexed) const;
+    void AppendInstance(const DeviceState& state);
     Program* BuildProgram(const PipelineKey& key);
-    void UploadUniforms(const DeviceState& state);
+    void UploadUniforms(const DeviceState& state, bool instanced);
     void DeriveUniforms(const DeviceState& state);
     void ApplyRaster(const DeviceState& state);
     void ApplyViewport(const DeviceState& state);
@@ -160,6 +170,20 @@ private:
     UINT userVertexCapacity_ = 0, userIndexCapacity_ = 0;
 
     D3DDRAWSTATS stats_{};
+
+    // Consecutive draws that differ only in world matrix and material, merged into one
+    // instanced draw (the particle pattern).
+    struct Batch {
+        int count = 0;
+        GLenum mode = 0;
+        GLint first = 0;
+        GLsizei vertices = 0;
+        std::uint64_t serial = 0;
+        UINT stride = 0;
+        float rows[vu::kInstanceRows * vu::kBatch][4];
+    };
+    Batch batch_;
+    bool merging_ = false;  // the GL has room for the per-instance uniforms
 };
 
 }  // namespace gpu

@@ -7,7 +7,14 @@ namespace gpu {
 namespace {
 
 std::string N(int v) { return std::to_string(v); }
-std::string V(int i) { return "V[" + N(i) + "]"; }
+
+// Set while generating a merged-draw program: per-instance rows then come from "I".
+thread_local bool t_instanced = false;
+
+std::string V(int i) {
+    if (t_instanced && i < vu::kInstanceRows) return "I[b + " + N(i) + "]";
+    return "V[" + N(i) + "]";
+}
 
 // p x M with M stored as four rows starting at V[base].
 std::string RowTransform(const std::string& p, int base) {
@@ -75,8 +82,10 @@ void EmitLighting(const PipelineKey& k, std::string& s) {
 
 std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
     const char* interp = k.flat ? "flat " : "";
+    t_instanced = k.instanced != 0;
     std::string s = "#version 330 core\n";
     s += "uniform vec4 V[" + N(vu::kCount) + "];\n";
+    if (k.instanced) s += "uniform vec4 I[" + N(vu::kInstanceRows * vu::kBatch) + "];\n";
     s += k.pretransformed ? "layout(location = 0) in vec4 aPosition;\n" : "layout(location = 0) in vec3 aPosition;\n";
     if (k.blendWeights) s += "layout(location = 1) in vec4 aWeights;\n";
     if (k.hasNormal) s += "layout(location = 2) in vec3 aNormal;\n";
@@ -94,6 +103,7 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
     }
     s += std::string(interp) + "out vec4 vDiffuse;\n" + interp + "out vec3 vSpecular;\nout float vFogDepth;\n";
     s += "void main() {\n";
+    if (k.instanced) s += "  int b = gl_InstanceID * " + N(vu::kInstanceRows) + ";\n";
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
         if (st.texSet != 0xFF) s += "  vTex" + N(i) + " = aTex" + N(st.texSet) + ".xy;\n";
@@ -140,6 +150,7 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
     s += "  vFogDepth = clip.w;\n";
     if (!clipControl) s += "  clip.z = 2.0 * clip.z - clip.w;\n";
     s += "  gl_Position = clip;\n}\n";
+    t_instanced = false;
     return s;
 }
 

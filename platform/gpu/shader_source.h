@@ -20,6 +20,10 @@ constexpr int kAmbient = 40;     // global ambient
 constexpr int kLights = 41;      // per light: diffuse, specular, ambient, position, direction, (range, a0, a1, a2), (falloff, cos theta/2, cos phi/2)
 constexpr int kLightStride = 7;
 constexpr int kCount = kLights + kLightStride * kMaxLights;
+// Merged draws: each instance's material and world matrix (V[0] .. V[kInstanceRows - 1] of a
+// single draw) come from the array "I", kInstanceRows vec4 per instance.
+constexpr int kInstanceRows = kWorld + kWorldStride;
+constexpr int kBatch = 64;
 }  // namespace vu
 
 // Fragment uniforms: one vec4 array "F".

@@ -151,6 +151,7 @@ HRESULT Texture::UnlockRect(UINT level) {
     Level& l = levels_[level];
     l.locked = false;
     if (!l.readOnly && gl_->CanCallGl()) {
+        if (gl_->beforeUpload) gl_->beforeUpload();
         gl_->BindForUpload(GL_TEXTURE_2D, name_);
         Upload(level);
     }

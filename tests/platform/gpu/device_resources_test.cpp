@@ -271,3 +271,91 @@ TEST_F(ResourceTest, AnIndexBufferMadeAfterAnotherDiedIsReallyUsed) {
 
 }  // namespace
 }  // namespace devicetest
+
+namespace devicetest {
+namespace {
+
+// Consecutive draws that differ only in world matrix and material may be merged behind the
+// interface; each must still show its own transform and colour, and a buffer rewrite between
+// draws must not reach the draws made before it.
+class MergedDrawTest : public DeviceTest {
+protected:
+    struct V {
+        float x, y, z;
+    };
+    void SetUpQuad(D3DCOLOR) {
+        ASSERT_EQ(device_->CreateVertexBuffer(4 * sizeof(V), 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vb_.Receive()), S_OK);
+        WriteQuad(1.0f);
+        ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ), S_OK);
+        ASSERT_EQ(device_->SetStreamSource(0, vb_.Get(), sizeof(V)), S_OK);
+        // Orthographic pixels: x, y in pixels from the top left, z in 0..1.
+        D3DMATRIX proj{};
+        proj._11 = 2.0f / kWidth;
+        proj._22 = -2.0f / kHeight;
+        proj._33 = 1;
+        proj._41 = -1;
+        proj._42 = 1;
+        proj._44 = 1;
+        ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &proj), S_OK);
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    }
+    // A square from the origin to (size, size).
+    void WriteQuad(float size) {
+        BYTE* data = nullptr;
+        ASSERT_EQ(vb_->Lock(0, 0, &data, 0), S_OK);
+        const V quad[4] = {{0, 0, 0.5f}, {size, 0, 0.5f}, {0, size, 0.5f}, {size, size, 0.5f}};
+        std::memcpy(data, quad, sizeof quad);
+        ASSERT_EQ(vb_->Unlock(), S_OK);
+    }
+    // Scaled, with its corner on the edge of pixel (x, y): covers size x scale pixels from there.
+    void DrawAt(float x, float y, float scale, float red) {
+        D3DMATRIX world{};
+        world._11 = world._22 = scale;
+        world._33 = world._44 = 1;
+        world._41 = x - 0.5f;
+        world._42 = y - 0.5f;
+        D3DMATERIAL8 material{};
+        material.Emissive = {red, 0, 1 - red, 1};
+        material.Diffuse = {0, 0, 0, 1};
+        ASSERT_EQ(device_->SetTransform(D3DTS_WORLD, &world), S_OK);
+        ASSERT_EQ(device_->SetMaterial(&material), S_OK);
+        ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
+    }
+    ComPtr<IDirect3DVertexBuffer8> vb_;
+};
+
+TEST_F(MergedDrawTest, EveryDrawKeepsItsOwnWorldAndMaterial) {
+    SetUpQuad(0);
+    device_->ResetDrawStats();
+    for (int i = 0; i < 150; ++i) DrawAt(static_cast<float>(i % 15) * 4, static_cast<float>(i / 15) * 4, 3, (i % 15) / 14.0f);
+    std::vector<std::uint32_t> pixels;
+    UINT w = 0, h = 0;
+    ASSERT_EQ(device_->ReadBackBuffer(pixels, w, h), S_OK);
+    for (int i = 0; i < 150; ++i) {
+        const int x = (i % 15) * 4 + 1, y = (i / 15) * 4 + 1;  // inside pixels x0 .. x0 + 2
+        const std::uint32_t p = pixels[static_cast<size_t>(y) * w + x];
+        const int red = static_cast<int>((p >> 16) & 0xFF);
+        EXPECT_NEAR(red, static_cast<int>((i % 15) / 14.0f * 255 + 0.5f), 1) << i;
+        EXPECT_EQ(pixels[static_cast<size_t>(y + 2) * w + x + 2] & 0xFFFFFF, 0u) << "gap after quad " << i;
+    }
+    D3DDRAWSTATS stats{};
+    device_->GetDrawStats(&stats);
+    EXPECT_EQ(stats.drawCalls, 150u);
+    EXPECT_EQ(stats.primitives, 300u);
+}
+
+TEST_F(MergedDrawTest, StateAndDataChangesBetweenDrawsApplyInOrder) {
+    SetUpQuad(0);
+    DrawAt(0, 0, 4, 1.0f);     // red, pixels 0..3
+    WriteQuad(2.0f);           // the buffer now holds a 2x2 quad
+    DrawAt(10, 0, 4, 1.0f);    // pixels 10..17
+    device_->SetRenderState(D3DRS_LIGHTING, FALSE);  // unlit: the vertex has no colour, so white
+    DrawAt(30, 0, 4, 0.0f);
+    EXPECT_EQ(Pixel(3, 3) & 0xFFFFFF, 0xFF0000u) << "the first draw used the old unit quad";
+    EXPECT_EQ(Pixel(4, 4) & 0xFFFFFF, 0u);
+    EXPECT_EQ(Pixel(17, 7) & 0xFFFFFF, 0xFF0000u) << "the second draw used the rewritten quad";
+    EXPECT_EQ(Pixel(37, 7) & 0xFFFFFF, 0xFFFFFFu);
+}
+
+}  // namespace
+}  // namespace devicetest
