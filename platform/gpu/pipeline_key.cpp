@@ -82,14 +82,21 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
         st.alphaOp = static_cast<std::uint8_t>(alphaOp);
         st.alphaArg1 = static_cast<std::uint8_t>(t[D3DTSS_ALPHAARG1] & 0x3F);
         st.alphaArg2 = static_cast<std::uint8_t>(t[D3DTSS_ALPHAARG2] & 0x3F);
-        // With no texture, TEXTURE reads as opaque white, except that an alpha taken from the
-        // texture alone falls through to the second argument: untextured geometry keeps the
-        // alpha of its diffuse colour under the default stage states.
-        if (!textured[i] && alphaOp == D3DTOP_SELECTARG1 && (st.alphaArg1 & D3DTA_SELECTMASK) == D3DTA_TEXTURE) {
-            alphaOp = D3DTOP_SELECTARG2;
-            st.alphaOp = static_cast<std::uint8_t>(alphaOp);
+        // A stage without a texture whose operation reads TEXTURE passes CURRENT through (colour
+        // and alpha separately). Under MODULATE that looks like a white texture; under the
+        // default ALPHAOP SELECTARG1(TEXTURE) it keeps the diffuse alpha of untextured geometry.
+        if (!textured[i]) {
+            if (ReadsTexture(colorOp, st.colorArg1, st.colorArg2)) {
+                st.colorOp = D3DTOP_SELECTARG1;
+                st.colorArg1 = D3DTA_CURRENT;
+            }
+            if (ReadsTexture(alphaOp, st.alphaArg1, st.alphaArg2)) {
+                alphaOp = D3DTOP_SELECTARG1;
+                st.alphaOp = D3DTOP_SELECTARG1;
+                st.alphaArg1 = D3DTA_CURRENT;
+            }
         }
-        bool reads = ReadsTexture(colorOp, st.colorArg1, st.colorArg2) || ReadsTexture(alphaOp, st.alphaArg1, st.alphaArg2);
+        bool reads = ReadsTexture(st.colorOp, st.colorArg1, st.colorArg2) || ReadsTexture(alphaOp, st.alphaArg1, st.alphaArg2);
         st.textured = reads && textured[i];
         DWORD set = t[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
         if (st.textured && set < l.texCount) {
