@@ -178,5 +178,80 @@ TEST_F(StateBlockTest, EndWithoutBeginFails) {
     EXPECT_TRUE(FAILED(device_->EndStateBlock(&token)));
 }
 
+TEST_F(StateBlockTest, TextStyleDrawingBlendsCoverageAndRestoresTheCaller) {
+    // The way screen text is drawn: a recorded block sets blending by coverage alpha, an alpha
+    // test at 8 and no depth test; a second block saves the caller's states around it.
+    auto atlas = MakeTexture(8, 1, 1, D3DFMT_A4R4G4B4);
+    ASSERT_TRUE(atlas);
+    std::vector<WORD> coverage;
+    for (int i = 0; i < 8; ++i) coverage.push_back(static_cast<WORD>((2 * i + (i == 7)) << 12 | 0x0FFF));
+    FillLevel(atlas.Get(), 0, 8, 1, coverage);
+    DWORD blocks[2] = {};
+    for (DWORD& token : blocks) {
+        ASSERT_TRUE(SUCCEEDED(device_->BeginStateBlock()));
+        device_->SetTexture(0, atlas.Get());
+        device_->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+        device_->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+        device_->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+        device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+        device_->SetRenderState(D3DRS_ALPHAREF, 8);
+        device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+        device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
+        device_->SetRenderState(D3DRS_ZENABLE, FALSE);
+        device_->SetRenderState(D3DRS_FOGENABLE, FALSE);
+        device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+        device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        device_->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        device_->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+        device_->SetTextureStageState(0, D3DTSS_MINFILTER, D3DTEXF_POINT);
+        device_->SetTextureStageState(0, D3DTSS_MAGFILTER, D3DTEXF_POINT);
+        device_->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);
+        device_->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
+        ASSERT_TRUE(SUCCEEDED(device_->EndStateBlock(&token)));
+    }
+    const DWORD saved = blocks[0], text = blocks[1];
+    // The caller's states: fog on, depth on, no texture, cull none.
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, nullptr)));
+    Set(D3DRS_ALPHABLENDENABLE, FALSE);
+    Set(D3DRS_ALPHATESTENABLE, FALSE);
+    Set(D3DRS_ZENABLE, TRUE);
+    Set(D3DRS_FOGENABLE, TRUE);
+    Set(D3DRS_CULLMODE, D3DCULL_NONE);
+    SetStage(0, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+
+    const D3DCOLOR picture = D3DCOLOR_XRGB(0x20, 0x40, 0x60);
+    const D3DCOLOR ink = D3DCOLOR_ARGB(0xFF, 0xFF, 0x80, 0x00);
+    Begin();
+    Clear(picture);
+    ASSERT_TRUE(SUCCEEDED(device_->CaptureStateBlock(saved)));
+    ASSERT_TRUE(SUCCEEDED(device_->ApplyStateBlock(text)));
+    // Six vertices per glyph quad, in the order text uses: 8 texels over 64 x 8 pixels.
+    const float l = 9.5f, t = 9.5f, r = 73.5f, b = 17.5f;
+    RhwTexVertex glyph[6] = {{l, b, 0.9f, 1, ink, 0, 1}, {l, t, 0.9f, 1, ink, 0, 0}, {r, b, 0.9f, 1, ink, 1, 1},
+                             {r, t, 0.9f, 1, ink, 1, 0}, {r, b, 0.9f, 1, ink, 1, 1}, {l, t, 0.9f, 1, ink, 0, 0}};
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kRhwTexFvf)));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, glyph, sizeof(RhwTexVertex))));
+    ASSERT_TRUE(SUCCEEDED(device_->ApplyStateBlock(saved)));
+    End();
+    Frame frame = Capture();
+    for (int i = 0; i < 8; ++i) {
+        int nibble = 2 * i + (i == 7);
+        float a = nibble * 17 / 255.0f;
+        auto mix = [&](int src, int dest) { return static_cast<DWORD>(std::lround(src * a + dest * (1 - a))); };
+        D3DCOLOR expected = 0xFF000000 | mix(0xFF, 0x20) << 16 | mix(0x80, 0x40) << 8 | mix(0x00, 0x60);
+        EXPECT_TRUE(ColourNear(frame.At(10 + 8 * i + 4, 13), expected)) << "coverage " << nibble;
+    }
+    EXPECT_EQ(Get(D3DRS_FOGENABLE), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(Get(D3DRS_ZENABLE), static_cast<DWORD>(TRUE));
+    EXPECT_EQ(Get(D3DRS_ALPHATESTENABLE), static_cast<DWORD>(FALSE));
+    EXPECT_EQ(Get(D3DRS_CULLMODE), static_cast<DWORD>(D3DCULL_NONE));
+    EXPECT_EQ(GetStage(D3DTSS_ALPHAARG2), static_cast<DWORD>(D3DTA_CURRENT));
+    EXPECT_EQ(BoundTexture(), nullptr);
+    device_->DeleteStateBlock(saved);
+    device_->DeleteStateBlock(text);
+}
+
 }  // namespace
 }  // namespace pixeltest
