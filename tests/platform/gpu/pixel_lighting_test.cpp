@@ -491,6 +491,63 @@ TEST_F(LightingEffectTest, SpecularIsAddedAfterTexturing) {
     EXPECT_TRUE(WithinColours(frame.At(splat.px, splat.py), corners, 2));
 }
 
+TEST_F(LightingEffectTest, DisabledAndSparseLights) {
+    // Lights live at indices 3 and 6; index 4 is set but switched off again.
+    D3DLIGHT8 warm = DirectionalLight(reference::Normalise({0.3f, -0.2f, 1}), Rgba(0.6f, 0.3f, 0.1f));
+    D3DLIGHT8 cool = DirectionalLight(reference::Normalise({-0.4f, 0.1f, 1}), Rgba(0.1f, 0.3f, 0.6f));
+    D3DLIGHT8 off = DirectionalLight({0, 0, 1}, Rgba(1, 1, 1));
+    state_.lights = {warm, cool};
+    Splat splat = FacingSplat(0.2f, -0.1f);
+    Begin();
+    Clear(0xFF000000);
+    ApplyState();  // sets the two lights at 0 and 1
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(0, FALSE)));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(1, FALSE)));
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(3, &warm)));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(3, TRUE)));
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(4, &off)));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(4, TRUE)));
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(6, &cool)));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(6, TRUE)));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(4, FALSE)));
+    DrawSplats({splat}, kNormalFvf);
+    End();
+    EXPECT_TRUE(SplatMatches(Capture(), splat));
+    BOOL enabled = TRUE;
+    ASSERT_TRUE(SUCCEEDED(device_->GetLightEnable(4, &enabled)));
+    EXPECT_FALSE(enabled);
+}
+
+TEST_F(LightingEffectTest, ChangingAnEnabledLightAffectsTheNextDraw) {
+    Splat first = FacingSplat(-0.6f, 0), second = FacingSplat(0.6f, 0);
+    Begin();
+    Clear(0xFF000000);
+    ApplyState();
+    DrawSplats({first}, kNormalFvf);
+    LightingState before = state_;
+    state_.lights[0].Diffuse = Rgba(0.2f, 0.9f, 0.3f);
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(0, &state_.lights[0])));
+    DrawSplats({second}, kNormalFvf);
+    End();
+    Frame frame = Capture();
+    EXPECT_TRUE(SplatMatches(frame, second));
+    state_ = before;
+    EXPECT_TRUE(SplatMatches(frame, first));
+}
+
+TEST_F(LightingEffectTest, UnlitVertexWithoutColourIsWhite) {
+    Begin();
+    Clear(0xFF000000);
+    Set(D3DRS_LIGHTING, FALSE);
+    PositionVertex tri[3] = {{-0.5f, 0.5f, 0}, {0.5f, 0.5f, 0}, {0, -0.5f, 0}};
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kPositionFvf)));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(PositionVertex))));
+    End();
+    Vec4 centre = Project({0, 0.1f, 0});
+    EXPECT_TRUE(ColourNear(Capture().At(static_cast<int>(std::lround(centre.x)), static_cast<int>(std::lround(centre.y))),
+                           0xFFFFFFFF));
+}
+
 // ---- Many random set-ups -------------------------------------------------------------------
 
 // Random lights, materials, material sources and vertex colours, from a fixed seed so that a

@@ -81,6 +81,21 @@ TEST_F(CoverageTest, ClearWithinTheLetterboxLeavesTheBandsAlone) {
     EXPECT_EQ(wrong, 0);
 }
 
+TEST_F(CoverageTest, ViewportSetBackToFullLetsClearReachEverywhere) {
+    Begin();
+    Clear(kBackground);
+    SetViewport(0, 50, 640, 380);
+    Clear(kInk);
+    SetViewport(0, 0, 640, 480);
+    Clear(D3DCOLOR_XRGB(0x00, 0x80, 0x00));
+    DrawRhwQuad(600, 0, 40, 10, kInk);
+    End();
+    Frame frame = Capture();
+    for (int y : {0, 49, 50, 429, 430, 479}) EXPECT_TRUE(ColourNear(frame.At(5, y), 0xFF008000, 1)) << "row " << y;
+    EXPECT_TRUE(ColourNear(frame.At(639, 0), kInk, 1));
+    EXPECT_TRUE(ColourNear(frame.At(599, 0), 0xFF008000, 1));
+}
+
 // ---- Culling ------------------------------------------------------------------------------
 
 // Two triangles on screen: the left one clockwise (y down), the right one counter-clockwise.
