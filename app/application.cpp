@@ -193,6 +193,12 @@ bool Application::TranslateEvent(const platform::Event& event, Message& message)
         message.message = WM_SYSCOMMAND;
         message.wParam = SC_CLOSE;
         return true;
+    case platform::EventType::WindowGone:
+        // Our window was destroyed from outside: it is gone, as after DestroyWindow.
+        if (!ownedWindow_ || event.nativeWindow == 0 || event.nativeWindow != ownedWindow_->NativeId())
+            return false;
+        message.message = WM_DESTROY;
+        return true;
     case platform::EventType::Wake:
     case platform::EventType::None:
         return false;
@@ -203,6 +209,11 @@ bool Application::TranslateEvent(const platform::Event& event, Message& message)
 void Application::DispatchMessage(const Message& message) {
     // Messages for a window that has been destroyed go nowhere.
     if (windowDestroyed_ || message.window != window) return;
+    if (message.message == WM_DESTROY) {
+        // Only the window system reports a destruction this way.
+        DestroyWindow(message.window);
+        return;
+    }
     if (!attached_) {
         DefaultProcessing(message.window, message.message, message.wParam, message.lParam);
         return;

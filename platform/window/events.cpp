@@ -1,6 +1,7 @@
 #include "platform/window/events.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 
@@ -40,6 +41,16 @@ bool Translate(const SDL_Event& e, Event& event) {
     case SDL_QUIT:
         event.type = EventType::CloseRequest;
         return true;
+    case SDL_SYSWMEVENT:
+#if defined(SDL_VIDEO_DRIVER_X11)
+        if (e.syswm.msg && e.syswm.msg->subsystem == SDL_SYSWM_X11 &&
+            e.syswm.msg->msg.x11.event.type == DestroyNotify) {
+            event.type = EventType::WindowGone;
+            event.nativeWindow = e.syswm.msg->msg.x11.event.xdestroywindow.window;
+            return true;
+        }
+#endif
+        return false;
     default:
         if (e.type == WakeEventType() && e.type != static_cast<Uint32>(-1)) {
             event.type = EventType::Wake;
@@ -55,6 +66,8 @@ bool Translate(const SDL_Event& e, Event& event) {
 bool WaitEvent(Event& event) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) return false;
     WakeEventType();
+    // Raw window-system events tell us when a window is destroyed from outside.
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
     for (;;) {
         SDL_Event e;
         if (!SDL_WaitEvent(&e)) {

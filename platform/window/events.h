@@ -14,6 +14,7 @@ enum class EventType {
     Activated,     // the window got the keyboard focus
     Deactivated,   // the window lost it
     CloseRequest,  // the close button, the window manager's close (Alt+F4) or a quit request
+    WindowGone,    // a window was destroyed behind the program's back; nativeWindow says which
     Wake,          // posted by PostWakeEvent; code carries its argument
 };
 
@@ -24,6 +25,7 @@ struct Event {
     bool altDown = false;   // Alt was held (the key is then a system key)
     std::int32_t code = 0;
     std::uint32_t windowId = 0;
+    std::uint64_t nativeWindow = 0;  // the window system's id (SdlWindow::NativeId)
 };
 
 // Blocks until an event the shell cares about arrives. False when the event system is not

@@ -1,6 +1,7 @@
 #include "platform/window/sdl_window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -80,6 +81,9 @@ bool InitWindowSystem(const char* className) {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_APP_NAME, className);
     setenv("SDL_VIDEO_X11_WMCLASS", className, 0);
+    // Only real window systems: SDL would otherwise fall back to its off-screen driver when the
+    // display cannot be reached, and the program would run with no window at all.
+    if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "sdl_window: cannot start the window system: %s\n", SDL_GetError());
@@ -130,6 +134,16 @@ SdlWindow::~SdlWindow() = default;
 SDL_Window* SdlWindow::Native() const { return handle_->window; }
 
 std::uint32_t SdlWindow::Id() const { return SDL_GetWindowID(handle_->window); }
+
+std::uint64_t SdlWindow::NativeId() const {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (!SDL_GetWindowWMInfo(handle_->window, &info)) return 0;
+#if defined(SDL_VIDEO_DRIVER_X11)
+    if (info.subsystem == SDL_SYSWM_X11) return info.info.x11.window;
+#endif
+    return 0;
+}
 
 void SdlWindow::Show() {
     SDL_ShowWindow(handle_->window);

@@ -46,6 +46,8 @@ public:
     bool IsClosed() const { return closed_; }
     SDL_Window* Native() const;
     std::uint32_t Id() const;
+    // The window system's own id for the window (the X window), 0 when unknown.
+    std::uint64_t NativeId() const;
 
     struct Handle;
 

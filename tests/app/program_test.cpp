@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "x_session.h"
@@ -31,6 +32,25 @@ protected:
         env["SDL_AUDIODRIVER"] = "dummy";
         ASSERT_TRUE(program.Start({ORRERY3D_PROGRAM}, env, dir, errPath));
     }
+    // What the display and the program look like, for failure messages.
+    std::string State() {
+        std::string windows;
+        for (const std::string& id : Split(Xdo("search --maxdepth 1 ''")))
+            windows += id + " \"" + Trim(Xdo("getwindowname " + id)) + "\"; ";
+        return std::string("program ") + (program.IsRunning() ? std::string("running") : "ended with " + std::to_string(program.ExitCode())) + " on " +
+               xvfb.Display() + ", windows: " + windows + "\nstderr:\n" + xtest::ReadFile(errPath);
+    }
+    static std::vector<std::string> Split(const std::string& text) {
+        std::vector<std::string> lines;
+        std::stringstream in(text);
+        for (std::string line; std::getline(in, line);)
+            if (!line.empty()) lines.push_back(line);
+        return lines;
+    }
+    static std::string Trim(std::string s) {
+        while (!s.empty() && s.back() == '\n') s.pop_back();
+        return s;
+    }
     std::string Xdo(const std::string& args) { return xtest::RunOnDisplay(xvfb.Display(), "xdotool " + args); }
     void PressOn(const std::string& window, const char* key) {
         Xdo("windowfocus --sync " + window);
@@ -45,7 +65,7 @@ protected:
 TEST_F(ProgramTest, WindowAppearsAndEscapeEndsWithZero) {
     Launch();
     const std::string window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
-    ASSERT_FALSE(window.empty()) << xtest::ReadFile(errPath);
+    ASSERT_FALSE(window.empty()) << State();
     EXPECT_EQ(Xdo("getwindowname " + window), " P r o j e c t   K a e d e    b y   K e s t r e l  L o o m\n");
     const std::string byClass = xtest::RunOnDisplay(xvfb.Display(), "xdotool search --class Orrery3D");
     EXPECT_NE(byClass.find(window), std::string::npos) << byClass;
@@ -59,7 +79,7 @@ TEST_F(ProgramTest, WindowAppearsAndEscapeEndsWithZero) {
 TEST_F(ProgramTest, CloseRequestIsIgnored) {
     Launch();
     const std::string window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
-    ASSERT_FALSE(window.empty()) << xtest::ReadFile(errPath);
+    ASSERT_FALSE(window.empty()) << State();
     ASSERT_EQ(xtest::RunOnDisplay(xvfb.Display(), std::string(CLOSE_REQUEST_PROGRAM) + " " + window + " && echo sent"),
               "sent\n");
     std::this_thread::sleep_for(1500ms);
@@ -71,6 +91,17 @@ TEST_F(ProgramTest, CloseRequestIsIgnored) {
     PressOn(window, "Escape");
     int code = -1;
     ASSERT_TRUE(program.WaitExit(30s, code));
+    EXPECT_EQ(code, 0) << xtest::ReadFile(errPath);
+}
+
+TEST_F(ProgramTest, WindowDestroyedFromOutsideEndsTheRunWithZero) {
+    Launch();
+    const std::string window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
+    ASSERT_FALSE(window.empty()) << State();
+    std::this_thread::sleep_for(500ms);
+    Xdo("windowclose " + window);  // destroys the X window under the running frames
+    int code = -1;
+    ASSERT_TRUE(program.WaitExit(30s, code)) << "the program did not notice its window going away";
     EXPECT_EQ(code, 0) << xtest::ReadFile(errPath);
 }
 

@@ -65,7 +65,7 @@ bool Child::WaitExit(std::chrono::milliseconds timeout, int& exitCode) {
         int status = 0;
         const pid_t r = waitpid(pid_, &status, WNOHANG);
         if (r == pid_) {
-            exitCode = DecodeStatus(status);
+            exitCode = exitCode_ = DecodeStatus(status);
             pid_ = -1;
             return true;
         }
@@ -77,7 +77,11 @@ bool Child::WaitExit(std::chrono::milliseconds timeout, int& exitCode) {
 bool Child::IsRunning() {
     if (pid_ <= 0) return false;
     int status = 0;
-    return waitpid(pid_, &status, WNOHANG) == 0;
+    const pid_t r = waitpid(pid_, &status, WNOHANG);
+    if (r == 0) return true;
+    if (r == pid_) exitCode_ = DecodeStatus(status);
+    pid_ = -1;
+    return false;
 }
 
 void Child::Kill() {
@@ -98,24 +102,35 @@ void Child::Terminate() {
 bool Xvfb::Available() { return OnPath("Xvfb") && OnPath("xdotool"); }
 
 bool Xvfb::Start() {
+    // Display numbers spread by process id: tests that run side by side, or one right after
+    // another's server was stopped, do not meet on the same number.
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        const int number = 100 + static_cast<int>((getpid() * 7 + attempt * 13) % 800);
+        if (StartOn(number)) return true;
+        server_.Kill();
+    }
+    return false;
+}
+
+bool Xvfb::StartOn(int number) {
     int fds[2];
     if (pipe(fds) != 0) return false;
-    // Xvfb picks a free display number itself and writes it to the given descriptor.
-    const bool started = server_.Start({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0",
-                                        "1024x768x24", "-nolisten", "tcp"},
+    // Xvfb writes the display number to the descriptor once it accepts connections.
+    const bool started = server_.Start({"Xvfb", ":" + std::to_string(number), "-displayfd", std::to_string(fds[1]),
+                                        "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
                                        {}, "", "/dev/null");
     close(fds[1]);
-    std::string number;
+    std::string written;
     pollfd p{fds[0], POLLIN, 0};
     while (started && poll(&p, 1, 10000) > 0) {
         char c;
         if (read(fds[0], &c, 1) != 1 || c == '\n') break;
-        number += c;
+        written += c;
     }
     close(fds[0]);
-    if (number.empty()) return false;
-    display_ = ":" + number;
-    return true;
+    if (written != std::to_string(number)) return false;  // busy number: the server gave up
+    display_ = ":" + written;
+    return !RunOnDisplay(display_, "xdotool getdisplaygeometry").empty();
 }
 
 std::string RunOnDisplay(const std::string& display, const std::string& command) {

@@ -27,9 +27,12 @@ public:
     // SIGTERM, then SIGKILL if it has not ended within a second.
     void Terminate();
     pid_t Pid() const { return pid_; }
+    // The exit code once the end has been seen (WaitExit or IsRunning), -1 before.
+    int ExitCode() const { return exitCode_; }
 
 private:
     pid_t pid_ = -1;
+    int exitCode_ = -1;
 };
 
 // An Xvfb server on a display number it picks itself.
@@ -41,6 +44,7 @@ public:
     const std::string& Display() const { return display_; }
 
 private:
+    bool StartOn(int number);
     Child server_;
     std::string display_;
 };
