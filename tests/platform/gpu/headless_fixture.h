@@ -192,8 +192,6 @@ protected:
         window_.reset();
     }
 
-    IDirect3DDevice8* Device() { return device_.Get(); }
-
     void Clear(D3DCOLOR colour, DWORD flags = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, float z = 1.0f) {
         ASSERT_TRUE(SUCCEEDED(device_->Clear(0, nullptr, flags, colour, z, 0)));
     }

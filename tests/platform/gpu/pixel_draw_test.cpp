@@ -185,5 +185,55 @@ TEST_F(BufferDrawTest, DrawsBeyondTheBufferFailAndLeaveThePicture) {
     ASSERT_TRUE(SUCCEEDED(device_->SetStreamSource(0, nullptr, 0)));
 }
 
+TEST_F(BufferDrawTest, StateChangedWhileAnotherPipelineIsActiveReachesTheFirst) {
+    // Lit, unlit, lit again: the material, world, light and fog density changed while the unlit
+    // and fog-free draw was current must all reach the third draw.
+    SetCamera({0, 0, -6}, {0, 0, 0});
+    auto litSquare = [&](float x, const D3DMATERIAL8& material) {
+        SetWorld(reference::Translation(x, 0, 0));
+        ASSERT_TRUE(SUCCEEDED(device_->SetMaterial(&material)));
+        NormalVertex quad[4] = {{-0.4f, 0.4f, 0, 0, 0, -1}, {0.4f, 0.4f, 0, 0, 0, -1}, {-0.4f, -0.4f, 0, 0, 0, -1},
+                                {0.4f, -0.4f, 0, 0, 0, -1}};
+        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kNormalFvf)));
+        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex))));
+    };
+    D3DMATERIAL8 first{}, second{};
+    first.Diffuse = {1.0f, 0.5f, 0.2f, 1};
+    second.Diffuse = {0.2f, 0.6f, 1.0f, 1};
+    D3DLIGHT8 light = DirectionalLight({0, 0, 1}, {0.8f, 0.8f, 0.8f, 1});
+    Begin();
+    Clear(kBackground);
+    Set(D3DRS_FOGENABLE, TRUE);
+    Set(D3DRS_FOGTABLEMODE, D3DFOG_EXP);
+    Set(D3DRS_FOGCOLOR, 0xFF000000);
+    Set(D3DRS_FOGDENSITY, FloatBits(0.05f));
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(0, &light)));
+    ASSERT_TRUE(SUCCEEDED(device_->LightEnable(0, TRUE)));
+    litSquare(-1.5f, first);
+    // An unlit, unfogged pre-transformed quad in between.
+    Set(D3DRS_LIGHTING, FALSE);
+    Set(D3DRS_FOGENABLE, FALSE);
+    DrawRhwQuad(10, 10, 20, 20, 0xFFFFFFFF);
+    light.Diffuse = {0.5f, 0.5f, 0.5f, 1};
+    ASSERT_TRUE(SUCCEEDED(device_->SetLight(0, &light)));
+    Set(D3DRS_FOGDENSITY, FloatBits(0.15f));
+    Set(D3DRS_LIGHTING, TRUE);
+    Set(D3DRS_FOGENABLE, TRUE);
+    litSquare(1.5f, second);
+    End();
+    Frame frame = Capture();
+    auto at = [&](float x) {
+        Vec4 p = ProjectWith({x, 0, 0}, reference::Identity());
+        return frame.At(static_cast<int>(std::lround(p.x)), static_cast<int>(std::lround(p.y)));
+    };
+    auto expected = [](const D3DMATERIAL8& m, float light, float density) {
+        float f = reference::ExpFogFactor(density, 6.0f);
+        return ToColour({m.Diffuse.r * light * f, m.Diffuse.g * light * f, m.Diffuse.b * light * f, 1});
+    };
+    EXPECT_TRUE(ColourNear(at(-1.5f), expected(first, 0.8f, 0.05f)));
+    EXPECT_TRUE(ColourNear(at(1.5f), expected(second, 0.5f, 0.15f)));
+    EXPECT_TRUE(ColourNear(frame.At(20, 20), 0xFFFFFFFF));
+}
+
 }  // namespace
 }  // namespace pixeltest
