@@ -20,12 +20,10 @@ class GlShared {
 public:
     // Takes a context that was just created, and so is current on this thread.
     explicit GlShared(std::unique_ptr<platform::GlContext> context) : context_(std::move(context)) { Current() = this; }
+    // Destroying a context that is still current on another thread is allowed (EGL and GLX
+    // destroy it once it is released there); only the GL object deletes had to be skipped.
     ~GlShared() {
-        if (CanCallGl()) {
-            context_.reset();
-        } else {
-            (void)context_.release();  // current on another thread: left for process exit
-        }
+        context_.reset();
         if (Current() == this) Current() = nullptr;
     }
 
