@@ -264,6 +264,39 @@ TEST_F(BlockTextureTest, Dxt5InterpolatedAlpha) {
     EXPECT_TRUE(ColourNear(Texel(frame, 2, 3), 0xFFFFFFFF));
 }
 
+TEST_F(TextureTest, TexturesArePerspectiveCorrectOnTransformedGeometry) {
+    // A floor quad running away from the camera, textured with two texel rows (near half red,
+    // far half green): the colour changes where the world point at v = 0.5 projects, which
+    // lies well above the screen midpoint of the quad.
+    auto halves = MakeTexture(1, 2, 1, D3DFMT_A8R8G8B8);
+    ASSERT_TRUE(halves);
+    FillLevel<std::uint32_t>(halves.Get(), 0, 1, 2, {0xFF00FF00, 0xFFFF0000});  // v 0..0.5 green (far)
+    struct V {
+        float x, y, z, u, v;
+    };
+    const V floor[4] = {{-2, -1, 20, 0, 0}, {2, -1, 20, 1, 0}, {-2, -1, 2, 0, 1}, {2, -1, 2, 1, 1}};
+    SetCamera({0, 0, 0}, {0, 0, 1});
+    Set(D3DRS_LIGHTING, FALSE);
+    Set(D3DRS_CULLMODE, D3DCULL_NONE);
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, halves.Get())));
+    Begin();
+    Clear(kBackground);
+    ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(D3DFVF_XYZ | D3DFVF_TEX1)));
+    ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, floor, sizeof(V))));
+    End();
+    Frame frame = Capture();
+    device_->SetTexture(0, nullptr);
+    float boundary = Project({0, -1, 11}).y;  // v = 0.5 at z = 11
+    float nearEdge = Project({0, -1, 2}).y, farEdge = Project({0, -1, 20}).y;
+    ASSERT_GT(boundary - farEdge, 10.0f);
+    ASSERT_GT((nearEdge + farEdge) / 2 - boundary, 10.0f) << "affine mapping would put it at the midpoint";
+    int above = static_cast<int>(std::floor(boundary - 1.5f)), below = static_cast<int>(std::ceil(boundary + 1.5f));
+    EXPECT_TRUE(ColourNear(frame.At(320, above), 0xFF00FF00)) << "row " << above;
+    EXPECT_TRUE(ColourNear(frame.At(320, below), 0xFFFF0000)) << "row " << below;
+    int midway = static_cast<int>(std::lround((nearEdge + farEdge) / 2));
+    EXPECT_TRUE(ColourNear(frame.At(320, midway), 0xFFFF0000)) << "row " << midway;
+}
+
 // ---- Other texel formats ------------------------------------------------------------------
 
 class TextureFormatTest : public TextureTest {
