@@ -1,4 +1,6 @@
 // The back buffer across Present (copy swap effect) and a 16-bit R5G6B5 back buffer.
+#include <algorithm>
+
 #include "tests/platform/gpu/headless_fixture.h"
 
 namespace pixeltest {
@@ -113,6 +115,25 @@ TEST_F(Rgb565Test, EveryReadBackValueIsA565Level) {
     }
     EXPECT_EQ(offLevel, 0);
     EXPECT_GT(Channel(frame.At(250, 15), 16), 0xE0) << "the ramp was not drawn";
+}
+
+TEST_F(Rgb565Test, AdditiveBlendingAddsTheStoredValues) {
+    // The destination holds the quantised clear colour; the sum is quantised again.
+    const D3DCOLOR clearColour = D3DCOLOR_XRGB(0x0C, 0x2A, 0x30);
+    const D3DCOLOR quadColour = D3DCOLOR_XRGB(0x44, 0x22, 0x1C);
+    Begin();
+    Clear(clearColour);
+    Set(D3DRS_ALPHABLENDENABLE, TRUE);
+    Set(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    Set(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    DrawRhwQuad(20, 20, 30, 30, quadColour);
+    End();
+    Frame frame = Capture();
+    std::uint32_t dest = Quantised(clearColour);
+    DWORD sum = 0;
+    for (int shift : {16, 8, 0})
+        sum |= static_cast<DWORD>(std::min(255, Channel(dest, shift) + Channel(quadColour, shift))) << shift;
+    EXPECT_TRUE(ColourNear(frame.At(30, 30), Quantised(sum), 2));
 }
 
 // ---- Multisampled back buffer -------------------------------------------------------------
