@@ -394,21 +394,9 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) 
     return S_OK;
 }
 
-UINT Device::PrimitiveVertices(D3DPRIMITIVETYPE type, UINT n) const {
-    switch (type) {
-        case D3DPT_POINTLIST: return n;
-        case D3DPT_LINELIST: return 2 * n;
-        case D3DPT_LINESTRIP: return n + 1;
-        case D3DPT_TRIANGLELIST: return 3 * n;
-        case D3DPT_TRIANGLESTRIP:
-        case D3DPT_TRIANGLEFAN: return n + 2;
-        default: return 0;
-    }
-}
-
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     if (!streamImpl_ || primitiveCount == 0) return D3DERR_INVALIDCALL;
-    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + PrimitiveVertices(type, primitiveCount)) * stride_;
+    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + VertexCount(type, primitiveCount)) * stride_;
     if (end > streamImpl_->Storage().Length()) return D3DERR_INVALIDCALL;
     DrawSources src;
     src.vertices = &streamImpl_->Storage();
@@ -432,7 +420,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) {
-    const UINT count = PrimitiveVertices(type, primitiveCount);
+    const UINT count = VertexCount(type, primitiveCount);
     if (!vertices || stride == 0 || count == 0) return D3DERR_INVALIDCALL;
     // As in Direct3D, a draw from user memory leaves no stream bound.
     SetStreamSource(0, nullptr, 0);
@@ -442,7 +430,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
 
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT primitiveCount,
                                        const void* indices, D3DFORMAT indexFormat, const void* vertices, UINT stride) {
-    const UINT count = PrimitiveVertices(type, primitiveCount);
+    const UINT count = VertexCount(type, primitiveCount);
     if (!vertices || !indices || stride == 0 || count == 0 || numVertices == 0) return D3DERR_INVALIDCALL;
     if (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
     const UINT size = indexFormat == D3DFMT_INDEX32 ? 4 : 2;

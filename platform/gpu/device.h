@@ -85,7 +85,6 @@ public:
 private:
     ~Device() override;
     void CaptureInto(StateBlock& block);
-    UINT PrimitiveVertices(D3DPRIMITIVETYPE type, UINT count) const;
 
     // Declared first so that it is destroyed last: resources and the renderer delete GL names through it.
     std::shared_ptr<GlShared> gl_;

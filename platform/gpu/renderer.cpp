@@ -111,8 +111,7 @@ GLuint Compile(GLenum type, const std::string& source) {
 
 }  // namespace
 
-// Vertices a primitive count needs; 0 for an unknown type.
-static UINT VertexCount(D3DPRIMITIVETYPE type, UINT n) {
+UINT VertexCount(D3DPRIMITIVETYPE type, UINT n) {
     switch (type) {
         case D3DPT_POINTLIST: return n;
         case D3DPT_LINELIST: return 2 * n;

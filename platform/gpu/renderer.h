@@ -28,6 +28,9 @@ struct BackBufferDesc {
     UINT samples = 0;
 };
 
+// Vertices that `primitives` primitives of a type need; 0 for an unknown type.
+UINT VertexCount(D3DPRIMITIVETYPE type, UINT primitives);
+
 // What a draw reads besides the state: stream, indices and stage textures.
 struct DrawSources {
     BufferStorage* vertices = nullptr;
