@@ -176,6 +176,8 @@ void RawGlParticleDraws(benchmark::State& state) {
     std::uint64_t draws = 0, frames = 0;
     const double start = ThreadSeconds();
     for (auto _ : state) {
+        // The same frame work as the device's loop: a clear of colour and depth, then the draws.
+        h.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1, 0);
         baseline.Draw(kParticles);
         if (state.range(0)) {
             gpu::FinishGl();
