@@ -1,5 +1,7 @@
 #include "platform/gpu/buffer.h"
 
+#include <algorithm>
+
 namespace gpu {
 
 BufferStorage::BufferStorage(std::shared_ptr<GlShared> gl, UINT length) : gl_(std::move(gl)), bits_(length, 0) {
@@ -39,7 +41,9 @@ HRESULT BufferStorage::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
 HRESULT BufferStorage::Unlock() {
     if (!locked_) return D3DERR_INVALIDCALL;
     locked_ = false;
-    if ((lockFlags_ & D3DLOCK_READONLY) || lockSize_ == 0 || !gl_->CanCallGl()) return S_OK;
+    if ((lockFlags_ & D3DLOCK_READONLY) || lockSize_ == 0) return S_OK;
+    ++version_;
+    if (!gl_->CanCallGl()) return S_OK;
     if (gl_->beforeUpload) gl_->beforeUpload();
     glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
     if (lockFlags_ & D3DLOCK_DISCARD) {
@@ -61,6 +65,27 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 
 IndexBuffer::IndexBuffer(std::shared_ptr<GlShared> gl, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
     : storage_(std::move(gl), length), usage_(usage), format_(format), pool_(pool) {}
+
+UINT IndexBuffer::MaxIndex(UINT start, UINT count) {
+    if (maxIndexVersion_ != storage_.Version()) {
+        maxIndex_.clear();
+        maxIndexVersion_ = storage_.Version();
+    }
+    const std::uint64_t key = (static_cast<std::uint64_t>(start) << 32) | count;
+    auto it = maxIndex_.find(key);
+    if (it != maxIndex_.end()) return it->second;
+    UINT highest = 0;
+    if (format_ == D3DFMT_INDEX32) {
+        const auto* p = reinterpret_cast<const std::uint32_t*>(storage_.Bits()) + start;
+        for (UINT i = 0; i < count; ++i) highest = std::max<UINT>(highest, p[i]);
+    } else {
+        const auto* p = reinterpret_cast<const std::uint16_t*>(storage_.Bits()) + start;
+        for (UINT i = 0; i < count; ++i) highest = std::max<UINT>(highest, p[i]);
+    }
+    if (maxIndex_.size() > 4096) maxIndex_.clear();  // a buffer drawn in ever new ranges
+    maxIndex_.emplace(key, highest);
+    return highest;
+}
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;

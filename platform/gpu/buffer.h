@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "platform/gpu/d3d8.h"
@@ -22,9 +23,13 @@ public:
     UINT Length() const { return static_cast<UINT>(bits_.size()); }
     const BYTE* Bits() const { return bits_.data(); }
     HRESULT GetDevice(IDirect3DDevice8** device);
+    const GlShared* Owner() const { return gl_.get(); }
+    // Counts the uploads, so that values derived from the contents know when to recompute.
+    std::uint64_t Version() const { return version_; }
 
 private:
     std::shared_ptr<GlShared> gl_;
+    std::uint64_t version_ = 0;
     std::vector<BYTE> bits_;
     GLuint name_ = 0;
     std::uint64_t serial_ = 0;
@@ -59,9 +64,14 @@ public:
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
     BufferStorage& Storage() { return storage_; }
     D3DFORMAT Format() const { return format_; }
+    // The largest index among `count` indices from `start` (which the caller has checked lie in
+    // the buffer); remembered per range until the contents change.
+    UINT MaxIndex(UINT start, UINT count);
 
 private:
     BufferStorage storage_;
+    std::unordered_map<std::uint64_t, UINT> maxIndex_;
+    std::uint64_t maxIndexVersion_ = 0;
     DWORD usage_;
     D3DFORMAT format_;
     D3DPOOL pool_;

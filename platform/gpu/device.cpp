@@ -308,7 +308,7 @@ HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) {
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
     if (stage >= D3D_MAX_TEXTURE_STAGES) return D3DERR_INVALIDCALL;
     Texture* impl = texture ? dynamic_cast<Texture*>(texture) : nullptr;
-    if (texture && !impl) return D3DERR_INVALIDCALL;
+    if (texture && (!impl || impl->Owner() != gl_.get())) return D3DERR_INVALIDCALL;  // not this device's
     if (recording_) {
         if (texture) texture->AddRef();
         recording_->textureValues[stage] = ComPtr<IDirect3DBaseTexture8>(texture);
@@ -357,7 +357,7 @@ HRESULT Device::GetVertexShader(DWORD* fvf) {
 HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) {
     if (stream != 0) return D3DERR_INVALIDCALL;
     VertexBuffer* impl = buffer ? dynamic_cast<VertexBuffer*>(buffer) : nullptr;
-    if (buffer && !impl) return D3DERR_INVALIDCALL;
+    if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return D3DERR_INVALIDCALL;
     if (recording_) {
         if (buffer) buffer->AddRef();
         recording_->streamBuffer = ComPtr<IDirect3DVertexBuffer8>(buffer);
@@ -377,7 +377,7 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UIN
 
 HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) {
     IndexBuffer* impl = buffer ? dynamic_cast<IndexBuffer*>(buffer) : nullptr;
-    if (buffer && !impl) return D3DERR_INVALIDCALL;
+    if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return D3DERR_INVALIDCALL;
     if (recording_) {
         if (buffer) buffer->AddRef();
         recording_->indexBuffer = ComPtr<IDirect3DIndexBuffer8>(buffer);
@@ -407,7 +407,15 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex, UINT primitiveCount) {
-    if (!streamImpl_ || !indicesImpl_ || primitiveCount == 0) return D3DERR_INVALIDCALL;
+    if (!streamImpl_ || !indicesImpl_ || primitiveCount == 0 || stride_ == 0) return D3DERR_INVALIDCALL;
+    // Indices that point past the vertex buffer would make OpenGL read outside it: refuse them.
+    const UINT count = VertexCount(type, primitiveCount);
+    const UINT indexSize = indicesImpl_->Format() == D3DFMT_INDEX32 ? 4 : 2;
+    if (count == 0 || (static_cast<std::uint64_t>(startIndex) + count) * indexSize > indicesImpl_->Storage().Length())
+        return D3DERR_INVALIDCALL;
+    const std::uint64_t vertices = streamImpl_->Storage().Length() / stride_;
+    if (baseVertex_ + static_cast<std::uint64_t>(indicesImpl_->MaxIndex(startIndex, count)) >= vertices)
+        return D3DERR_INVALIDCALL;
     DrawSources src;
     src.vertices = &streamImpl_->Storage();
     src.stride = stride_;
@@ -434,6 +442,10 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
     if (!vertices || !indices || stride == 0 || count == 0 || numVertices == 0) return D3DERR_INVALIDCALL;
     if (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
     const UINT size = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
+    for (UINT i = 0; i < count; ++i) {
+        const UINT index = size == 4 ? static_cast<const std::uint32_t*>(indices)[i] : static_cast<const std::uint16_t*>(indices)[i];
+        if (index >= minIndex + numVertices) return D3DERR_INVALIDCALL;  // outside the vertices given
+    }
     SetStreamSource(0, nullptr, 0);
     SetIndices(nullptr, 0);
     return renderer_->DrawUser(state_, stageTextures_, type, primitiveCount, vertices, (minIndex + numVertices) * stride,

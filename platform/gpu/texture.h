@@ -24,6 +24,7 @@ public:
     HRESULT UnlockRect(UINT level) override;
 
     GLuint Name() const { return name_; }
+    const GlShared* Owner() const { return gl_.get(); }
     D3DFORMAT Format() const { return format_; }
 
 private:

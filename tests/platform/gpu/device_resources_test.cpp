@@ -199,6 +199,52 @@ TEST_F(ResourceTest, IndexedDrawsUseTheBaseVertex) {
     EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 2), D3DERR_INVALIDCALL) << "past the indices";
 }
 
+TEST_F(ResourceTest, IndicesPastTheVerticesAreRefused) {
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ComPtr<IDirect3DIndexBuffer8> ib;
+    ASSERT_EQ(device_->CreateVertexBuffer(8 * sizeof(RhwVertex), 0, 0, D3DPOOL_MANAGED, vb.Receive()), S_OK);
+    ASSERT_EQ(device_->CreateIndexBuffer(6 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib.Receive()), S_OK);
+    BYTE* data = nullptr;
+    ASSERT_EQ(ib->Lock(0, 0, &data, 0), S_OK);
+    const WORD indices[6] = {0, 1, 2, 2, 1, 3};
+    std::memcpy(data, indices, sizeof indices);
+    ASSERT_EQ(ib->Unlock(), S_OK);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZRHW | D3DFVF_DIFFUSE), S_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb.Get(), sizeof(RhwVertex)), S_OK);
+    ASSERT_EQ(device_->SetIndices(ib.Get(), 4), S_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), S_OK) << "vertices 4..7";
+    ASSERT_EQ(device_->SetIndices(ib.Get(), 5), S_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL) << "vertex 8 does not exist";
+    // A rewrite of the indices is seen by the check.
+    ASSERT_EQ(device_->SetIndices(ib.Get(), 0), S_OK);
+    ASSERT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), S_OK);
+    ASSERT_EQ(ib->Lock(0, 2, &data, 0), S_OK);
+    const WORD far = 9;
+    std::memcpy(data, &far, 2);
+    ASSERT_EQ(ib->Unlock(), S_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 0, 2), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 4, 3, 1), S_OK) << "the second triangle is fine";
+
+    RhwVertex vertices[4] = {};
+    const WORD user[3] = {0, 1, 4};
+    EXPECT_EQ(device_->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 1, user, D3DFMT_INDEX16, vertices, sizeof(RhwVertex)),
+              D3DERR_INVALIDCALL);
+}
+
+TEST_F(ResourceTest, ResourcesOfAnotherDeviceAreRefused) {
+    platform::HeadlessWindow otherWindow(8, 8);
+    D3DPRESENT_PARAMETERS pp = PresentParameters(8, 8);
+    ComPtr<IDirect3DDevice8> other;
+    ASSERT_EQ(d3d_->CreateDevice(0, D3DDEVTYPE_HAL, &otherWindow, D3DCREATE_MIXED_VERTEXPROCESSING, &pp, other.Receive()), S_OK);
+    ComPtr<IDirect3DTexture8> foreign;
+    ComPtr<IDirect3DVertexBuffer8> foreignVb;
+    ASSERT_EQ(other->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, foreign.Receive()), S_OK);
+    ASSERT_EQ(other->CreateVertexBuffer(64, 0, 0, D3DPOOL_MANAGED, foreignVb.Receive()), S_OK);
+    EXPECT_EQ(device_->SetTexture(0, foreign.Get()), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->SetStreamSource(0, foreignVb.Get(), 16), D3DERR_INVALIDCALL);
+    EXPECT_EQ(other->SetTexture(0, foreign.Get()), S_OK);
+}
+
 ComPtr<IDirect3DTexture8> SolidTexture(IDirect3DDevice8* device, D3DCOLOR colour) {
     ComPtr<IDirect3DTexture8> t;
     EXPECT_EQ(device->CreateTexture(2, 2, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, t.Receive()), S_OK);
