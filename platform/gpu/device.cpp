@@ -1,6 +1,8 @@
 #include "platform/gpu/device.h"
 
+#include <cstdio>
 #include <cstring>
+#include <new>
 
 #include "platform/gpu/fvf.h"
 
@@ -394,8 +396,13 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) 
     return S_OK;
 }
 
+namespace {
+// Beyond this (the MaxPrimitiveCount the caps report) vertex counts could overflow.
+constexpr UINT kMaxPrimitives = 0xFFFFF;
+}  // namespace
+
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
-    if (!streamImpl_ || primitiveCount == 0) return D3DERR_INVALIDCALL;
+    if (!streamImpl_ || primitiveCount == 0 || primitiveCount > kMaxPrimitives) return D3DERR_INVALIDCALL;
     const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + VertexCount(type, primitiveCount)) * stride_;
     if (end > streamImpl_->Storage().Length()) return D3DERR_INVALIDCALL;
     DrawSources src;
@@ -407,7 +414,8 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex, UINT primitiveCount) {
-    if (!streamImpl_ || !indicesImpl_ || primitiveCount == 0 || stride_ == 0) return D3DERR_INVALIDCALL;
+    if (!streamImpl_ || !indicesImpl_ || primitiveCount == 0 || primitiveCount > kMaxPrimitives || stride_ == 0)
+        return D3DERR_INVALIDCALL;
     // Indices that point past the vertex buffer would make OpenGL read outside it: refuse them.
     const UINT count = VertexCount(type, primitiveCount);
     const UINT indexSize = indicesImpl_->Format() == D3DFMT_INDEX32 ? 4 : 2;
@@ -429,7 +437,8 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) {
     const UINT count = VertexCount(type, primitiveCount);
-    if (!vertices || stride == 0 || count == 0) return D3DERR_INVALIDCALL;
+    if (!vertices || stride == 0 || count == 0 || primitiveCount > kMaxPrimitives || stride > 0xFFFF)
+        return D3DERR_INVALIDCALL;
     // As in Direct3D, a draw from user memory leaves no stream bound.
     SetStreamSource(0, nullptr, 0);
     return renderer_->DrawUser(state_, stageTextures_, type, primitiveCount, vertices, count * stride, stride, nullptr, 0,
@@ -439,7 +448,9 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT primitiveCount,
                                        const void* indices, D3DFORMAT indexFormat, const void* vertices, UINT stride) {
     const UINT count = VertexCount(type, primitiveCount);
-    if (!vertices || !indices || stride == 0 || count == 0 || numVertices == 0) return D3DERR_INVALIDCALL;
+    if (!vertices || !indices || stride == 0 || count == 0 || numVertices == 0 || primitiveCount > kMaxPrimitives ||
+        stride > 0xFFFF || minIndex > 0xFFFFFF || numVertices > 0xFFFFFF)
+        return D3DERR_INVALIDCALL;
     if (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
     const UINT size = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
     for (UINT i = 0; i < count; ++i) {
@@ -458,7 +469,12 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
     *texture = nullptr;
     if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
     HRESULT hr = S_OK;
-    *texture = Texture::Create(gl_, width, height, levels, usage, format, pool, hr);
+    try {
+        *texture = Texture::Create(gl_, width, height, levels, usage, format, pool, hr);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "gpu/device: no memory for a %ux%u texture\n", width, height);
+        return E_OUTOFMEMORY;
+    }
     return hr;
 }
 
@@ -466,7 +482,12 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
     if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
     if (length == 0 || !gl_->CanCallGl()) return D3DERR_INVALIDCALL;
-    *buffer = new VertexBuffer(gl_, length, usage, fvf, pool);
+    try {
+        *buffer = new VertexBuffer(gl_, length, usage, fvf, pool);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "gpu/device: no memory for a vertex buffer of %u bytes\n", length);
+        return E_OUTOFMEMORY;
+    }
     return S_OK;
 }
 
@@ -475,7 +496,12 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
     *buffer = nullptr;
     if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || !gl_->CanCallGl())
         return D3DERR_INVALIDCALL;
-    *buffer = new IndexBuffer(gl_, length, usage, format, pool);
+    try {
+        *buffer = new IndexBuffer(gl_, length, usage, format, pool);
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "gpu/device: no memory for an index buffer of %u bytes\n", length);
+        return E_OUTOFMEMORY;
+    }
     return S_OK;
 }
 

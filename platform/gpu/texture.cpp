@@ -81,7 +81,7 @@ Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, 
     while ((width >> full) || (height >> full)) ++full;
     if (levels == 0 || levels > full) levels = full;
 
-    Texture* t = new Texture(std::move(gl), format, usage, pool);
+    std::vector<Level> chain;  // allocated first: a failure here leaves nothing behind
     for (UINT i = 0; i < levels; ++i) {
         Level l;
         l.width = std::max(1u, width >> i);
@@ -89,8 +89,10 @@ Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, 
         l.pitch = FormatPitch(format, l.width);
         l.rows = FormatRows(format, l.height);
         l.bits.assign(static_cast<std::size_t>(l.pitch) * l.rows, 0);
-        t->levels_.push_back(std::move(l));
+        chain.push_back(std::move(l));
     }
+    Texture* t = new Texture(std::move(gl), format, usage, pool);
+    t->levels_ = std::move(chain);
     glGenTextures(1, &t->name_);
     t->gl_->BindForUpload(GL_TEXTURE_2D, t->name_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);

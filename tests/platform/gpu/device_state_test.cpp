@@ -158,6 +158,7 @@ TEST_F(ArgumentTest, SceneBracketsDoNotNest) {
 
 TEST_F(ArgumentTest, DrawsWithoutStreamOrPastTheBufferFail) {
     ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ), S_OK);
+    const float quadMemory[12] = {};
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 1), D3DERR_INVALIDCALL);
     ComPtr<IDirect3DVertexBuffer8> vb;
     ASSERT_EQ(device_->CreateVertexBuffer(3 * 12, 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vb.Receive()), S_OK);
@@ -166,6 +167,9 @@ TEST_F(ArgumentTest, DrawsWithoutStreamOrPastTheBufferFail) {
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 1, 1), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 2), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->DrawPrimitive(static_cast<D3DPRIMITIVETYPE>(9), 0, 1), D3DERR_INVALIDCALL);
+    // Counts whose vertex count would overflow 32 bits.
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLELIST, 0, 0x55555556u), D3DERR_INVALIDCALL);
+    EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 0x55555556u, quadMemory, 12), D3DERR_INVALIDCALL);
     EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3DERR_INVALIDCALL) << "no indices";
     EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, nullptr, 12), D3DERR_INVALIDCALL);
     const WORD indices[3] = {0, 1, 2};
