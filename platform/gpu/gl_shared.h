@@ -6,6 +6,7 @@
 
 #include <epoxy/gl.h>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -19,12 +20,12 @@ namespace gpu {
 class GlShared {
 public:
     // Takes a context that was just created, and so is current on this thread.
-    explicit GlShared(std::unique_ptr<platform::GlContext> context) : context_(std::move(context)) { Current() = this; }
+    explicit GlShared(std::unique_ptr<platform::GlContext> context) : context_(std::move(context)) { Current() = id_; }
     // Destroying a context that is still current on another thread is allowed (EGL and GLX
     // destroy it once it is released there); only the GL object deletes had to be skipped.
     ~GlShared() {
         context_.reset();
-        if (Current() == this) Current() = nullptr;
+        if (Current() == id_) Current() = 0;
     }
 
     platform::GlContext& Context() { return *context_; }
@@ -32,9 +33,9 @@ public:
     // True when GL may be called on this thread, making this context current if another one
     // (or none) is; false when that is impossible (it is current on another thread).
     bool CanCallGl() {
-        if (Current() == this) return true;
+        if (Current() == id_) return true;
         if (!context_ || !context_->MakeCurrent()) return false;
-        Current() = this;
+        Current() = id_;
         return true;
     }
 
@@ -63,12 +64,18 @@ public:
     bool hasS3tc = false;
 
 private:
-    // The context this thread last made current through any GlShared.
-    static GlShared*& Current() {
-        thread_local GlShared* current = nullptr;
+    // The context this thread last made current through any GlShared, by id (an address could
+    // be reused by a later GlShared while another thread still remembers it).
+    static std::uint64_t& Current() {
+        thread_local std::uint64_t current = 0;
         return current;
     }
+    static std::uint64_t NextId() {
+        static std::atomic<std::uint64_t> next{0};
+        return ++next;
+    }
 
+    const std::uint64_t id_ = NextId();
     std::unique_ptr<platform::GlContext> context_;
     std::uint64_t serial_ = 0;
 };
