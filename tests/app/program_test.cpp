@@ -38,7 +38,8 @@ protected:
         for (const std::string& id : Split(Xdo("search --maxdepth 1 ''")))
             windows += id + " \"" + Trim(Xdo("getwindowname " + id)) + "\"; ";
         return std::string("program ") + (program.IsRunning() ? std::string("running") : "ended with " + std::to_string(program.ExitCode())) + " on " +
-               xvfb.Display() + ", windows: " + windows + "\nstderr:\n" + xtest::ReadFile(errPath);
+               xvfb.Display() + " (geometry " +
+               Trim(Xdo("getdisplaygeometry")) + "), windows: " + windows + "\nstderr:\n" + xtest::ReadFile(errPath);
     }
     static std::vector<std::string> Split(const std::string& text) {
         std::vector<std::string> lines;

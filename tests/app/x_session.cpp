@@ -115,9 +115,10 @@ bool Xvfb::Start() {
 bool Xvfb::StartOn(int number) {
     int fds[2];
     if (pipe(fds) != 0) return false;
-    // Xvfb writes the display number to the descriptor once it accepts connections.
+    // Xvfb writes the display number to the descriptor once it accepts connections. Without
+    // -noreset it would reset whenever its last client leaves, refusing connections meanwhile.
     const bool started = server_.Start({"Xvfb", ":" + std::to_string(number), "-displayfd", std::to_string(fds[1]),
-                                        "-screen", "0", "1024x768x24", "-nolisten", "tcp"},
+                                        "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
                                        {}, "", "/dev/null");
     close(fds[1]);
     std::string written;
