@@ -297,6 +297,24 @@ TEST_F(TextureTest, TexturesArePerspectiveCorrectOnTransformedGeometry) {
     EXPECT_TRUE(ColourNear(frame.At(320, midway), 0xFFFF0000)) << "row " << midway;
 }
 
+TEST_F(TextureTest, RelockedTextureShowsItsNewContents) {
+    // Drawn, refilled through LockRect, drawn again in the same frame.
+    auto texture = MakeTexture(1, 1, 1, D3DFMT_A8R8G8B8);
+    ASSERT_TRUE(texture);
+    FillLevel<std::uint32_t>(texture.Get(), 0, 1, 1, {0xFFFF0000});
+    ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture.Get())));
+    Begin();
+    Clear(kBackground);
+    DrawRhwTexQuad(10, 10, 10, 10, 0xFFFFFFFF);
+    FillLevel<std::uint32_t>(texture.Get(), 0, 1, 1, {0xFF00FFFF});
+    DrawRhwTexQuad(30, 10, 10, 10, 0xFFFFFFFF);
+    End();
+    Frame frame = Capture();
+    device_->SetTexture(0, nullptr);
+    EXPECT_TRUE(ColourNear(frame.At(15, 15), 0xFFFF0000));
+    EXPECT_TRUE(ColourNear(frame.At(35, 15), 0xFF00FFFF));
+}
+
 // ---- Other texel formats ------------------------------------------------------------------
 
 class TextureFormatTest : public TextureTest {
