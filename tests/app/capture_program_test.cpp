@@ -1,33 +1,14 @@
 // The orrery3d-capture program, run headless: frames on disk, the letterboxed loading screen.
-#include <png.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "png_image.h"
 #include "x_session.h"
 
 namespace {
 
 using namespace std::chrono_literals;
-
-struct Rgba {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> pixels;
-    const std::uint8_t* At(int x, int y) const { return &pixels[(static_cast<std::size_t>(y) * width + x) * 4]; }
-};
-
-bool Load(const std::string& path, Rgba& out) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGBA;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.pixels.resize(PNG_IMAGE_SIZE(image));
-    const bool ok = png_image_finish_read(&image, nullptr, out.pixels.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return ok;
-}
 
 class CaptureProgram : public ::testing::Test {
 protected:
@@ -53,8 +34,8 @@ TEST_F(CaptureProgram, WritesTheLetterboxedLoadingScreen) {
     for (int i = 0; i < 3; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "/frames/frame_%05d.png", i);
-        Rgba frame;
-        ASSERT_TRUE(Load(dir + name, frame)) << name;
+        PngImage frame;
+        ASSERT_TRUE(ReadPng(dir + name, frame)) << name;
         ASSERT_EQ(frame.width, 320);
         ASSERT_EQ(frame.height, 240);
         // Black bands of 50 pixels above and below, dark grey 0x101010 inside.

@@ -1,4 +1,3 @@
-#include <png.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -6,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "png_image.h"
 #include "tools/capture/capture_session.h"
 #include "tools/capture/options.h"
 #include "tools/capture/png_writer.h"
@@ -49,24 +49,6 @@ TEST(CaptureOptions, BadInputIsRefusedWithAMessage) {
     }
 }
 
-struct DecodedPng {
-    int width = 0, height = 0;
-    std::vector<std::uint8_t> rgba;
-};
-
-bool ReadPng(const std::string& path, DecodedPng& out) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
-    image.format = PNG_FORMAT_RGBA;
-    out.width = static_cast<int>(image.width);
-    out.height = static_cast<int>(image.height);
-    out.rgba.resize(PNG_IMAGE_SIZE(image));
-    const bool ok = png_image_finish_read(&image, nullptr, out.rgba.data(), 0, nullptr) != 0;
-    png_image_free(&image);
-    return ok;
-}
-
 class TempDir : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -85,7 +67,7 @@ TEST_F(PngWriter, RoundTripsRgbAndAlpha) {
     std::string error;
     ASSERT_TRUE(capture::WritePng(dir + "/rgb.png", {3, 2, pixels.data(), false}, error)) << error;
     ASSERT_TRUE(capture::WritePng(dir + "/rgba.png", {3, 2, pixels.data(), true}, error)) << error;
-    DecodedPng rgb, rgba;
+    PngImage rgb, rgba;
     ASSERT_TRUE(ReadPng(dir + "/rgb.png", rgb));
     ASSERT_TRUE(ReadPng(dir + "/rgba.png", rgba));
     ASSERT_EQ(rgb.width, 3);
@@ -143,7 +125,7 @@ TEST_F(CaptureSessionTest, WritesEachFrameAdvancesTheClockAndStopsAfterN) {
     EXPECT_EQ(clock.Ticks(), 3);
     EXPECT_TRUE(session.Error().empty());
     for (int i = 0; i < 3; ++i) {
-        DecodedPng png;
+        PngImage png;
         ASSERT_TRUE(ReadPng(capture::CaptureSession::FramePath(dir, i), png)) << i;
         EXPECT_EQ(png.width, 4);
         EXPECT_EQ(png.rgba[2], (i + 1) * 0x10);
