@@ -18,6 +18,7 @@
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/raw_gl_baseline.h"
 #include "platform/window/headless_window.h"
+#include "tests/platform/gpu/present_parameters.h"
 
 namespace {
 
@@ -42,14 +43,7 @@ struct Headless {
     ComPtr<IDirect3DDevice8> device;
 
     Headless() {
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
+        D3DPRESENT_PARAMETERS pp = devicetest::PresentParameters(kWidth, kHeight);
         if (d3d) d3d->CreateDevice(0, D3DDEVTYPE_HAL, window.get(), D3DCREATE_MIXED_VERTEXPROCESSING, &pp, device.Receive());
     }
 };

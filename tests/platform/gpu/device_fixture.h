@@ -8,20 +8,9 @@
 #include "platform/gpu/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/window/headless_window.h"
+#include "tests/platform/gpu/present_parameters.h"
 
 namespace devicetest {
-
-inline D3DPRESENT_PARAMETERS PresentParameters(UINT width, UINT height, D3DFORMAT format = D3DFMT_X8R8G8B8) {
-    D3DPRESENT_PARAMETERS pp{};
-    pp.BackBufferWidth = width;
-    pp.BackBufferHeight = height;
-    pp.BackBufferFormat = format;
-    pp.SwapEffect = D3DSWAPEFFECT_COPY;
-    pp.Windowed = TRUE;
-    pp.EnableAutoDepthStencil = TRUE;
-    pp.AutoDepthStencilFormat = D3DFMT_D16;
-    return pp;
-}
 
 class DeviceTest : public ::testing::Test {
 protected:

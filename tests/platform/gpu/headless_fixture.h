@@ -16,6 +16,7 @@
 #include "platform/gpu/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/window/headless_window.h"
+#include "tests/platform/gpu/present_parameters.h"
 #include "tests/platform/gpu/reference_lighting.h"
 
 namespace pixeltest {
@@ -170,17 +171,10 @@ protected:
         window_ = std::make_unique<platform::HeadlessWindow>(kWidth, kHeight);
         d3d_ = ComPtr<IDirect3D8>(Direct3DCreate8(D3D_SDK_VERSION));
         ASSERT_TRUE(d3d_) << "Direct3DCreate8 failed";
-        D3DPRESENT_PARAMETERS pp{};
-        pp.BackBufferWidth = kWidth;
-        pp.BackBufferHeight = kHeight;
-        pp.BackBufferFormat = BackBufferFormat();
+        D3DPRESENT_PARAMETERS pp = devicetest::PresentParameters(kWidth, kHeight, BackBufferFormat());
         pp.BackBufferCount = 1;
         pp.MultiSampleType = MultiSample();
-        pp.SwapEffect = D3DSWAPEFFECT_COPY;
         pp.hDeviceWindow = window_.get();
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D16;
         HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, DeviceType(), window_.get(), BehaviourFlags(), &pp,
                                         device_.Receive());
         ASSERT_TRUE(SUCCEEDED(hr) && device_) << "CreateDevice failed: " << Hex(static_cast<std::uint32_t>(hr));
