@@ -1,0 +1,377 @@
+#include "scene/x_loader.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "platform/d3dx/d3dx8mesh.h"
+#include "platform/d3dx/d3dx8tex.h"
+#include "platform/gpu/com_ptr.h"
+#include "render/render_device.h"
+#include "scene/frame_tree.h"
+#include "scene/skinned_mesh.h"
+
+namespace {
+
+constexpr std::size_t kPathCapacity = AnimatedModel::kPathCapacity;
+
+bool SameGuid(const GUID* a, const GUID& b) { return a && std::memcmp(a, &b, sizeof(GUID)) == 0; }
+
+// Reads an object's name in two calls: length first, then the text. No name leaves it empty.
+HRESULT ReadName(IDirectXFileObject* object, std::optional<std::string>& name) {
+    name.reset();
+    DWORD length = 0;
+    HRESULT hr = object->GetName(nullptr, &length);
+    if (FAILED(hr)) return hr;
+    if (length == 0) return S_OK;
+    std::string text(length, '\0');
+    hr = object->GetName(text.data(), &length);
+    if (FAILED(hr)) return hr;
+    text.resize(strnlen(text.c_str(), text.size()));
+    name = std::move(text);
+    return S_OK;
+}
+
+template <class T>
+ComPtr<T> QueryAs(IDirectXFileObject* object, REFIID iid) {
+    void* out = nullptr;
+    if (FAILED(object->QueryInterface(iid, &out)) || !out) return ComPtr<T>();
+    return ComPtr<T>(static_cast<T*>(out));
+}
+
+std::string Describe(const std::optional<std::string>& name) { return name ? "'" + *name + "'" : "(unnamed)"; }
+
+// The material list of a mesh: the records the reader returned, or the default grey one.
+void FillMaterials(MeshContainer& c, ID3DXBuffer* materials, DWORD count, IDirect3DDevice8* device) {
+    DWORD usable = 0;
+    if (materials && count > 0) {
+        usable = std::min<DWORD>(count, materials->GetBufferSize() / sizeof(D3DXMATERIAL));
+    }
+    if (usable == 0) {
+        D3DMATERIAL8 grey{};
+        grey.Diffuse = {0.5f, 0.5f, 0.5f, 0.0f};
+        grey.Specular = grey.Diffuse;
+        c.materials.assign(1, grey);
+        c.textures.resize(1);
+        c.materialCount = 0;
+        return;
+    }
+    const auto* records = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer());
+    c.materialCount = usable;
+    c.materials.resize(usable);
+    c.textures.resize(usable);
+    for (DWORD i = 0; i < usable; ++i) {
+        c.materials[i] = records[i].MatD3D;
+        const char* file = records[i].pTextureFilename;
+        if (!file || !*file) continue;
+        char path[kPathCapacity] = {};
+        FindFile(path, file);
+        HRESULT hr = E_FAIL;
+        if (*path) {
+            hr = D3DXCreateTextureFromFileExA(device, path, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                              D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                              nullptr, nullptr, c.textures[i].Receive());
+        }
+        if (FAILED(hr)) {
+            c.textures[i].Reset();
+            std::fprintf(stderr, "scene: mesh %s: texture \"%s\" not loaded (0x%08X); material %u drawn without it\n",
+                         Describe(c.name).c_str(), file, static_cast<unsigned>(hr), static_cast<unsigned>(i));
+        }
+    }
+}
+
+// Reads one AnimationKey into the frame's tracks.
+HRESULT ReadAnimationKey(IDirectXFileData* key, ModelFrame& frame) {
+    DWORD size = 0;
+    void* data = nullptr;
+    HRESULT hr = key->GetData(nullptr, &size, &data);
+    if (FAILED(hr)) return hr;
+    if (!data || size < 8) return E_INVALIDARG;
+    DWORD head[2];
+    std::memcpy(head, data, sizeof(head));
+    const DWORD type = head[0], count = head[1];
+    std::size_t words = 0;
+    switch (type) {
+        case 0: words = 6; if (!frame.rotationKeys.empty()) return E_INVALIDARG; break;
+        case 1: words = 5; if (!frame.scaleKeys.empty()) return E_INVALIDARG; break;
+        case 2: words = 5; if (!frame.positionKeys.empty()) return E_INVALIDARG; break;
+        case 4: words = 18; if (!frame.matrixKeys.empty()) return E_INVALIDARG; break;
+        default: return E_INVALIDARG;
+    }
+    // Each key is a fixed block of words; a block that would run past the data is refused.
+    if ((size - 8) / 4 / words < count) return E_INVALIDARG;
+    const auto* bytes = static_cast<const unsigned char*>(data) + 8;
+    auto word = [&](std::size_t k, std::size_t w) {
+        std::uint32_t v;
+        std::memcpy(&v, bytes + (k * words + w) * 4, 4);
+        return v;
+    };
+    auto real = [&](std::size_t k, std::size_t w) {
+        float v;
+        std::memcpy(&v, bytes + (k * words + w) * 4, 4);
+        return v;
+    };
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::uint32_t time = word(k, 0);
+        if (type == 0) {
+            frame.rotationKeys.push_back({time, real(k, 3), real(k, 4), real(k, 5), real(k, 2)});
+        } else if (type == 4) {
+            MatrixKey m;
+            m.time = time;
+            for (int i = 0; i < 16; ++i) m.m[i] = real(k, 2 + i);
+            frame.matrixKeys.push_back(m);
+        } else {
+            (type == 1 ? frame.scaleKeys : frame.positionKeys).push_back({time, real(k, 2), real(k, 3), real(k, 4)});
+        }
+    }
+    return S_OK;
+}
+
+// Sets the animation frame's target from a reference to a Frame object.
+HRESULT ReadTargetReference(IDirectXFileDataReference* reference, ModelHierarchy& hierarchy, ModelFrame& animation) {
+    ComPtr<IDirectXFileData> referenced;
+    HRESULT hr = reference->Resolve(referenced.Receive());
+    if (FAILED(hr)) return hr;
+    if (!referenced) return E_FAIL;
+    const GUID* type = nullptr;
+    hr = referenced->GetType(&type);
+    if (FAILED(hr)) return hr;
+    if (!SameGuid(type, TID_D3DRMFrame)) return S_OK;
+    std::optional<std::string> name;
+    hr = ReadName(referenced.Get(), name);
+    if (FAILED(hr)) return hr;
+    if (animation.target || !name) return E_INVALIDARG;
+    animation.target = FindFrameFromRoot(*hierarchy.root, name->c_str());
+    return animation.target ? S_OK : E_INVALIDARG;
+}
+
+// Unlinks `doomed` from the list starting at `slot` and destroys it.
+void RemoveHierarchy(std::unique_ptr<ModelHierarchy>& slot, ModelHierarchy* doomed) {
+    for (std::unique_ptr<ModelHierarchy>* at = &slot; *at; at = &(*at)->next) {
+        if (at->get() == doomed) {
+            std::unique_ptr<ModelHierarchy> removed = std::move(*at);
+            *at = std::move(removed->next);
+            return;
+        }
+    }
+}
+
+}  // namespace
+
+HRESULT FindFile(char* destination, const char* fileName) {
+    if (!destination || !fileName) return E_INVALIDARG;
+    const std::size_t length = std::strlen(fileName);
+    if (length >= kPathCapacity) {
+        destination[0] = '\0';
+        std::fprintf(stderr, "scene: file name of %zu characters is too long (at most %zu)\n", length,
+                     kPathCapacity - 1);
+        return E_FAIL;
+    }
+    std::memcpy(destination, fileName, length + 1);
+    // Only a regular file that can be read counts.
+    struct stat info{};
+    if (stat(fileName, &info) != 0 || S_ISDIR(info.st_mode)) return E_FAIL;
+    std::FILE* file = std::fopen(fileName, "rb");
+    if (!file) return E_FAIL;
+    std::fclose(file);
+    return S_OK;
+}
+
+HRESULT ReadDataObject(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {
+    const GUID* type = nullptr;
+    HRESULT hr = object->GetType(&type);
+    if (FAILED(hr)) return hr;
+    if (SameGuid(type, TID_D3DRMMesh)) return ReadMesh(object, frame);
+    if (SameGuid(type, TID_D3DRMFrameTransformMatrix)) {
+        DWORD size = 0;
+        void* data = nullptr;
+        hr = object->GetData(nullptr, &size, &data);
+        if (FAILED(hr)) return hr;
+        if (!data || size < sizeof(D3DMATRIX)) return E_FAIL;
+        std::memcpy(&frame.local, data, sizeof(D3DMATRIX));
+        frame.initial = frame.local;
+        return hr;
+    }
+    if (SameGuid(type, TID_D3DRMAnimationSet)) {
+        ReadAnimationSet(object, hierarchy, frame);
+        return S_OK;
+    }
+    if (SameGuid(type, TID_D3DRMAnimation)) {
+        ReadAnimation(object, hierarchy, frame);
+        return S_OK;
+    }
+    if (!SameGuid(type, TID_D3DRMFrame)) return S_OK;
+
+    auto created = std::make_unique<ModelFrame>();
+    ModelFrame& child = *created;
+    hr = ReadName(object, created->name);
+    if (FAILED(hr)) return hr;
+    AddChild(frame, std::move(created));
+    // Only data objects are read; references and binary objects inside a frame are passed over.
+    for (;;) {
+        ComPtr<IDirectXFileObject> next;
+        hr = object->GetNextObject(next.Receive());
+        if (hr == DXFILEERR_NOMOREOBJECTS) return S_OK;
+        if (FAILED(hr)) return hr;
+        if (!next) return S_OK;
+        ComPtr<IDirectXFileData> data = QueryAs<IDirectXFileData>(next.Get(), IID_IDirectXFileData);
+        if (!data) continue;
+        hr = ReadDataObject(data.Get(), hierarchy, child);
+        if (FAILED(hr)) return hr;
+    }
+}
+
+HRESULT ReadMesh(IDirectXFileData* object, ModelFrame& frame) {
+    auto container = std::make_unique<MeshContainer>();
+    HRESULT hr = ReadName(object, container->name);
+    if (FAILED(hr)) return hr;
+    IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
+    if (!device) return E_FAIL;
+
+    ComPtr<ID3DXBuffer> adjacency, materials;
+    DWORD materialCount = 0;
+    hr = D3DXLoadSkinMeshFromXof(object, 0, device, adjacency.Receive(), materials.Receive(), &materialCount,
+                                 container->boneNames.Receive(), container->boneOffsets.Receive(),
+                                 container->skin.Receive());
+    if (FAILED(hr)) return hr;
+    if (!container->skin) return E_FAIL;
+    MeshContainer& c = *container;
+
+    const std::size_t words = std::size_t(c.skin->GetNumFaces()) * 3;
+    c.adjacency.assign(words, UNUSED32);
+    if (adjacency) {
+        const std::size_t given = std::min<std::size_t>(words, adjacency->GetBufferSize() / sizeof(DWORD));
+        std::memcpy(c.adjacency.data(), adjacency->GetBufferPointer(), given * sizeof(DWORD));
+    }
+
+    const DWORD bones = c.skin->GetNumBones();
+    if (bones == 0) {
+        hr = c.skin->GetOriginalMesh(c.mesh.Receive());
+        if (FAILED(hr)) return hr;
+        c.skin.Reset();
+        c.boneNames.Reset();
+        c.boneOffsets.Reset();
+    } else {
+        c.boneMatrices.assign(bones, nullptr);
+        if (!c.boneOffsets || c.boneOffsets->GetBufferSize() < std::size_t(bones) * sizeof(D3DXMATRIX) ||
+            !c.boneNames || c.boneNames->GetBufferSize() < std::size_t(bones) * sizeof(char*)) {
+            std::fprintf(stderr, "scene: mesh %s: bone data missing for %u bones\n", Describe(c.name).c_str(),
+                         static_cast<unsigned>(bones));
+            return E_FAIL;
+        }
+        c.boneOffsetMatrices = static_cast<const D3DXMATRIX*>(c.boneOffsets->GetBufferPointer());
+        hr = BuildBlendedMesh(c);
+        if (FAILED(hr)) return hr;
+    }
+
+    FillMaterials(c, materials.Get(), materialCount, device);
+    if (!c.skin) c.subsetCount = c.materialCount;
+    AddContainer(frame, std::move(container));
+    return S_OK;
+}
+
+HRESULT ReadAnimationSet(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {
+    auto created = std::make_unique<ModelFrame>();
+    created->isAnimationFrame = true;
+    ModelFrame& set = *created;
+    AddChild(frame, std::move(created));
+    HRESULT hr = ReadName(object, set.name);
+    if (FAILED(hr)) return hr;
+    for (;;) {
+        ComPtr<IDirectXFileObject> next;
+        hr = object->GetNextObject(next.Receive());
+        if (hr == DXFILEERR_NOMOREOBJECTS || !next) return S_OK;
+        if (FAILED(hr)) return hr;
+        ComPtr<IDirectXFileData> data = QueryAs<IDirectXFileData>(next.Get(), IID_IDirectXFileData);
+        if (!data) continue;
+        const GUID* type = nullptr;
+        hr = data->GetType(&type);
+        if (FAILED(hr)) return hr;
+        if (!SameGuid(type, TID_D3DRMAnimation)) continue;
+        hr = ReadAnimation(data.Get(), hierarchy, set);
+        if (FAILED(hr)) return hr;
+    }
+}
+
+HRESULT ReadAnimation(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {
+    auto created = std::make_unique<ModelFrame>();
+    created->isAnimationFrame = true;
+    ModelFrame& animation = *created;
+    AddChild(frame, std::move(created));
+    animation.nextAnimationFrame = hierarchy.animationList;
+    hierarchy.animationList = &animation;
+
+    for (;;) {
+        ComPtr<IDirectXFileObject> next;
+        HRESULT hr = object->GetNextObject(next.Receive());
+        if (hr == DXFILEERR_NOMOREOBJECTS || !next) return S_OK;
+        if (FAILED(hr)) return hr;
+        if (auto reference = QueryAs<IDirectXFileDataReference>(next.Get(), IID_IDirectXFileDataReference)) {
+            hr = ReadTargetReference(reference.Get(), hierarchy, animation);
+            if (FAILED(hr)) return hr;
+            continue;
+        }
+        ComPtr<IDirectXFileData> data = QueryAs<IDirectXFileData>(next.Get(), IID_IDirectXFileData);
+        if (!data) continue;
+        const GUID* type = nullptr;
+        hr = data->GetType(&type);
+        if (FAILED(hr)) return hr;
+        if (SameGuid(type, TID_D3DRMFrame)) {
+            hr = ReadDataObject(data.Get(), hierarchy, animation);
+        } else if (SameGuid(type, TID_D3DRMAnimationKey)) {
+            hr = ReadAnimationKey(data.Get(), animation);
+        }
+        if (FAILED(hr)) return hr;
+    }
+}
+
+HRESULT LoadHierarchy(AnimatedModel& model) {
+    auto hierarchy = std::make_unique<ModelHierarchy>();
+    hierarchy->root = std::make_unique<ModelFrame>();
+    const std::size_t length = strnlen(model.path, kPathCapacity);
+    if (length < 2 || length >= kPathCapacity) return E_FAIL;
+
+    ComPtr<IDirectXFile> files;
+    HRESULT hr = DirectXFileCreate(files.Receive());
+    if (FAILED(hr)) return hr;
+    if (!files) return E_FAIL;
+    hr = files->RegisterTemplates(D3DRM_XTEMPLATES, D3DRM_XTEMPLATE_BYTES);
+    if (FAILED(hr)) return hr;
+    ComPtr<IDirectXFileEnumObject> objects;
+    hr = files->CreateEnumObject(model.path, DXFILELOAD_FROMFILE, objects.Receive());
+    if (FAILED(hr)) return hr;
+    if (!objects) return E_FAIL;
+
+    for (;;) {
+        ComPtr<IDirectXFileData> object;
+        hr = objects->GetNextDataObject(object.Receive());
+        if (hr == DXFILEERR_NOMOREOBJECTS) break;
+        if (FAILED(hr)) return hr;
+        if (!object) break;
+        hr = ReadDataObject(object.Get(), *hierarchy, *hierarchy->root);
+        if (FAILED(hr)) return hr;
+    }
+    BindBones(*hierarchy->root, *hierarchy);
+    hierarchy->name.assign(model.path, length);
+
+    if (model.currentHierarchy) RemoveHierarchy(model.hierarchies, model.currentHierarchy);
+    ModelHierarchy* loaded = hierarchy.get();
+    hierarchy->next = std::move(model.hierarchies);
+    model.hierarchies = std::move(hierarchy);
+    model.currentHierarchy = loaded;
+
+    hr = MeasureBounds(*loaded);
+    if (FAILED(hr)) {
+        RemoveHierarchy(model.hierarchies, loaded);
+        model.currentHierarchy = nullptr;
+        return hr;
+    }
+    loaded->clock = 0.0f;
+    D3DXMatrixTranslation(&loaded->root->local, -loaded->centre.x, -loaded->centre.y, -loaded->centre.z);
+    loaded->root->initial = loaded->root->local;
+    return S_OK;
+}
