@@ -1,0 +1,124 @@
+#include "platform/d3dx/mesh_arrays.h"
+
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <tuple>
+#include <unordered_map>
+
+#include "platform/gpu/fvf.h"
+
+namespace d3dx {
+
+std::vector<D3DXATTRIBUTERANGE> BuildAttributeTable(const MeshArrays& mesh) {
+    std::vector<D3DXATTRIBUTERANGE> table;
+    const DWORD faces = mesh.NumFaces();
+    DWORD low = 0, high = 0;
+    for (DWORD f = 0; f < faces; ++f) {
+        if (table.empty() || table.back().AttribId != mesh.attributes[f]) {
+            if (!table.empty()) {
+                table.back().VertexStart = low;
+                table.back().VertexCount = high - low + 1;
+            }
+            table.push_back({mesh.attributes[f], f, 0, 0, 0});
+            low = UNUSED32;
+            high = 0;
+        }
+        ++table.back().FaceCount;
+        for (int k = 0; k < 3; ++k) {
+            low = std::min(low, mesh.indices[f * 3 + k]);
+            high = std::max(high, mesh.indices[f * 3 + k]);
+        }
+    }
+    if (!table.empty()) {
+        table.back().VertexStart = low;
+        table.back().VertexCount = high - low + 1;
+    }
+    return table;
+}
+
+std::vector<DWORD> ComputeAdjacency(const MeshArrays& mesh) {
+    const DWORD faces = mesh.NumFaces();
+    const DWORD vertices = mesh.NumVertices();
+    // Vertices with the same position (exact comparison) share one class.
+    // Keys are the bit patterns (with -0 taken as 0), so that any value, NaN included, is a key.
+    std::map<std::tuple<DWORD, DWORD, DWORD>, DWORD> classes;
+    std::vector<DWORD> classOf(vertices);
+    auto bits = [](float f) {
+        DWORD b = 0;
+        if (f != 0.0f) std::memcpy(&b, &f, 4);
+        return b;
+    };
+    for (DWORD v = 0; v < vertices; ++v) {
+        const float* p = mesh.Position(v);
+        auto key = std::make_tuple(bits(p[0]), bits(p[1]), bits(p[2]));
+        classOf[v] = classes.emplace(key, static_cast<DWORD>(classes.size())).first->second;
+    }
+    // Each undirected edge lists the face edges (face * 3 + k) that run along it.
+    std::unordered_map<std::uint64_t, std::vector<DWORD>> edges;
+    auto key = [](DWORD a, DWORD b) { return (static_cast<std::uint64_t>(std::min(a, b)) << 32) | std::max(a, b); };
+    auto corner = [&](DWORD f, int k) {
+        DWORD index = mesh.indices[f * 3 + k];
+        return index < vertices ? classOf[index] : UNUSED32;
+    };
+    for (DWORD f = 0; f < faces; ++f) {
+        for (int k = 0; k < 3; ++k) {
+            DWORD a = corner(f, k), b = corner(f, (k + 1) % 3);
+            if (a == b || a == UNUSED32 || b == UNUSED32) continue;
+            edges[key(a, b)].push_back(f * 3 + k);
+        }
+    }
+    std::vector<DWORD> adjacency(static_cast<size_t>(faces) * 3, UNUSED32);
+    for (auto& [edge, list] : edges) {
+        // Pair the face edges along one edge two by two, preferring opposite directions (the
+        // usual case of two faces that agree on their winding).
+        std::vector<bool> paired(list.size(), false);
+        for (size_t i = 0; i < list.size(); ++i) {
+            if (paired[i]) continue;
+            DWORD fi = list[i] / 3;
+            DWORD from = corner(fi, list[i] % 3);
+            size_t best = list.size();
+            for (size_t j = i + 1; j < list.size(); ++j) {
+                if (paired[j] || list[j] / 3 == fi) continue;
+                if (best == list.size()) best = j;
+                if (corner(list[j] / 3, list[j] % 3) != from) {
+                    best = j;
+                    break;
+                }
+            }
+            if (best == list.size()) continue;
+            paired[i] = paired[best] = true;
+            adjacency[list[i]] = list[best] / 3;
+            adjacency[list[best]] = fi;
+        }
+    }
+    return adjacency;
+}
+
+std::vector<BYTE> ConvertVertices(const BYTE* src, DWORD srcFvf, DWORD dstFvf, DWORD count) {
+    const gpu::FvfLayout from = gpu::DecodeFvf(srcFvf), to = gpu::DecodeFvf(dstFvf);
+    std::vector<BYTE> out(static_cast<size_t>(to.stride) * count, 0);
+    if (!from.valid || !to.valid) return out;
+    auto copy = [](BYTE* d, const BYTE* s, int dOffset, int sOffset, size_t bytes) {
+        if (dOffset >= 0 && sOffset >= 0) std::memcpy(d + dOffset, s + sOffset, bytes);
+    };
+    const size_t positionBytes = 4 * std::min(from.positionFloats, to.positionFloats);
+    const size_t weightBytes = 4 * std::min(from.weights, to.weights);
+    for (DWORD v = 0; v < count; ++v) {
+        const BYTE* s = src + static_cast<size_t>(v) * from.stride;
+        BYTE* d = out.data() + static_cast<size_t>(v) * to.stride;
+        std::memcpy(d, s, positionBytes);
+        std::memcpy(d + 4 * to.positionFloats, s + 4 * from.positionFloats, weightBytes);
+        if (from.lastBetaUbyte4 && to.lastBetaUbyte4)
+            std::memcpy(d + 4 * (to.positionFloats + to.betas - 1), s + 4 * (from.positionFloats + from.betas - 1), 4);
+        copy(d, s, to.normal, from.normal, 12);
+        copy(d, s, to.pointSize, from.pointSize, 4);
+        copy(d, s, to.diffuse, from.diffuse, 4);
+        copy(d, s, to.specular, from.specular, 4);
+        for (UINT t = 0; t < std::min(from.texCount, to.texCount); ++t)
+            std::memcpy(d + to.texOffset[t], s + from.texOffset[t], 4 * std::min(from.texSize[t], to.texSize[t]));
+    }
+    return out;
+}
+
+}  // namespace d3dx
