@@ -1,0 +1,75 @@
+#include "tests/platform/sound/mp3_fixture.h"
+
+#include <lame/lame.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <random>
+#include <vector>
+
+namespace sound_test {
+
+bool WriteSineMp3(const std::filesystem::path& file, double seconds, int rate, int channels, double frequency) {
+    lame_global_flags* lame = lame_init();
+    if (!lame) return false;
+    lame_set_in_samplerate(lame, rate);
+    lame_set_out_samplerate(lame, rate);
+    lame_set_num_channels(lame, channels);
+    lame_set_mode(lame, channels == 1 ? MONO : JOINT_STEREO);
+    lame_set_brate(lame, 128);
+    lame_set_quality(lame, 7);
+    lame_set_bWriteVbrTag(lame, 0);
+    if (lame_init_params(lame) < 0) {
+        lame_close(lame);
+        return false;
+    }
+    const int samples = static_cast<int>(seconds * rate);
+    std::vector<short> pcm(static_cast<std::size_t>(samples) * channels);
+    for (int i = 0; i < samples; ++i) {
+        const short value = static_cast<short>(12000.0 * std::sin(2.0 * M_PI * frequency * i / rate));
+        for (int c = 0; c < channels; ++c) pcm[static_cast<std::size_t>(i) * channels + c] = value;
+    }
+    std::vector<unsigned char> mp3(static_cast<std::size_t>(1.25 * samples + 7200) + 8192);
+    int written = channels == 1
+                      ? lame_encode_buffer(lame, pcm.data(), pcm.data(), samples, mp3.data(), static_cast<int>(mp3.size()))
+                      : lame_encode_buffer_interleaved(lame, pcm.data(), samples, mp3.data(), static_cast<int>(mp3.size()));
+    if (written < 0) {
+        lame_close(lame);
+        return false;
+    }
+    const int flushed = lame_encode_flush(lame, mp3.data() + written, static_cast<int>(mp3.size()) - written);
+    lame_close(lame);
+    if (flushed < 0) return false;
+    std::ofstream out(file, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(mp3.data()), written + flushed);
+    return static_cast<bool>(out);
+}
+
+bool WriteJunk(const std::filesystem::path& file, std::size_t bytes, unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<char> data(bytes);
+    for (char& c : data) c = static_cast<char>(random() & 0xFF);
+    std::ofstream out(file, std::ios::binary);
+    out.write(data.data(), static_cast<std::streamsize>(data.size()));
+    return static_cast<bool>(out);
+}
+
+TempDirectory::TempDirectory() {
+    previous = std::filesystem::current_path();
+    std::string pattern = (std::filesystem::temp_directory_path() / "orrery-sound-XXXXXX").string();
+    if (mkdtemp(pattern.data())) {
+        path = pattern;
+        std::filesystem::current_path(path);
+    }
+}
+
+TempDirectory::~TempDirectory() {
+    std::error_code ignored;
+    std::filesystem::current_path(previous, ignored);
+    if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+}  // namespace sound_test
