@@ -1,0 +1,33 @@
+// FadeOverlay: covers the whole screen with one colour blended by its alpha (0 leaves the
+// picture, 255 replaces it). Scenes draw it last, with the alpha taken from a Ramp.
+#pragma once
+
+#include "platform/gpu/com_ptr.h"
+#include "platform/gpu/d3d8.h"
+
+class FadeOverlay {
+public:
+    static constexpr DWORD kVertexFormat = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;  // 0x44
+    static constexpr UINT kVertexCount = 6;
+
+    struct Vertex {
+        float x, y, z, rhw;
+        D3DCOLOR diffuse;
+    };
+
+    // Creates the vertex buffer on the render device; a failure leaves an overlay that draws nothing.
+    FadeOverlay();
+    FadeOverlay(const FadeOverlay&) = delete;
+    FadeOverlay& operator=(const FadeOverlay&) = delete;
+
+    // Blends colour (ARGB) over the render device's whole width and height. Afterwards alpha
+    // blending is off and the depth test on; the other states it set stay.
+    void Render(D3DCOLOR colour);
+
+    IDirect3DVertexBuffer8* VertexBuffer() const { return vertexBuffer.Get(); }
+
+private:
+    ComPtr<IDirect3DVertexBuffer8> vertexBuffer;
+};
+
+static_assert(sizeof(FadeOverlay::Vertex) == 20);

@@ -1,0 +1,153 @@
+#include "fx/fade_overlay.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/window/headless_window.h"
+#include "render/render_device.h"
+
+namespace {
+
+constexpr int kWidth = 160;
+constexpr int kHeight = 120;
+constexpr D3DCOLOR kPicture = 0xFF305070;
+
+int Channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
+
+// Runs first when the binary runs as one process; under ctest every case has its own process.
+TEST(FadeOverlayWithoutDeviceTest, DrawsNothingAndDoesNotCrash) {
+    if (RenderDevice::Instance().GetDevice()) GTEST_SKIP() << "a device exists already";
+    FadeOverlay overlay;
+    EXPECT_EQ(overlay.VertexBuffer(), nullptr);
+    overlay.Render(0xFF000000);
+}
+
+class FadeOverlayTest : public testing::Test {
+protected:
+    void SetUp() override {
+        static platform::HeadlessWindow window(kWidth, kHeight);
+        DisplaySettings settings{kWidth, kHeight, 0, 0, 1, 0};
+        ASSERT_GE(RenderDevice::Instance().Initialize(&window, settings, 0, 0, kWidth, kHeight), 0);
+        device = RenderDevice::Instance().GetDevice();
+        ASSERT_NE(device, nullptr);
+    }
+
+    // Paints the picture, clears depth to the nearest value, then lays the overlay over it.
+    std::vector<std::uint32_t> DrawOver(FadeOverlay& overlay, D3DCOLOR colour) {
+        EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kPicture, 0.0f, 0), S_OK);
+        EXPECT_EQ(device->BeginScene(), S_OK);
+        overlay.Render(colour);
+        EXPECT_EQ(device->EndScene(), S_OK);
+        std::vector<std::uint32_t> pixels;
+        UINT w = 0, h = 0;
+        EXPECT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
+        EXPECT_EQ(w, static_cast<UINT>(kWidth));
+        EXPECT_EQ(h, static_cast<UINT>(kHeight));
+        return pixels;
+    }
+
+    IDirect3DDevice8* device = nullptr;
+};
+
+TEST_F(FadeOverlayTest, BufferHoldsSixScreenVertices) {
+    FadeOverlay overlay;
+    ASSERT_NE(overlay.VertexBuffer(), nullptr);
+    D3DVERTEXBUFFER_DESC desc{};
+    ASSERT_EQ(overlay.VertexBuffer()->GetDesc(&desc), S_OK);
+    EXPECT_EQ(desc.Size, 120u);
+    EXPECT_EQ(desc.Usage, D3DUSAGE_WRITEONLY);
+    EXPECT_EQ(desc.FVF, 0x44u);
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+}
+
+TEST_F(FadeOverlayTest, OpaqueBlackCoversTheWholeScreen) {
+    FadeOverlay overlay;
+    const auto pixels = DrawOver(overlay, 0xFF000000);
+    ASSERT_EQ(pixels.size(), static_cast<std::size_t>(kWidth * kHeight));
+    int notBlack = 0;
+    for (std::uint32_t p : pixels) notBlack += (p & 0x00FFFFFF) != 0;
+    EXPECT_EQ(notBlack, 0);
+}
+
+TEST_F(FadeOverlayTest, TransparentColourLeavesThePicture) {
+    FadeOverlay overlay;
+    const auto pixels = DrawOver(overlay, 0x00FFFFFF);
+    int changed = 0;
+    for (std::uint32_t p : pixels) changed += (p & 0x00FFFFFF) != (kPicture & 0x00FFFFFF);
+    EXPECT_EQ(changed, 0);
+    const auto zero = DrawOver(overlay, 0x00000000);
+    changed = 0;
+    for (std::uint32_t p : zero) changed += (p & 0x00FFFFFF) != (kPicture & 0x00FFFFFF);
+    EXPECT_EQ(changed, 0);
+}
+
+TEST_F(FadeOverlayTest, HalfWhiteBrightensHalfway) {
+    FadeOverlay overlay;
+    const auto pixels = DrawOver(overlay, 0x80FFFFFF);
+    for (std::size_t i : {std::size_t{0}, std::size_t{kWidth - 1}, std::size_t{kWidth * kHeight / 2 + kWidth / 2},
+                          std::size_t{kWidth * (kHeight - 1)}, std::size_t{kWidth * kHeight - 1}}) {
+        for (int shift : {0, 8, 16}) {
+            const int picture = Channel(kPicture, shift);
+            const double expected = 255.0 * 128 / 255 + picture * (1.0 - 128.0 / 255);
+            EXPECT_NEAR(Channel(pixels[i], shift), expected, 2.0) << i << " shift " << shift;
+        }
+    }
+    // Red over the picture, a quarter strong.
+    const auto red = DrawOver(overlay, 0x40FF0000);
+    const double a = 64.0 / 255;
+    EXPECT_NEAR(Channel(red[kWidth * 10 + 10], 16), 255 * a + Channel(kPicture, 16) * (1 - a), 2.0);
+    EXPECT_NEAR(Channel(red[kWidth * 10 + 10], 8), Channel(kPicture, 8) * (1 - a), 2.0);
+    EXPECT_NEAR(Channel(red[kWidth * 10 + 10], 0), Channel(kPicture, 0) * (1 - a), 2.0);
+}
+
+TEST_F(FadeOverlayTest, StatesAfterRender) {
+    FadeOverlay overlay;
+    IDirect3DTexture8* texture = nullptr;
+    ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), S_OK);
+    device->SetTexture(0, texture);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
+    DrawOver(overlay, 0x80000000);
+
+    DWORD value = 0;
+    ASSERT_EQ(device->GetRenderState(D3DRS_ALPHABLENDENABLE, &value), S_OK);
+    EXPECT_EQ(value, static_cast<DWORD>(FALSE));
+    ASSERT_EQ(device->GetRenderState(D3DRS_ZENABLE, &value), S_OK);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DZB_TRUE));
+    // The blend factors it set stay.
+    ASSERT_EQ(device->GetRenderState(D3DRS_SRCBLEND, &value), S_OK);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DBLEND_SRCALPHA));
+    ASSERT_EQ(device->GetRenderState(D3DRS_DESTBLEND, &value), S_OK);
+    EXPECT_EQ(value, static_cast<DWORD>(D3DBLEND_INVSRCALPHA));
+    IDirect3DBaseTexture8* bound = texture;
+    ASSERT_EQ(device->GetTexture(0, &bound), S_OK);
+    EXPECT_EQ(bound, nullptr);
+    if (bound) bound->Release();
+    texture->Release();
+}
+
+TEST_F(FadeOverlayTest, CoversTheDeviceSizeAfterAResize) {
+    // A later device of another size: the overlay reads the current size every Render.
+    static platform::HeadlessWindow wide(200, 80);
+    DisplaySettings settings{200, 80, 0, 0, 1, 0};
+    ASSERT_GE(RenderDevice::Instance().Initialize(&wide, settings, 0, 0, 200, 80), 0);
+    device = RenderDevice::Instance().GetDevice();
+    FadeOverlay overlay;
+    ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, kPicture, 1.0f, 0), S_OK);
+    ASSERT_EQ(device->BeginScene(), S_OK);
+    overlay.Render(0xFF000000);
+    ASSERT_EQ(device->EndScene(), S_OK);
+    std::vector<std::uint32_t> pixels;
+    UINT w = 0, h = 0;
+    ASSERT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
+    ASSERT_EQ(w, 200u);
+    ASSERT_EQ(h, 80u);
+    EXPECT_EQ(pixels[0] & 0x00FFFFFF, 0u);
+    EXPECT_EQ(pixels[199] & 0x00FFFFFF, 0u);
+    EXPECT_EQ(pixels[200 * 79] & 0x00FFFFFF, 0u);
+    EXPECT_EQ(pixels[200 * 80 - 1] & 0x00FFFFFF, 0u);
+}
+
+}  // namespace
