@@ -1,0 +1,40 @@
+#include "platform/d3dx/image_data.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <new>
+
+namespace d3dx {
+
+HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) {
+    char cause[256];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(cause, sizeof cause, format, args);
+    va_end(args);
+    std::fprintf(stderr, "%s: %s\n", name && *name ? name : "<memory>", cause);
+    return code;
+}
+
+HRESULT CheckImageSize(const char* name, std::uint64_t width, std::uint64_t height) {
+    if (width == 0 || height == 0)
+        return ImageError(name, D3DXERR_INVALIDDATA, "empty image (%llux%llu)", static_cast<unsigned long long>(width),
+                          static_cast<unsigned long long>(height));
+    if (width > kMaxImageSide || height > kMaxImageSide || width * height > kMaxImagePixels)
+        return ImageError(name, D3DXERR_INVALIDDATA, "image of %llux%llu pixels is too large",
+                          static_cast<unsigned long long>(width), static_cast<unsigned long long>(height));
+    return S_OK;
+}
+
+HRESULT AllocateLevel(const char* name, std::uint32_t width, std::uint32_t height, PixelLevel& level) {
+    try {
+        level.pixels.assign(static_cast<std::size_t>(width) * height, 0);
+    } catch (const std::bad_alloc&) {
+        return ImageError(name, E_OUTOFMEMORY, "no memory for %ux%u pixels", width, height);
+    }
+    level.width = width;
+    level.height = height;
+    return S_OK;
+}
+
+}  // namespace d3dx
