@@ -1,0 +1,196 @@
+// Lexer of the binary encoding: 16-bit token codes with inline payloads. Integer and float
+// lists are handed out one value at a time as Integer and Float tokens.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string_view>
+
+#include "platform/xfile/xfile_token.h"
+
+namespace xfile {
+
+class BinaryLexer {
+public:
+    BinaryLexer(std::string_view bytes, bool doubles)
+        : begin_(reinterpret_cast<const unsigned char*>(bytes.data())),
+          p_(begin_),
+          end_(begin_ + bytes.size()),
+          doubles_(doubles) {}
+
+    Token Next();
+    std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
+    // Upper bound of the values still readable: list values left plus 4 bytes a value after.
+    std::size_t ValueCapacity() const { return listLeft_ + static_cast<std::size_t>(end_ - p_) / 4 + 1; }
+    static constexpr bool kBinary = true;
+
+private:
+    enum Code : std::uint16_t {
+        kName = 1,
+        kString = 2,
+        kInteger = 3,
+        kGuid = 5,
+        kIntegerList = 6,
+        kFloatList = 7,
+        kOBrace = 10,
+        kCBrace = 11,
+        kOParen = 12,
+        kCParen = 13,
+        kOBracket = 14,
+        kCBracket = 15,
+        kOAngle = 16,
+        kCAngle = 17,
+        kDot = 18,
+        kComma = 19,
+        kSemicolon = 20,
+        kTemplate = 31,
+        kWord = 40,
+        kDword = 41,
+        kFloat = 42,
+        kDouble = 43,
+        kChar = 44,
+        kUchar = 45,
+        kSword = 46,
+        kSdword = 47,
+        kVoid = 48,
+        kLpstr = 49,
+        kUnicode = 50,
+        kCstring = 51,
+        kArray = 52,
+    };
+
+    std::size_t Left() const { return static_cast<std::size_t>(end_ - p_); }
+    std::uint16_t Read16() {
+        std::uint16_t v;
+        std::memcpy(&v, p_, 2);
+        p_ += 2;
+        return v;
+    }
+    std::uint32_t Read32() {
+        std::uint32_t v;
+        std::memcpy(&v, p_, 4);
+        p_ += 4;
+        return v;
+    }
+    Token ListValue(Token t);
+    Token Single(Token t);
+    Token Error(std::size_t offset, std::string_view cause) {
+        Token t;
+        t.kind = TokenKind::Error;
+        t.text = cause;
+        t.offset = offset;
+        p_ = end_;
+        listLeft_ = 0;
+        return t;
+    }
+
+    const unsigned char* begin_;
+    const unsigned char* p_;
+    const unsigned char* end_;
+    bool doubles_;
+    std::size_t listLeft_ = 0;
+    bool listFloats_ = false;
+};
+
+inline Token BinaryLexer::ListValue(Token t) {
+    --listLeft_;
+    if (!listFloats_) {
+        t.kind = TokenKind::Integer;
+        t.integer = Read32();
+    } else if (doubles_) {
+        t.kind = TokenKind::Float;
+        std::memcpy(&t.number, p_, 8);
+        p_ += 8;
+    } else {
+        float f;
+        std::memcpy(&f, p_, 4);
+        p_ += 4;
+        t.kind = TokenKind::Float;
+        t.number = f;
+    }
+    return t;
+}
+
+inline Token BinaryLexer::Next() {
+    Token t;
+    for (;;) {
+        t.offset = Offset();
+        if (listLeft_ > 0) return ListValue(t);
+        Token single = Single(t);
+        // An empty list yields no value: read on.
+        if (single.kind != TokenKind::End || p_ == end_) return single;
+    }
+}
+
+inline Token BinaryLexer::Single(Token t) {
+    if (p_ == end_) return t;
+    if (Left() < 2) return Error(t.offset, "truncated token");
+    std::uint16_t code = Read16();
+    switch (code) {
+        case kName:
+        case kString: {
+            if (Left() < 4) return Error(t.offset, "truncated name length");
+            std::uint32_t length = Read32();
+            if (length > Left()) return Error(t.offset, "name or string longer than the file");
+            if (code == kName && length > kMaxNameLength) return Error(t.offset, "name too long");
+            t.kind = code == kName ? TokenKind::Name : TokenKind::String;
+            t.text = std::string_view(reinterpret_cast<const char*>(p_), length);
+            p_ += length;
+            return t;
+        }
+        case kInteger:
+            if (Left() < 4) return Error(t.offset, "truncated integer");
+            t.kind = TokenKind::Integer;
+            t.integer = Read32();
+            return t;
+        case kGuid:
+            if (Left() < 16) return Error(t.offset, "truncated GUID");
+            t.kind = TokenKind::Guid;
+            t.guid.Data1 = Read32();
+            t.guid.Data2 = Read16();
+            t.guid.Data3 = Read16();
+            std::memcpy(t.guid.Data4, p_, 8);
+            p_ += 8;
+            return t;
+        case kIntegerList:
+        case kFloatList: {
+            if (Left() < 4) return Error(t.offset, "truncated list count");
+            std::uint32_t count = Read32();
+            std::size_t width = (code == kFloatList && doubles_) ? 8 : 4;
+            if (count > Left() / width) return Error(t.offset, "list longer than the file");
+            listFloats_ = code == kFloatList;
+            listLeft_ = count;
+            if (count == 0) return t;  // End kind with input left: the caller reads on
+            return ListValue(t);
+        }
+        case kOBrace: t.kind = TokenKind::OBrace; return t;
+        case kCBrace: t.kind = TokenKind::CBrace; return t;
+        case kOParen: t.kind = TokenKind::OParen; return t;
+        case kCParen: t.kind = TokenKind::CParen; return t;
+        case kOBracket: t.kind = TokenKind::OBracket; return t;
+        case kCBracket: t.kind = TokenKind::CBracket; return t;
+        case kOAngle: t.kind = TokenKind::OAngle; return t;
+        case kCAngle: t.kind = TokenKind::CAngle; return t;
+        case kDot: t.kind = TokenKind::Dot; return t;
+        case kComma: t.kind = TokenKind::Comma; return t;
+        case kSemicolon: t.kind = TokenKind::Semicolon; return t;
+        case kTemplate: t.kind = TokenKind::Template; return t;
+        case kArray: t.kind = TokenKind::Array; return t;
+        case kWord: t.kind = TokenKind::Primitive; t.primitive = Primitive::Word; return t;
+        case kDword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Dword; return t;
+        case kFloat: t.kind = TokenKind::Primitive; t.primitive = Primitive::Float; return t;
+        case kDouble: t.kind = TokenKind::Primitive; t.primitive = Primitive::Double; return t;
+        case kChar: t.kind = TokenKind::Primitive; t.primitive = Primitive::Char; return t;
+        case kUchar: t.kind = TokenKind::Primitive; t.primitive = Primitive::Uchar; return t;
+        case kSword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Sword; return t;
+        case kSdword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Sdword; return t;
+        case kLpstr: t.kind = TokenKind::Primitive; t.primitive = Primitive::Lpstr; return t;
+        case kUnicode: t.kind = TokenKind::Primitive; t.primitive = Primitive::Unicode; return t;
+        case kCstring: t.kind = TokenKind::Primitive; t.primitive = Primitive::Cstring; return t;
+        case kVoid: return Error(t.offset, "VOID member type");
+        default: return Error(t.offset, "unknown binary token");
+    }
+}
+
+}  // namespace xfile

@@ -1,0 +1,220 @@
+// Parses one data object driven by its template:
+//   TemplateName [name] [<guid>] { member values... child objects and { references } }
+// Member values are packed into the file's data arena; children become nodes of the tree.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "platform/xfile/token_reader.h"
+#include "platform/xfile/xfile_tree.h"
+
+namespace xfile {
+
+// A string member whose pointer is written once the file's bytes are final.
+struct StringFixup {
+    std::size_t dataOffset;
+    std::size_t textOffset;
+    std::size_t length;
+};
+
+// Objects nested deeper than this are refused.
+constexpr std::uint32_t kMaxObjectDepth = 256;
+
+template <class Reader>
+class DataParser {
+public:
+    DataParser(Reader& in, ParsedFile& file, std::vector<StringFixup>& fixups)
+        : in_(in), file_(file), fixups_(fixups), bytes_(file.source.bytes.data()) {
+        budget_ = 4 * static_cast<std::uint64_t>(file.source.bytes.size()) + (1u << 20);
+    }
+
+    // The current token is the template name of the object.
+    HRESULT ParseObject(std::uint32_t depth, std::uint32_t* index) {
+        if (depth > kMaxObjectDepth) return in_.Fail(DXFILEERR_PARSEERROR, "objects nested too deeply");
+        Token type = in_.Take();
+        Node node;
+        if (in_.Peek().kind == TokenKind::Name) node.name = in_.Take().text;
+        if (in_.Peek().kind == TokenKind::Guid) {
+            node.id = in_.Take().guid;
+            node.hasId = true;
+        }
+        if (!in_.Accept(TokenKind::OBrace)) return in_.Unexpected("'{' after data object " + std::string(type.text));
+        node.templateIndex = file_.templates.FindByName(type.text);
+        file_.data.AlignTo(8);
+        node.dataOffset = file_.data.Size();
+        HRESULT hr;
+        if (node.templateIndex != kNoTemplate) {
+            const Template& t = file_.templates.At(node.templateIndex);
+            node.type = t.guid;
+            hr = ParseInstance(t);
+        } else {
+            hr = ParseRawValues();
+        }
+        if (FAILED(hr)) return hr;
+        node.dataSize = file_.data.Size() - node.dataOffset;
+        *index = static_cast<std::uint32_t>(file_.nodes.size());
+        file_.nodes.push_back(node);
+        return ParseChildren(*index, depth);
+    }
+
+private:
+    HRESULT ParseChildren(std::uint32_t parent, std::uint32_t depth) {
+        std::uint32_t last = kNoNode;
+        for (;;) {
+            in_.SkipSeparators();
+            std::uint32_t child = kNoNode;
+            HRESULT hr = DXFILE_OK;
+            switch (in_.Peek().kind) {
+                case TokenKind::CBrace: in_.Skip(); return DXFILE_OK;
+                case TokenKind::OBrace: hr = ParseReference(&child); break;
+                case TokenKind::Name: hr = ParseObject(depth + 1, &child); break;
+                case TokenKind::Integer:
+                case TokenKind::Float:
+                case TokenKind::String: return in_.Fail(DXFILEERR_PARSEERROR, "more values than the template declares");
+                default: return in_.Unexpected("a child object or '}'");
+            }
+            if (FAILED(hr)) return hr;
+            if (last == kNoNode)
+                file_.nodes[parent].firstChild = child;
+            else
+                file_.nodes[last].nextSibling = child;
+            last = child;
+        }
+    }
+
+    HRESULT ParseReference(std::uint32_t* index) {
+        in_.Skip();  // '{'
+        Node node;
+        node.kind = NodeKind::Reference;
+        if (in_.Peek().kind == TokenKind::Name) node.name = in_.Take().text;
+        if (in_.Peek().kind == TokenKind::Guid) {
+            node.id = in_.Take().guid;
+            node.hasId = true;
+        }
+        if (node.name.empty() && !node.hasId) return in_.Unexpected("a name or GUID in a reference");
+        in_.SkipSeparators();
+        if (!in_.Accept(TokenKind::CBrace)) return in_.Unexpected("'}' closing a reference");
+        *index = static_cast<std::uint32_t>(file_.nodes.size());
+        file_.nodes.push_back(node);
+        return DXFILE_OK;
+    }
+
+    HRESULT ParseInstance(const Template& t) {
+        std::size_t base = values_.size();
+        values_.resize(base + t.members.size());
+        for (std::size_t i = 0; i < t.members.size(); ++i) {
+            const Member& m = t.members[i];
+            std::uint64_t count = 1;
+            for (const Dimension& d : m.dimensions) {
+                std::uint64_t size = d.constant ? d.value : values_[base + d.value];
+                count = (size != 0 && count > (std::uint64_t(1) << 40) / size) ? (std::uint64_t(1) << 40) : count * size;
+            }
+            std::uint64_t each = m.primitive != Primitive::None ? 1 : file_.templates.At(m.templateIndex).minValues;
+            if (!m.dimensions.empty() && each > 0 && count > in_.ValueCapacity() / each)
+                return in_.Fail(DXFILEERR_BADARRAYSIZE, "array " + m.name + " of " + std::to_string(count) + " elements is longer than the file");
+            if (count > budget_) return in_.Fail(DXFILEERR_BADARRAYSIZE, "array " + m.name + " too large");
+            budget_ -= count;
+            std::uint64_t value = 0;
+            for (std::uint64_t k = 0; k < count; ++k) {
+                HRESULT hr = m.primitive != Primitive::None ? ReadValue(m.primitive, &value)
+                                                            : ParseInstance(file_.templates.At(m.templateIndex));
+                if (FAILED(hr)) return hr;
+            }
+            values_[base + i] = value;
+        }
+        values_.resize(base);
+        return DXFILE_OK;
+    }
+
+    HRESULT ReadValue(Primitive type, std::uint64_t* integer) {
+        in_.SkipSeparators();
+        const Token& t = in_.Peek();
+        ByteArena& out = file_.data;
+        if (IsStringType(type)) {
+            if (t.kind != TokenKind::String && t.kind != TokenKind::Name) return in_.Unexpected("a string");
+            AppendString(t);
+            in_.Skip();
+            return DXFILE_OK;
+        }
+        std::int64_t i;
+        double f;
+        if (t.kind == TokenKind::Integer) {
+            i = t.integer;
+            f = static_cast<double>(t.integer);
+        } else if (t.kind == TokenKind::Float) {
+            f = t.number;
+            i = (f > -9.2e18 && f < 9.2e18) ? static_cast<std::int64_t>(f) : 0;
+        } else {
+            return in_.Unexpected("a number");
+        }
+        // Array sizes use the value as stored, so that readers of the data agree.
+        switch (type) {
+            case Primitive::Float: out.Append(ToFloat(f)); break;
+            case Primitive::Double: out.Append(f); break;
+            case Primitive::Word:
+            case Primitive::Sword:
+                *integer = static_cast<std::uint16_t>(i);
+                out.Append(static_cast<std::uint16_t>(i));
+                break;
+            case Primitive::Dword:
+            case Primitive::Sdword:
+                *integer = static_cast<std::uint32_t>(i);
+                out.Append(static_cast<std::uint32_t>(i));
+                break;
+            case Primitive::Char:
+            case Primitive::Uchar:
+            case Primitive::Byte:
+                *integer = static_cast<std::uint8_t>(i);
+                out.Append(static_cast<std::uint8_t>(i));
+                break;
+            case Primitive::Ulonglong:
+                *integer = static_cast<std::uint64_t>(i);
+                out.Append(static_cast<std::uint64_t>(i));
+                break;
+            default: return in_.Fail(DXFILEERR_BADTYPE, "member of unknown type");
+        }
+        in_.Skip();
+        return DXFILE_OK;
+    }
+
+    // Objects of undeclared templates keep their values as they come: integers as DWORDs,
+    // numbers as FLOATs, strings as char*.
+    HRESULT ParseRawValues() {
+        for (;;) {
+            in_.SkipSeparators();
+            const Token& t = in_.Peek();
+            if (t.kind == TokenKind::Integer)
+                file_.data.Append(static_cast<std::uint32_t>(t.integer));
+            else if (t.kind == TokenKind::Float)
+                file_.data.Append(ToFloat(t.number));
+            else if (t.kind == TokenKind::String)
+                AppendString(t);
+            else
+                return DXFILE_OK;
+            in_.Skip();
+        }
+    }
+
+    static float ToFloat(double f) {
+        if (f > 3.4028234663852886e38) return std::numeric_limits<float>::infinity();
+        if (f < -3.4028234663852886e38) return -std::numeric_limits<float>::infinity();
+        return static_cast<float>(f);
+    }
+
+    void AppendString(const Token& t) {
+        fixups_.push_back({file_.data.Size(), static_cast<std::size_t>(t.text.data() - bytes_), t.text.size()});
+        file_.data.Append(static_cast<char*>(nullptr));
+    }
+
+    Reader& in_;
+    ParsedFile& file_;
+    std::vector<StringFixup>& fixups_;
+    const char* bytes_;
+    std::vector<std::uint64_t> values_;  // member values of the instances being parsed
+    std::uint64_t budget_;
+};
+
+}  // namespace xfile

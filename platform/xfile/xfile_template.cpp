@@ -1,0 +1,52 @@
+#include "platform/xfile/xfile_template.h"
+
+namespace xfile {
+
+namespace {
+unsigned char Lower(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return (u >= 'A' && u <= 'Z') ? static_cast<unsigned char>(u + 32) : u;
+}
+}  // namespace
+
+std::size_t TemplateSet::NameHash::operator()(std::string_view s) const {
+    std::size_t h = 1469598103934665603ull;
+    for (char c : s) h = (h ^ Lower(c)) * 1099511628211ull;
+    return h;
+}
+
+bool TemplateSet::NameEqual::operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (Lower(a[i]) != Lower(b[i])) return false;
+    return true;
+}
+
+bool IsNullGuid(const GUID& guid) { return guid == GUID{}; }
+
+std::uint32_t TemplateSet::Add(Template t) {
+    if (!IsNullGuid(t.guid)) {
+        std::uint32_t existing = FindByGuid(t.guid);
+        if (existing != kNoTemplate) {
+            byName_[t.name] = existing;
+            return existing;
+        }
+    }
+    auto index = static_cast<std::uint32_t>(templates_.size());
+    byName_[t.name] = index;
+    templates_.push_back(std::move(t));
+    return index;
+}
+
+std::uint32_t TemplateSet::FindByName(std::string_view name) const {
+    auto it = byName_.find(name);
+    return it == byName_.end() ? kNoTemplate : it->second;
+}
+
+std::uint32_t TemplateSet::FindByGuid(const GUID& guid) const {
+    for (std::size_t i = 0; i < templates_.size(); ++i)
+        if (templates_[i].guid == guid) return static_cast<std::uint32_t>(i);
+    return kNoTemplate;
+}
+
+}  // namespace xfile
