@@ -2,5 +2,6 @@
 orrery_test(d3dx_mesh_test
   ${CMAKE_CURRENT_LIST_DIR}/mesh_object_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/mesh_optimize_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/mesh_skin_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/platform/gpu/reference_lighting.cpp
   LIBS o3d_d3dx o3d_window)
