@@ -21,6 +21,11 @@ namespace platform {
 
 namespace {
 
+// The dialog font: a sans serif close to the metrics of the classic dialog font, so that the
+// templates' captions fit their controls; fontconfig substitutes when it is missing.
+constexpr Fl_Font kDialogFont = FL_FREE_FONT;
+constexpr const char* kDialogFontName = " Liberation Sans";
+
 // A group box: an etched frame whose caption interrupts its top edge.
 class GroupFrame : public Fl_Widget {
 public:
@@ -41,8 +46,31 @@ protected:
     }
 };
 
-// Ignores X errors while a window that went away behind FLTK's back is torn down.
-int IgnoreXError(Display*, XErrorEvent*) { return 0; }
+// X errors while a dialog runs: once its window has been destroyed from outside, FLTK's requests
+// on it fail harmlessly and are dropped; anything else goes to the handler found before.
+bool windowGone = false;
+XErrorHandler outerHandler = nullptr;
+
+int DialogXError(Display* display, XErrorEvent* error) {
+    if (windowGone) return 0;
+    return outerHandler ? outerHandler(display, error) : 0;
+}
+
+// Puts DialogXError in place for one dialog.
+class XErrorScope {
+public:
+    XErrorScope() {
+        windowGone = false;
+        outerHandler = XSetErrorHandler(DialogXError);
+    }
+    ~XErrorScope() {
+        XSync(fl_display, False);
+        XSetErrorHandler(outerHandler);
+        windowGone = false;
+    }
+    XErrorScope(const XErrorScope&) = delete;
+    XErrorScope& operator=(const XErrorScope&) = delete;
+};
 
 class FltkDialog : public DialogView {
 public:
@@ -59,14 +87,6 @@ public:
         window_->end();
     }
     ~FltkDialog() override {
-        if (gone_) {
-            // The X window is already destroyed; FLTK's own clean-up would only draw errors.
-            XSync(fl_display, False);
-            XErrorHandler previous = XSetErrorHandler(IgnoreXError);
-            window_.reset();
-            XSync(fl_display, False);
-            XSetErrorHandler(previous);
-        }
         window_.reset();
         Fl::remove_system_handler(OnSystemEvent);
     }
@@ -122,7 +142,7 @@ private:
         case ControlKind::SunkenPicture: widget = AddPicture(control, x, y, w, h); break;
         }
         widget->copy_label(control.caption.c_str());
-        widget->labelfont(FL_HELVETICA);
+        widget->labelfont(kDialogFont);
         widget->labelsize(fontSize_);
         if (auto* button = dynamic_cast<Fl_Button*>(widget)) {
             buttons_[control.id] = button;
@@ -161,7 +181,7 @@ private:
         auto* self = static_cast<FltkDialog*>(data);
         const XEvent* e = static_cast<const XEvent*>(event);
         if (e->type == DestroyNotify && self->window_->shown() && e->xdestroywindow.window == fl_xid(self->window_.get()))
-            self->gone_ = true;
+            self->gone_ = windowGone = true;
         return 0;  // FLTK goes on with the event as usual
     }
 
@@ -186,6 +206,7 @@ bool OpenDisplay(const char* caption) {
         return false;
     }
     fl_open_display(display);
+    Fl::set_font(kDialogFont, kDialogFontName);
     return true;
 }
 
@@ -202,6 +223,7 @@ std::intptr_t DialogBoxParam(const DialogTemplate& dialogTemplate, void*, Dialog
     DialogState state(dialogTemplate);
     bool ended = false;
     {
+        XErrorScope errors;
         FltkDialog view(state);
         state.SetView(&view);
         state.Start(proc, lParam);

@@ -1,0 +1,131 @@
+// The setup dialog as a real window on a private Xvfb display, driven with xdotool.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+#include "tests/app/x_session.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+constexpr auto kAppear = 60s;  // sanitizer builds start slowly
+const std::string kTitle = "Project Kaede  Setup";
+const std::string kDefaults = "run 1 highPriority 0 resolutionIndex 1 antialias 0 fullscreen 0 colour32 1\n";
+const std::string kCancelled = "run 0 highPriority 0 resolutionIndex 0 antialias 0 fullscreen 0 colour32 0\n";
+
+// Centre of a control, in window pixels, from its place in dialog units.
+struct Spot {
+    int x, y;
+};
+Spot Centre(int x, int y, int w, int h) {
+    auto px = [](int v) { return (v * 6 + 2) / 4; };  // halves round up for these positive values
+    auto py = [](int v) { return (v * 13 + 4) / 8; };
+    return {px(x) + px(w) / 2, py(y) + py(h) / 2};
+}
+
+class DialogWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!xtest::Xvfb::Available()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
+        dir = xtest::MakeTempDir();
+        ASSERT_FALSE(dir.empty());
+        errPath = dir + "/stderr.txt";
+        outPath = dir + "/choices.txt";
+        ASSERT_TRUE(probe.Start({DIALOG_PROBE_PROGRAM, outPath}, {{"DISPLAY", xvfb.Display()}}, dir, errPath));
+        window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
+        ASSERT_FALSE(window.empty()) << xtest::ReadFile(errPath);
+        std::this_thread::sleep_for(300ms);  // let it map and draw
+    }
+    void TearDown() override {
+        probe.Kill();
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+    }
+    std::string Xdo(const std::string& args) { return xtest::RunOnDisplay(xvfb.Display(), "xdotool " + args); }
+    void Press(const char* key) {
+        Xdo("windowfocus --sync " + window);
+        Xdo("key --clearmodifiers " + std::string(key));
+    }
+    void Click(Spot spot) {
+        Xdo("mousemove --sync --window " + window + " " + std::to_string(spot.x) + " " + std::to_string(spot.y));
+        Xdo("click 1");
+        std::this_thread::sleep_for(150ms);
+    }
+    // The probe's report once it has ended with 0; empty otherwise.
+    std::string Outcome() {
+        int code = -1;
+        if (!probe.WaitExit(30s, code)) return "probe still running";
+        if (code != 0) return "probe ended with " + std::to_string(code) + ": " + xtest::ReadFile(errPath);
+        return xtest::ReadFile(outPath);
+    }
+
+    xtest::Xvfb xvfb;
+    xtest::Child probe;
+    std::string dir, errPath, outPath, window;
+};
+
+TEST_F(DialogWindowTest, TitleSizeAndPlaceOnTheScreen) {
+    EXPECT_EQ(Xdo("getwindowname " + window), kTitle + "\n");
+    std::map<std::string, int> geometry;
+    std::stringstream lines(Xdo("getwindowgeometry --shell " + window));
+    for (std::string line; std::getline(lines, line);) {
+        const auto eq = line.find('=');
+        if (eq != std::string::npos) geometry[line.substr(0, eq)] = std::stoi(line.substr(eq + 1));
+    }
+    EXPECT_EQ(geometry["WIDTH"], 458);
+    EXPECT_EQ(geometry["HEIGHT"], 340);
+    EXPECT_EQ(geometry["X"], (1024 - 458) / 2);  // the test server's screen is 1024 x 768
+    EXPECT_EQ(geometry["Y"], (768 - 340) / 2);
+    Press("Escape");
+    EXPECT_EQ(Outcome(), kCancelled);
+}
+
+TEST_F(DialogWindowTest, ReturnRunsWithTheDefaults) {
+    Press("Return");
+    EXPECT_EQ(Outcome(), kDefaults);
+}
+
+TEST_F(DialogWindowTest, EscapeCancels) {
+    Press("Escape");
+    EXPECT_EQ(Outcome(), kCancelled);
+}
+
+TEST_F(DialogWindowTest, CloseBoxCancels) {
+    ASSERT_EQ(xtest::RunOnDisplay(xvfb.Display(), std::string(CLOSE_REQUEST_PROGRAM) + " " + window + " && echo sent"),
+              "sent\n");
+    EXPECT_EQ(Outcome(), kCancelled);
+}
+
+TEST_F(DialogWindowTest, WindowDestroyedFromOutsideEndsTheDialogCancelled) {
+    Xdo("windowclose " + window);
+    EXPECT_EQ(Outcome(), kCancelled);
+}
+
+TEST_F(DialogWindowTest, CancelButtonCancels) {
+    Click(Centre(248, 188, 50, 14));
+    EXPECT_EQ(Outcome(), kCancelled);
+}
+
+TEST_F(DialogWindowTest, ClickedChoicesReachTheRecord) {
+    Click(Centre(183, 18, 51, 10));  // "1024x768" is disabled: nothing changes
+    Click(Centre(13, 18, 52, 10));   // "640x400"
+    Click(Centre(15, 57, 50, 10));   // "High Priority"
+    Click(Centre(15, 83, 72, 10));   // "Fullscreen"
+    Click(Centre(15, 71, 72, 10));   // "Use 32 bit colors" off
+    Click(Centre(89, 44, 96, 10));   // "Use Fullscene AntiAliasing" is disabled
+    Click(Centre(193, 188, 50, 14)); // "Run demo"
+    EXPECT_EQ(Outcome(), "run 1 highPriority 1 resolutionIndex 0 antialias 0 fullscreen 1 colour32 0\n");
+}
+
+TEST_F(DialogWindowTest, PickingAnotherResolutionDropsThePreviousOne) {
+    Click(Centre(125, 18, 51, 10));  // "800x600"
+    Click(Centre(69, 18, 51, 10));   // back to "640x480"
+    Click(Centre(125, 18, 51, 10));  // "800x600" again
+    Press("Return");
+    EXPECT_EQ(Outcome(), "run 1 highPriority 0 resolutionIndex 2 antialias 0 fullscreen 0 colour32 1\n");
+}
+
+}  // namespace
