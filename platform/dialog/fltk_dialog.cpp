@@ -205,7 +205,13 @@ bool OpenDisplay(const char* caption) {
                      name ? name : "(DISPLAY is not set)", name ? "\"" : "");
         return false;
     }
+    // FLTK installs process-wide X error handlers of its own (its I/O one ends the process);
+    // the program's window layer keeps the ones it had.
+    const XErrorHandler errorHandler = XSetErrorHandler(nullptr);
+    const XIOErrorHandler ioErrorHandler = XSetIOErrorHandler(nullptr);
     fl_open_display(display);
+    XSetErrorHandler(errorHandler);
+    XSetIOErrorHandler(ioErrorHandler);
     Fl::set_font(kDialogFont, kDialogFontName);
     return true;
 }
