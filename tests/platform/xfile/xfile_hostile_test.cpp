@@ -1,0 +1,208 @@
+// The reader on binary snippets and on hostile input: truncation, huge counts, deep nesting,
+// long names, structures that would explode. Every case must end with an error or a valid
+// tree, at once.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "tests/platform/xfile/xfile_binary_writer.h"
+#include "tests/platform/xfile/xfile_test_support.h"
+
+using namespace xfile_test;
+
+namespace {
+
+struct Result {
+    HRESULT open = E_FAIL;
+    HRESULT end = E_FAIL;
+    std::vector<FlatObject> objects;
+    std::string errors;
+};
+
+Result Parse(const std::string& bytes) {
+    Result r;
+    Opened opened;
+    testing::internal::CaptureStderr();
+    OpenMemory(bytes, &opened);
+    r.open = opened.result;
+    if (opened.enumeration) r.end = Flatten(opened.enumeration.get(), &r.objects);
+    r.errors = testing::internal::GetCapturedStderr();
+    return r;
+}
+
+bool IsFileError(HRESULT hr) { return (static_cast<DWORD>(hr) & 0xFFFF0000u) == 0x88760000u; }
+
+constexpr GUID kPairGuid = {0x12345678, 0x1234, 0x5678, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+BinaryWriter PairTemplate(bool doubles) {
+    BinaryWriter w(doubles);
+    // template Pair { <guid> DWORD n; array FLOAT f[n]; DOUBLE d; LPSTR s; }
+    w.Token(BinaryWriter::kTemplate).Name("Pair").Token(BinaryWriter::kOBrace).Guid(kPairGuid);
+    w.Token(BinaryWriter::kDword).Name("n").Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kArray).Token(BinaryWriter::kFloat).Name("f").Token(BinaryWriter::kOBracket).Name("n");
+    w.Token(BinaryWriter::kCBracket).Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kDouble).Name("d").Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kLpstr).Name("s").Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kCBrace);
+    return w;
+}
+
+TEST(XFileBinary, ListsFillSuccessiveMembersAndDoublesNarrowToFloatMembers) {
+    for (bool doubles : {false, true}) {
+        BinaryWriter w = PairTemplate(doubles);
+        w.Name("Pair").Name("p").Token(BinaryWriter::kOBrace);
+        w.Integers({3}).Floats({1.5, 2.5, 3.5, 0.125}).String("text").Token(BinaryWriter::kOBrace).Name("p");
+        w.Token(BinaryWriter::kCBrace).Token(BinaryWriter::kCBrace);
+        // Kept open: the string member points into the file's storage.
+        Opened opened;
+        OpenMemory(w.Bytes(), &opened);
+        ASSERT_EQ(opened.result, DXFILE_OK);
+        Result r;
+        r.end = Flatten(opened.enumeration.get(), &r.objects);
+        ASSERT_EQ(r.end, DXFILEERR_NOMOREOBJECTS);
+        ASSERT_EQ(r.objects.size(), 2u);
+        const auto& d = r.objects[0].data;
+        ASSERT_EQ(d.size(), 4u + 12 + 8 + sizeof(char*));
+        EXPECT_TRUE(r.objects[0].type == kPairGuid);
+        EXPECT_EQ(ReadAt<DWORD>(d.data(), 0), 3u);
+        EXPECT_FLOAT_EQ(ReadAt<float>(d.data(), 12), 3.5f);
+        EXPECT_DOUBLE_EQ(ReadAt<double>(d.data(), 16), 0.125);
+        EXPECT_STREQ(ReadAt<const char*>(d.data(), 24), "text");
+        EXPECT_EQ(r.objects[1].name, "p");  // the reference resolves to its own parent
+    }
+}
+
+TEST(XFileText, DoubleFilesNarrowToFloatMembers) {
+    Result r = Parse("xof 0303txt 0064\nVector { 0.1; 2.5; -3; }");
+    ASSERT_EQ(r.end, DXFILEERR_NOMOREOBJECTS) << r.errors;
+    ASSERT_EQ(r.objects[0].data.size(), 12u);
+    EXPECT_FLOAT_EQ(ReadAt<float>(r.objects[0].data.data(), 0), 0.1f);
+    EXPECT_FLOAT_EQ(ReadAt<float>(r.objects[0].data.data(), 8), -3.0f);
+}
+
+void ExpectEveryPrefixFailsOrParses(const std::string& whole, const char* what) {
+    Result full = Parse(whole);
+    ASSERT_EQ(full.end, DXFILEERR_NOMOREOBJECTS) << what << full.errors;
+    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
+        Result r = Parse(whole.substr(0, cut));
+        if (FAILED(r.open)) {
+            EXPECT_TRUE(IsFileError(r.open)) << what << " cut " << cut;
+            continue;
+        }
+        EXPECT_TRUE(IsFileError(r.end)) << what << " cut " << cut;
+        EXPECT_LE(r.objects.size(), full.objects.size()) << what << " cut " << cut;
+        // A cut inside an object is a fault, reported in one line.
+        if (r.end != DXFILEERR_NOMOREOBJECTS) {
+            EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << r.errors;
+        }
+    }
+}
+
+TEST(XFileHostile, TruncationAtEveryByteNeverCrashes) {
+    std::string text = std::string("xof 0303txt 0032\n") +
+                       "template T { <AAAAAAAA-0000-0000-0000-000000000009> DWORD n; array WORD w[n]; STRING s; }\n"
+                       "Frame F { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n"
+                       "  T t { 2; 7, 8; \"str\"; } { t } }\n";
+    ExpectEveryPrefixFailsOrParses(text, "text");
+    BinaryWriter w = PairTemplate(false);
+    w.Name("Pair").Token(BinaryWriter::kOBrace).Integers({2}).Floats({1, 2, 3}).String("s").Token(BinaryWriter::kCBrace);
+    ExpectEveryPrefixFailsOrParses(w.Bytes(), "binary");
+    std::string dir = SampleDirectory();
+    if (!dir.empty()) {
+        std::ifstream in(dir + "/cube_compressed.x", std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        ExpectEveryPrefixFailsOrParses(bytes.str(), "compressed");
+    }
+}
+
+TEST(XFileHostile, HugeCountsFailAtOnce) {
+    Result text = Parse("xof 0303txt 0032\nMesh { 4000000000; 1; 2; 3; }");
+    EXPECT_EQ(text.end, DXFILEERR_BADARRAYSIZE);
+    EXPECT_NE(text.errors.find("(memory): line 2: "), std::string::npos) << text.errors;
+
+    BinaryWriter list;
+    list.Name("Mesh").Token(BinaryWriter::kOBrace).Token(BinaryWriter::kIntegerList).Word32(0xFFFFFFFFu).Word32(1);
+    Result binary = Parse(list.Bytes());
+    EXPECT_EQ(binary.end, DXFILEERR_PARSEERROR);
+    EXPECT_NE(binary.errors.find("(memory): byte 28: "), std::string::npos) << binary.errors;
+
+    BinaryWriter name;
+    name.Token(BinaryWriter::kName).Word32(0x7FFFFFFFu).Raw("abc", 3);
+    EXPECT_TRUE(IsFileError(Parse(name.Bytes()).end));
+
+    // Compressed: a total size far beyond what the blocks hold.
+    std::string zip = "xof 0303bzip0032";
+    std::uint32_t total = 0xF0000000u;
+    zip.append(reinterpret_cast<const char*>(&total), 4);
+    EXPECT_EQ(Parse(zip).open, DXFILEERR_BADFILE);
+}
+
+TEST(XFileHostile, NestingIsBounded) {
+    auto nested = [](int depth) {
+        std::string s = "xof 0303txt 0032\n";
+        for (int i = 0; i < depth; ++i) s += "Frame {";
+        for (int i = 0; i < depth; ++i) s += "}";
+        return s;
+    };
+    Result ok = Parse(nested(200));
+    EXPECT_EQ(ok.end, DXFILEERR_NOMOREOBJECTS) << ok.errors;
+    EXPECT_EQ(ok.objects.size(), 200u);
+    Result deep = Parse(nested(100000));
+    EXPECT_EQ(deep.end, DXFILEERR_PARSEERROR);
+    EXPECT_NE(deep.errors.find("nested too deeply"), std::string::npos);
+}
+
+TEST(XFileHostile, LongNamesUpToTheirBound) {
+    std::string longName(10000, 'n');
+    Result ok = Parse("xof 0303txt 0032\nFrame " + longName + " { { " + longName + " } }");
+    ASSERT_EQ(ok.end, DXFILEERR_NOMOREOBJECTS) << ok.errors;
+    EXPECT_EQ(ok.objects[0].name, longName);
+    EXPECT_EQ(ok.objects[1].name, longName);
+    Result tooLong = Parse("xof 0303txt 0032\nFrame " + std::string(70000, 'n') + " { }");
+    EXPECT_EQ(tooLong.end, DXFILEERR_PARSEERROR);
+    EXPECT_NE(tooLong.errors.find("name too long"), std::string::npos);
+}
+
+TEST(XFileHostile, ExplodingTemplatesAreCut) {
+    // Each level doubles the members of the one below: 2^60 visits of empty members.
+    std::string s = "xof 0303txt 0032\ntemplate L0 { <EEEEEEEE-0000-0000-0000-000000000000> }\n";
+    for (int i = 1; i <= 60; ++i) {
+        char guid[64];
+        std::snprintf(guid, sizeof guid, "<EEEEEEEE-0000-0000-0000-%012d>", i);
+        s += "template L" + std::to_string(i) + " { " + guid + " L" + std::to_string(i - 1) + " a; L" +
+             std::to_string(i - 1) + " b; }\n";
+    }
+    Result tooDeep = Parse(s + "L60 { }");
+    EXPECT_TRUE(FAILED(tooDeep.end) && tooDeep.end != DXFILEERR_NOMOREOBJECTS);
+    // An array of a million empty instances per element of another million.
+    Result wide = Parse(std::string("xof 0303txt 0032\ntemplate E { <EEEEEEEE-0000-0000-0000-0000000000AA> }\n") +
+                        "template W { <EEEEEEEE-0000-0000-0000-0000000000AB> array E e[1000000]; }\n"
+                        "template V { <EEEEEEEE-0000-0000-0000-0000000000AC> array W w[1000000]; }\nV { }");
+    EXPECT_EQ(wide.end, DXFILEERR_BADARRAYSIZE);
+}
+
+TEST(XFileHostile, GarbageAndStrayTokensFailCleanly) {
+    for (const char* body : {"}", "{ }", "Frame {", "Frame { 1; }", "Frame A B C { }", "Mesh { 1; \"x\"; }",
+                             "template { }", "Frame { { } }", "Vector { 1; 2; <zz> }", "Vector { 1; 2; \"3 }",
+                             "\x01\x02\x03\xff", "Frame { ]"}) {
+        Result r = Parse(std::string("xof 0303txt 0032\n") + body);
+        EXPECT_TRUE(IsFileError(r.end)) << body;
+        EXPECT_NE(r.end, DXFILEERR_NOMOREOBJECTS) << body;
+        EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << body << ": " << r.errors;
+    }
+}
+
+TEST(XFileHostile, ObjectsBeforeAFaultStayReadable) {
+    Result r = Parse("xof 0303txt 0032\nFrame A { }\nFrame B { }\nFrame C { 1 }");
+    EXPECT_EQ(r.end, DXFILEERR_PARSEERROR);
+    ASSERT_EQ(r.objects.size(), 2u);
+    EXPECT_EQ(r.objects[1].name, "B");
+    EXPECT_NE(r.errors.find("line 4"), std::string::npos) << r.errors;
+}
+
+}  // namespace
