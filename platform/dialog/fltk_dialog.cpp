@@ -115,6 +115,7 @@ private:
     void AddControl(const DialogControl& control) {
         const int x = DialogUnitsToPixelsX(control.x), y = DialogUnitsToPixelsY(control.y);
         const int w = DialogUnitsToPixelsX(control.width), h = DialogUnitsToPixelsY(control.height);
+        // Widgets are made inside the window, which owns and deletes them (FLTK's way).
         Fl_Widget* widget = nullptr;
         switch (control.kind) {
         case ControlKind::DefaultPushButton: widget = new Fl_Return_Button(x, y, w, h); break;
