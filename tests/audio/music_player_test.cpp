@@ -151,6 +151,22 @@ TEST_F(MusicPlayerTest, StopReleasesEverythingAndMayRepeat) {
     EXPECT_TRUE(music.Player()->IsPlaying());
 }
 
+TEST_F(MusicPlayerTest, ProcessExitWhilePlayingEndsCleanly) {
+    // An error report ends the process with code 3 while the music runs: the exit handlers must
+    // end playback instead of aborting on a running thread.
+    WriteSoundtrack();
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            MusicPlayer& player = MusicPlayer::Instance();
+            player.Initialize();
+            player.Play(0);
+            WaitFor([&] { return player.Player()->FramesDecoded() > 0; });
+            std::exit(3);
+        },
+        testing::ExitedWithCode(3), "");
+}
+
 TEST_F(MusicPlayerTest, StopWithoutInitialize) {
     music.Stop();
     music.Stop();
