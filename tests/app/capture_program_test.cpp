@@ -1,7 +1,11 @@
-// The orrery3d-capture program, run headless: frames on disk, the letterboxed loading screen.
+// The orrery3d-capture program, run headless on the show: frames on disk named by show time, the
+// letterboxed loading screen, the benchmark line and a short video.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <regex>
 
 #include "png_image.h"
 #include "x_session.h"
@@ -17,41 +21,128 @@ protected:
         ASSERT_FALSE(dir.empty());
     }
     void TearDown() override { std::filesystem::remove_all(dir); }
+    // One second of silence as the show's soundtrack, made with lame.
+    bool MakeSoundtrack() {
+        const std::string command = "head -c 88200 /dev/zero | lame --quiet -r -s 44.1 -m m --bitwidth 16 - '" + dir +
+                                    "/demo.mp3' 2>/dev/null";
+        return std::system(command.c_str()) == 0;
+    }
     int Run(const std::vector<std::string>& args) {
-        std::vector<std::string> argv = {CAPTURE_PROGRAM};
+        // Through the shell, which keeps the standard output in stdout.txt.
+        std::vector<std::string> argv = {"sh", "-c", "exec \"$0\" \"$@\" > stdout.txt", CAPTURE_PROGRAM};
         argv.insert(argv.end(), args.begin(), args.end());
         xtest::Child child;
         int code = -1;
         if (!child.Start(argv, {}, dir, dir + "/stderr.txt") || !child.WaitExit(120s, code)) return -1;
         return code;
     }
+    std::string Err() { return xtest::ReadFile(dir + "/stderr.txt"); }
     std::string dir;
 };
 
-TEST_F(CaptureProgram, WritesTheLetterboxedLoadingScreen) {
-    ASSERT_EQ(Run({"--frames", "3", "--out", dir + "/frames", "--size", "320x240"}), 0)
-        << xtest::ReadFile(dir + "/stderr.txt");
-    for (int i = 0; i < 3; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/frames/frame_%05d.png", i);
+// Black bands of 50 rows above and below, the dark grey letterbox between them.
+void ExpectLetterbox(const PngImage& frame, const std::string& name) {
+    for (int y : {0, 25, 49, frame.height - 50, frame.height - 1})
+        for (int x : {0, frame.width / 2, frame.width - 1})
+            EXPECT_EQ(frame.At(x, y)[1], 0) << name << " " << x << "," << y;
+    for (int y : {50, frame.height / 2, frame.height - 51}) {
+        EXPECT_EQ(frame.At(frame.width / 2, y)[0], 0x10) << name << " y " << y;
+        EXPECT_EQ(frame.At(frame.width / 2, y)[2], 0x10) << name << " y " << y;
+    }
+}
+
+TEST_F(CaptureProgram, SavesTheLoadingFrameAndFramesAtShowTimes) {
+    ASSERT_TRUE(MakeSoundtrack());
+    ASSERT_EQ(Run({"--loading", "--at", "1", "--at", "100", "--size", "320x240", "--out", dir + "/frames"}), 0)
+        << Err();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir + "/frames"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names, (std::vector<std::string>{"loading.png", "t001.000.png", "t100.000.png"}));
+    for (const std::string& name : names) {
         PngImage frame;
-        ASSERT_TRUE(ReadPng(dir + name, frame)) << name;
+        ASSERT_TRUE(ReadPng(dir + "/frames/" + name, frame)) << name;
         ASSERT_EQ(frame.width, 320);
         ASSERT_EQ(frame.height, 240);
-        // Black bands of 50 pixels above and below, dark grey 0x101010 inside.
-        for (int y : {0, 49, 190, 239}) EXPECT_EQ(frame.At(160, y)[0], 0) << name << " y " << y;
-        for (int y : {50, 120, 150}) {
-            EXPECT_EQ(frame.At(160, y)[0], 0x10) << name << " y " << y;
-            EXPECT_EQ(frame.At(160, y)[2], 0x10) << name << " y " << y;
-        }
+        ExpectLetterbox(frame, name);
     }
-    EXPECT_FALSE(std::filesystem::exists(dir + "/frames/frame_00003.png"));
+    // The caption: light grey text from x = 1 on the row band starting at y = H - 80.
+    PngImage loading;
+    ASSERT_TRUE(ReadPng(dir + "/frames/loading.png", loading));
+    int lit = 0, brightest = 0;
+    for (int y = 150; y < 190; ++y)
+        for (int x = 0; x < 140; ++x) {
+            const std::uint8_t* p = loading.At(x, y);
+            if (p[0] > 0x60) {
+                ++lit;
+                EXPECT_GE(y, 159) << "caption pixel above its row at " << x << "," << y;
+                EXPECT_LT(y, 175) << "caption pixel below its row at " << x << "," << y;
+                EXPECT_EQ(p[0], p[2]) << "grey, not coloured, at " << x << "," << y;
+            }
+            brightest = std::max<int>(brightest, p[0]);
+        }
+    EXPECT_GT(lit, 50);
+    // White at alpha 200 over 0x10: about 0xCB at full coverage.
+    EXPECT_GE(brightest, 0xB0);
+    EXPECT_LE(brightest, 0xD8);
+}
+
+TEST_F(CaptureProgram, ASpanSavesEveryFrameInIt) {
+    ASSERT_TRUE(MakeSoundtrack());
+    ASSERT_EQ(Run({"--from", "2", "--to", "3", "--fps", "4", "--size", "64x120", "--colour16", "--out", "span"}), 0)
+        << Err();
+    for (const char* name : {"t002.000.png", "t002.250.png", "t002.500.png", "t002.750.png", "t003.000.png"}) {
+        PngImage frame;
+        ASSERT_TRUE(ReadPng(dir + "/span/" + name, frame)) << name;
+        ExpectLetterbox(frame, name);
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir + "/span/t001.750.png"));
+    EXPECT_FALSE(std::filesystem::exists(dir + "/span/t003.250.png"));
+}
+
+TEST_F(CaptureProgram, BenchPrintsOneJsonLineWithFramesAndSceneTimes) {
+    ASSERT_TRUE(MakeSoundtrack());
+    ASSERT_EQ(Run({"--bench", "--fps", "2", "--size", "160x120"}), 0) << Err();
+    const std::string out = xtest::ReadFile(dir + "/stdout.txt");
+    const std::string number = "[0-9]+(\\.[0-9]+)?";
+    std::string scenes;
+    for (const char* scene : {"intro", "main", "tunnel", "hand", "organic_tunnel", "credits"})
+        scenes += std::string(scenes.empty() ? "" : ",") + "\"" + scene + "\":\\{\"frames\":[0-9]+,\"median_ms\":" +
+                  number + ",\"max_ms\":" + number + "\\}";
+    const std::regex json("\\{\"frames\":([0-9]+),\"wall_seconds\":" + number + ",\"fps\":" + number +
+                          ",\"scenes\":\\{" + scenes + "\\}\\}\n");
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(out, match, json)) << out;
+    // The whole show at 2 frames a second: 517 frames, the first of which is not timed.
+    EXPECT_EQ(std::stoi(match[1]), 516) << out;
+    EXPECT_NE(out.find("\"intro\":{\"frames\":42,"), std::string::npos) << out;
+}
+
+TEST_F(CaptureProgram, AShortVideoHasAPictureAndASoundStream) {
+    if (std::system("command -v ffprobe >/dev/null 2>&1") != 0) GTEST_SKIP() << "ffprobe is not installed";
+    ASSERT_TRUE(MakeSoundtrack());
+    ASSERT_EQ(Run({"--video", "kaede.mp4", "--to", "2", "--size", "160x120", "--fps", "10"}), 0) << Err();
+    const std::string probe = xtest::RunOnDisplay(
+        "", "ffprobe -v error -show_entries stream=codec_type,codec_name,width,height,pix_fmt -of compact '" + dir +
+                "/kaede.mp4'");
+    EXPECT_NE(probe.find("codec_name=h264|codec_type=video|width=160|height=120|pix_fmt=yuv420p"), std::string::npos)
+        << probe;
+    EXPECT_NE(probe.find("codec_type=audio"), std::string::npos) << probe;
+}
+
+TEST_F(CaptureProgram, AMissingSoundtrackIsTheShowsError) {
+    EXPECT_EQ(Run({"--at", "1", "--out", "frames"}), 3);
+    EXPECT_NE(Err().find("Could not play MP3"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("demo.mp3"), std::string::npos) << Err();
 }
 
 TEST_F(CaptureProgram, RefusesBadOptions) {
-    EXPECT_EQ(Run({"--size", "10x10"}), 2);
-    EXPECT_EQ(Run({"--frames", "none"}), 2);
-    EXPECT_NE(xtest::ReadFile(dir + "/stderr.txt").find("usage:"), std::string::npos);
+    EXPECT_EQ(Run({"--size", "10x10", "--loading"}), 2);
+    EXPECT_EQ(Run({"--at", "300"}), 2);
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_NE(Err().find("usage:"), std::string::npos);
+    EXPECT_EQ(Run({"--help"}), 0);
 }
 
 }  // namespace

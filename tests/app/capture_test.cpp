@@ -1,18 +1,32 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <csignal>
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "png_image.h"
+#include "tools/capture/bench_stats.h"
 #include "tools/capture/capture_session.h"
 #include "tools/capture/options.h"
 #include "tools/capture/png_writer.h"
+#include "tools/capture/progress_bar.h"
+#include "tools/capture/video_encoder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 bool Parse(std::vector<const char*> args, capture::Options& options, std::string& error) {
     args.insert(args.begin(), "orrery3d-capture");
@@ -22,30 +36,56 @@ bool Parse(std::vector<const char*> args, capture::Options& options, std::string
 TEST(CaptureOptions, DefaultsAndEveryOption) {
     capture::Options options;
     std::string error;
-    ASSERT_TRUE(Parse({}, options, error));
-    EXPECT_EQ(options.frames, 1);
+    ASSERT_TRUE(Parse({"--loading"}, options, error)) << error;
     EXPECT_EQ(options.width, 640);
     EXPECT_EQ(options.height, 480);
-    EXPECT_DOUBLE_EQ(options.fps, 60.0);
-    ASSERT_TRUE(Parse({"--frames", "12", "--out", "/tmp/x", "--size", "320x200", "--fps", "30"}, options, error));
-    EXPECT_EQ(options.frames, 12);
-    EXPECT_EQ(options.outDir, "/tmp/x");
-    EXPECT_EQ(options.width, 320);
-    EXPECT_EQ(options.height, 200);
-    EXPECT_DOUBLE_EQ(options.fps, 30.0);
+    EXPECT_EQ(options.fps, 60);
+    EXPECT_FALSE(options.colour16);
+    EXPECT_FALSE(options.HasSpan());
+    EXPECT_EQ(options.outDir, ".");
+
+    capture::Options all;
+    ASSERT_TRUE(Parse({"--size", "320x200", "--colour16", "--fps", "30", "--at", "1", "--at", "12.5", "--to", "20", "--out", "/tmp/x", "--video", "a.mp4", "--bench"},
+                      all, error))
+        << error;
+    EXPECT_EQ(all.width, 320);
+    EXPECT_EQ(all.height, 200);
+    EXPECT_TRUE(all.colour16);
+    EXPECT_EQ(all.fps, 30);
+    EXPECT_EQ(all.at, (std::vector<double>{1.0, 12.5}));
+    EXPECT_DOUBLE_EQ(all.to, 20.0);
+    EXPECT_EQ(all.outDir, "/tmp/x");
+    EXPECT_EQ(all.video, "a.mp4");
+    EXPECT_TRUE(all.bench);
+    EXPECT_FALSE(all.HasSpan());  // --to only ends a video or benchmark run
+    EXPECT_TRUE(all.SavesFrames());
+
+    capture::Options help;
+    EXPECT_TRUE(Parse({"--help"}, help, error));  // help alone is enough
+    EXPECT_TRUE(help.help);
+    capture::Options toOnly;
+    ASSERT_TRUE(Parse({"--to", "5"}, toOnly, error));
+    EXPECT_TRUE(toOnly.HasSpan());
+    EXPECT_TRUE(toOnly.SavesFrames());
 }
 
 TEST(CaptureOptions, BadInputIsRefusedWithAMessage) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--frames"},          {"--frames", "0"},        {"--frames", "-3"},   {"--frames", "5x"},
-        {"--size", "640"},     {"--size", "0x480"},      {"--size", "640x"},   {"--size", "x480"},
-        {"--size", "99999x2"}, {"--fps", "0"},           {"--out", ""},        {"--bogus", "1"},
+        {},                          // nothing to do
+        {"--fps", "60"},             // still nothing to do
+        {"--at"},                    {"--at", "x"},           {"--at", "-1"},        {"--at", "259"},
+        {"--at", "nan"},             {"--at", "inf"},         {"--at", "1s"},        {"--from", "10", "--to", "5"},
+        {"--at", "30", "--to", "5"}, {"--size", "640"},       {"--size", "0x480"},   {"--size", "640x"},
+        {"--size", "99999x2"},       {"--fps", "0", "--bench"}, {"--fps", "1e3", "--bench"},
+        {"--out", "", "--loading"},  {"--video", ""},         {"--from", "1", "--bench"},         {"--bogus"},           {"--frames", "3"},
     };
     for (const auto& args : bad) {
         capture::Options options;
         std::string error;
-        EXPECT_FALSE(Parse(args, options, error)) << args[0] << " " << (args.size() > 1 ? args[1] : "");
-        EXPECT_FALSE(error.empty());
+        std::string shown;
+        for (const char* a : args) shown += std::string(a) + " ";
+        EXPECT_FALSE(Parse(args, options, error)) << shown;
+        EXPECT_FALSE(error.empty()) << shown;
     }
 }
 
@@ -93,58 +133,241 @@ TEST_F(PngWriter, FailuresAreReportedNotCrashed) {
     EXPECT_FALSE(error.empty());
 }
 
-class IdleApp : public Application {
+// A frame sink that keeps the first pixel of every frame.
+class RecordingSink : public capture::FrameSink {
 public:
-    void Run() override {}
+    bool Write(const std::uint32_t* pixels, int, int, std::string& error) override {
+        if (failAfter >= 0 && static_cast<int>(firstPixels.size()) >= failAfter) {
+            error = "sink full";
+            return false;
+        }
+        firstPixels.push_back(pixels[0]);
+        return true;
+    }
+    std::vector<std::uint32_t> firstPixels;
+    int failAfter = -1;
 };
 
-using CaptureSessionTest = TempDir;
-
-TEST_F(CaptureSessionTest, WritesEachFrameAdvancesTheClockAndStopsAfterN) {
-    capture::Options options;
-    options.frames = 3;
-    options.outDir = dir;
-    IdleApp app;
-    VirtualClock clock(60, true);
-    int reads = 0;
-    capture::CaptureSession session(options, app, clock, [&](std::vector<std::uint32_t>& px, int& w, int& h) {
-        w = 4;
-        h = 2;
-        px.assign(8, 0xFF000000u | static_cast<std::uint32_t>(++reads) * 0x10);
-        return true;
-    });
-    session.OnPresent();
-    session.OnPresent();
-    EXPECT_TRUE(app.IsRunning());
-    EXPECT_EQ(clock.Ticks(), 2);
-    session.OnPresent();
-    EXPECT_FALSE(app.IsRunning());
-    session.OnPresent();  // the frame in progress after the stop request is not captured
-    EXPECT_EQ(session.FramesPresented(), 3);
-    EXPECT_EQ(session.FramesWritten(), 3);
-    EXPECT_EQ(clock.Ticks(), 3);
-    EXPECT_TRUE(session.Error().empty());
-    for (int i = 0; i < 3; ++i) {
-        PngImage png;
-        ASSERT_TRUE(ReadPng(capture::CaptureSession::FramePath(dir, i), png)) << i;
-        EXPECT_EQ(png.width, 4);
-        EXPECT_EQ(png.rgba[2], (i + 1) * 0x10);
+class CaptureSessionTest : public TempDir {
+protected:
+    // Read-backs give 4 x 2 frames whose pixels carry the number of the read.
+    capture::CaptureSession::ReadBack Frames() {
+        return [this](std::vector<std::uint32_t>& px, int& w, int& h) {
+            w = 4;
+            h = 2;
+            px.assign(8, 0xFF000000u | static_cast<std::uint32_t>(++reads));
+            return true;
+        };
     }
-    EXPECT_FALSE(fs::exists(capture::CaptureSession::FramePath(dir, 3)));
-    EXPECT_EQ(capture::CaptureSession::FramePath("out", 7), "out/frame_00007.png");
+    capture::FrameInfo Loading() { return capture::FrameInfo{true, 0.0f, {}}; }
+    capture::FrameInfo Show(float t) { return capture::FrameInfo{false, t, ScenesAt(t)}; }
+    capture::Options Base() {
+        capture::Options options;
+        options.outDir = dir;
+        options.fps = 4;
+        return options;
+    }
+    std::vector<std::string> Files() {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir)) names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    int reads = 0;
+};
+
+TEST_F(CaptureSessionTest, NamesFramesByShowTime) {
+    EXPECT_EQ(capture::CaptureSession::FrameName(12.5f), "t012.500.png");
+    EXPECT_EQ(capture::CaptureSession::FrameName(0.0f), "t000.000.png");
+    EXPECT_EQ(capture::CaptureSession::FrameName(258.0166f), "t258.017.png");
 }
 
-TEST_F(CaptureSessionTest, AFailedReadBackIsReportedAndStillStops) {
-    capture::Options options;
-    options.frames = 1;
-    options.outDir = dir;
-    IdleApp app;
+TEST_F(CaptureSessionTest, LoadingOnlyStopsBeforeTheShowAndAdvancesTheClock) {
+    capture::Options options = Base();
+    options.loading = true;
+    VirtualClock clock(1000, true);
+    capture::CaptureSession session(options, clock, Frames(), nullptr);
+    EXPECT_TRUE(session.OnPresent(Loading()));
+    EXPECT_EQ(clock.Ticks(), 250);  // 1/4 s per present
+    EXPECT_TRUE(session.Complete());
+    EXPECT_EQ(Files(), (std::vector<std::string>{"loading.png"}));
+}
+
+TEST_F(CaptureSessionTest, AtTimesSaveTheFirstFrameReachingThemThenStop) {
+    capture::Options options = Base();
+    options.loading = true;
+    options.at = {1.0, 1.1, 2.0};
     VirtualClock clock;
-    capture::CaptureSession session(options, app, clock, [](std::vector<std::uint32_t>&, int&, int&) { return false; });
-    session.OnPresent();
-    EXPECT_FALSE(app.IsRunning());
+    capture::CaptureSession session(options, clock, Frames(), nullptr);
+    EXPECT_FALSE(session.OnPresent(Loading()));  // the --at frames are still to come
+    EXPECT_FALSE(session.Complete());
+    EXPECT_NE(session.Missing().find("1.100"), std::string::npos) << session.Missing();
+    EXPECT_FALSE(session.OnPresent(Show(0.75f)));
+    EXPECT_EQ(reads, 1);  // frames that are not saved are not read back
+    EXPECT_FALSE(session.OnPresent(Show(1.25f)));  // reaches 1 and 1.1: one file
+    EXPECT_FALSE(session.OnPresent(Show(1.5f)));
+    EXPECT_TRUE(session.OnPresent(Show(2.0f)));
+    EXPECT_TRUE(session.Complete());
+    EXPECT_TRUE(session.Missing().empty());
+    EXPECT_EQ(session.FramesWritten(), 3);
+    EXPECT_EQ(session.FramesPresented(), 5);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"loading.png", "t001.250.png", "t002.000.png"}));
+    PngImage png;
+    ASSERT_TRUE(ReadPng(dir + "/t002.000.png", png));
+    EXPECT_EQ(png.width, 4);
+    EXPECT_EQ(png.rgba[2], 3);  // the third read
+}
+
+TEST_F(CaptureSessionTest, SpanSavesEveryFrameInsideAndEndsAtItsEnd) {
+    capture::Options options = Base();
+    options.from = 0.5;
+    options.to = 1.0;
+    VirtualClock clock;
+    capture::CaptureSession session(options, clock, Frames(), nullptr);
+    EXPECT_FALSE(session.OnPresent(Loading()));
+    EXPECT_FALSE(session.OnPresent(Show(0.25f)));
+    EXPECT_FALSE(session.OnPresent(Show(0.5f)));
+    EXPECT_FALSE(session.OnPresent(Show(0.75f)));
+    EXPECT_TRUE(session.OnPresent(Show(1.0f)));
+    EXPECT_EQ(Files(), (std::vector<std::string>{"t000.500.png", "t000.750.png", "t001.000.png"}));
+}
+
+TEST_F(CaptureSessionTest, VideoTakesEveryShowFrameButNotTheLoadingOne) {
+    capture::Options options = Base();
+    options.video = "unused.mp4";
+    options.at = {0.5};
+    RecordingSink sink;
+    VirtualClock clock;
+    capture::CaptureSession session(options, clock, Frames(), &sink);
+    EXPECT_FALSE(session.OnPresent(Loading()));
+    EXPECT_FALSE(session.OnPresent(Show(0.0f)));
+    EXPECT_FALSE(session.OnPresent(Show(0.5f)));  // saved, but video goes on
+    EXPECT_FALSE(session.OnPresent(Show(1.0f)));
+    EXPECT_EQ(sink.firstPixels, (std::vector<std::uint32_t>{0xFF000001, 0xFF000002, 0xFF000003}));
+    EXPECT_EQ(session.FramesEncoded(), 3);
+    EXPECT_EQ(Files(), (std::vector<std::string>{"t000.500.png"}));
+    // An encoder that stops taking frames ends the run with its message.
+    sink.failAfter = 3;
+    EXPECT_TRUE(session.OnPresent(Show(1.25f)));
+    EXPECT_EQ(session.Error(), "sink full");
+}
+
+TEST_F(CaptureSessionTest, AFailedReadBackIsReportedAndTheRunStillEnds) {
+    capture::Options options = Base();
+    options.at = {0.0};
+    VirtualClock clock;
+    capture::CaptureSession session(options, clock, [](std::vector<std::uint32_t>&, int&, int&) { return false; },
+                                    nullptr);
+    EXPECT_TRUE(session.OnPresent(Show(0.0f)));
     EXPECT_EQ(session.FramesWritten(), 0);
     EXPECT_NE(session.Error().find("back buffer"), std::string::npos);
+    // A read-back that claims more pixels than it gave is refused the same way.
+    capture::CaptureSession shortRead(options, clock,
+                                      [](std::vector<std::uint32_t>& px, int& w, int& h) {
+                                          w = 100;
+                                          h = 100;
+                                          px.assign(10, 0);
+                                          return true;
+                                      },
+                                      nullptr);
+    shortRead.OnPresent(Show(0.0f));
+    EXPECT_EQ(shortRead.FramesWritten(), 0);
+    EXPECT_FALSE(shortRead.Error().empty());
+}
+
+TEST_F(CaptureSessionTest, BenchTimesShowFramesPerScene) {
+    capture::Options options = Base();
+    options.bench = true;
+    options.to = 230.0;
+    double now = 0.0;
+    VirtualClock clock;
+    capture::CaptureSession session(options, clock, Frames(), nullptr, [&now] { return now; });
+    session.OnPresent(Loading());
+    now = 5.0;  // loading time is not a frame time
+    EXPECT_FALSE(session.OnPresent(Show(10.0f)));
+    now += 0.010;
+    EXPECT_FALSE(session.OnPresent(Show(20.0f)));   // intro, 10 ms
+    now += 0.030;
+    EXPECT_FALSE(session.OnPresent(Show(82.5f)));   // nothing drawn, 30 ms
+    now += 0.002;
+    EXPECT_FALSE(session.OnPresent(Show(100.0f)));  // tunnel, 2 ms
+    now += 0.004;
+    EXPECT_TRUE(session.OnPresent(Show(230.0f)));   // main and credits, 4 ms; --to reached
+    EXPECT_EQ(reads, 0);  // a benchmark reads nothing back
+    const capture::BenchStats& bench = session.Bench();
+    EXPECT_EQ(bench.Frames(), 4);
+    EXPECT_NEAR(bench.TotalMs(), 46.0, 1e-6);
+    EXPECT_NEAR(bench.MedianMs(ShowScene::Intro), 10.0, 1e-6);
+    EXPECT_NEAR(bench.MaxMs(ShowScene::Credits), 4.0, 1e-6);
+    EXPECT_EQ(bench.SceneFrames(ShowScene::Main), 1);
+    EXPECT_EQ(bench.SceneFrames(ShowScene::Hand), 0);
+}
+
+TEST(BenchStats, MediansMaximaAndJson) {
+    capture::BenchStats stats;
+    const SceneSelection main = ScenesAt(50.0f);
+    for (double ms : {4.0, 1.0, 3.0, 2.0}) stats.Record(main, ms);
+    stats.Record(ScenesAt(10.0f), 7.0);
+    EXPECT_DOUBLE_EQ(stats.MedianMs(ShowScene::Main), 2.5);  // even count: mean of the middle two
+    EXPECT_DOUBLE_EQ(stats.MaxMs(ShowScene::Main), 4.0);
+    EXPECT_DOUBLE_EQ(stats.MedianMs(ShowScene::Intro), 7.0);
+    EXPECT_DOUBLE_EQ(stats.MedianMs(ShowScene::Tunnel), 0.0);
+    const std::string json = stats.Json();
+    EXPECT_EQ(json.front(), '{');
+    EXPECT_EQ(json.back(), '}');
+    EXPECT_EQ(json.find('\n'), std::string::npos);
+    EXPECT_NE(json.find("\"frames\":5,\"wall_seconds\":0.017,\"fps\":294.118"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"main\":{\"frames\":4,\"median_ms\":2.500,\"max_ms\":4.000}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"organic_tunnel\":{\"frames\":0,"), std::string::npos) << json;
+}
+
+TEST(ProgressBar, LineShowsShareAndTime) {
+    EXPECT_EQ(capture::ProgressBar::Line(129.0, 258.0), "[###############...............]  50%  129.0/258.0 s");
+    EXPECT_EQ(capture::ProgressBar::Line(-3.0, 10.0), "[..............................]   0%    0.0/10.0 s");
+    EXPECT_EQ(capture::ProgressBar::Line(300.0, 258.0).substr(0, 37), "[##############################] 100%");
+}
+
+using VideoEncoderTest = TempDir;
+
+TEST_F(VideoEncoderTest, ArgumentsAndFailures) {
+    const auto withAudio = capture::VideoEncoder::Arguments("out.mp4", 160, 120, 30, "demo.mp3");
+    auto has = [](const std::vector<std::string>& args, const std::string& a, const std::string& b) {
+        for (std::size_t i = 0; i + 1 < args.size(); ++i)
+            if (args[i] == a && args[i + 1] == b) return true;
+        return false;
+    };
+    EXPECT_TRUE(has(withAudio, "-video_size", "160x120"));
+    EXPECT_TRUE(has(withAudio, "-framerate", "30"));
+    EXPECT_TRUE(has(withAudio, "-c:v", "libx264"));
+    EXPECT_TRUE(has(withAudio, "-pix_fmt", "yuv420p"));
+    EXPECT_TRUE(has(withAudio, "-i", "demo.mp3"));
+    EXPECT_EQ(withAudio.back(), "out.mp4");
+    const auto silent = capture::VideoEncoder::Arguments("out.mp4", 160, 120, 30, "");
+    EXPECT_FALSE(has(silent, "-map", "1:a"));
+
+    std::string error;
+    capture::VideoEncoder missing;
+    EXPECT_FALSE(missing.Start("/nonexistent/ffmpeg", silent, 160, 120, error));
+    EXPECT_NE(error.find("/nonexistent/ffmpeg"), std::string::npos) << error;
+
+    // An encoder that exits at once: writes fail instead of raising SIGPIPE, Finish reports it.
+    std::signal(SIGPIPE, SIG_IGN);
+    capture::VideoEncoder quitter;
+    ASSERT_TRUE(quitter.Start("sh", {"-c", "exit 4"}, 16, 16, error)) << error;
+    std::vector<std::uint32_t> frame(16 * 16 * 64, 0);
+    EXPECT_FALSE(quitter.Write(frame.data(), 32, 16, error));  // wrong size
+    bool failed = false;
+    for (int i = 0; i < 200 && !failed; ++i) failed = !quitter.Write(frame.data(), 16, 16, error);
+    EXPECT_TRUE(failed);
+    EXPECT_FALSE(quitter.Finish(error));
+    EXPECT_NE(error.find("exit code 4"), std::string::npos) << error;
+
+    // A healthy consumer takes every byte.
+    capture::VideoEncoder counter;
+    ASSERT_TRUE(counter.Start("sh", {"-c", "wc -c > '" + dir + "/bytes'"}, 16, 16, error)) << error;
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(counter.Write(frame.data(), 16, 16, error)) << error;
+    EXPECT_TRUE(counter.Finish(error)) << error;
+    EXPECT_EQ(std::stoi(ReadText(dir + "/bytes")), 3 * 16 * 16 * 4);
 }
 
 }  // namespace

@@ -1,10 +1,14 @@
-// End-to-end runs of the orrery3d program on a private Xvfb display, driven with xdotool.
+// End-to-end runs of the orrery3d program on a private Xvfb display, driven with xdotool: the
+// setup dialog, the show's window with its loading caption, Esc, and the error paths.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <thread>
 
+#include "png_image.h"
 #include "x_session.h"
 
 namespace {
@@ -13,6 +17,7 @@ using namespace std::chrono_literals;
 
 constexpr auto kAppear = 60s;  // sanitizer builds start slowly
 const std::string kTitle = "P r o j e c t";
+const std::string kDialogTitle = "Project Kaede  Setup";
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -22,24 +27,42 @@ protected:
         dir = xtest::MakeTempDir();
         ASSERT_FALSE(dir.empty());
         errPath = dir + "/stderr.txt";
+        if (std::system("command -v lame >/dev/null 2>&1") != 0) GTEST_SKIP() << "lame is not installed";
     }
     void TearDown() override {
         program.Kill();
         if (!dir.empty()) std::filesystem::remove_all(dir);
+    }
+    // One second of silence as the show's soundtrack, made with lame.
+    bool MakeSoundtrack() {
+        const std::string command =
+            "head -c 88200 /dev/zero | lame --quiet -r -s 44.1 -m m --bitwidth 16 - '" + dir + "/demo.mp3'";
+        return std::system(command.c_str()) == 0;
     }
     void Launch(std::map<std::string, std::string> env = {}) {
         env["DISPLAY"] = xvfb.Display();
         env["SDL_AUDIODRIVER"] = "dummy";
         ASSERT_TRUE(program.Start({ORRERY3D_PROGRAM}, env, dir, errPath));
     }
+    std::string WaitForDialog() { return xtest::WaitForWindow(xvfb.Display(), kDialogTitle, kAppear); }
+    // Starts the program with a soundtrack and takes the dialog's default ("Run demo").
+    std::string LaunchShow() {
+        if (!MakeSoundtrack()) return "";
+        Launch();
+        const std::string dialog = WaitForDialog();
+        if (dialog.empty()) return "";
+        PressOn(dialog, "Return");
+        return xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
+    }
     // What the display and the program look like, for failure messages.
     std::string State() {
         std::string windows;
         for (const std::string& id : Split(Xdo("search --maxdepth 1 ''")))
             windows += id + " \"" + Trim(Xdo("getwindowname " + id)) + "\"; ";
-        return std::string("program ") + (program.IsRunning() ? std::string("running") : "ended with " + std::to_string(program.ExitCode())) + " on " +
-               xvfb.Display() + " (geometry " +
-               Trim(Xdo("getdisplaygeometry")) + "), windows: " + windows + "\nstderr:\n" + xtest::ReadFile(errPath);
+        return std::string("program ") +
+               (program.IsRunning() ? std::string("running") : "ended with " + std::to_string(program.ExitCode())) +
+               " on " + xvfb.Display() + " (geometry " + Trim(Xdo("getdisplaygeometry")) + "), windows: " + windows +
+               "\nstderr:\n" + xtest::ReadFile(errPath);
     }
     static std::vector<std::string> Split(const std::string& text) {
         std::vector<std::string> lines;
@@ -57,29 +80,88 @@ protected:
         Xdo("windowfocus --sync " + window);
         Xdo("key --clearmodifiers " + std::string(key));
     }
+    // The window's picture, read from the X server.
+    bool Snapshot(const std::string& window, PngImage& image) {
+        const std::string path = dir + "/snapshot.png";
+        xtest::RunOnDisplay(xvfb.Display(), "import -window " + window + " 'png:" + path + "'");
+        return ReadPng(path, image);
+    }
+    int ExpectExit(std::chrono::milliseconds timeout) {
+        int code = -1;
+        EXPECT_TRUE(program.WaitExit(timeout, code)) << "the program did not end\n" << State();
+        return code;
+    }
 
     xtest::Xvfb xvfb;
     xtest::Child program;
     std::string dir, errPath;
 };
 
-TEST_F(ProgramTest, WindowAppearsAndEscapeEndsWithZero) {
+TEST_F(ProgramTest, EscapeInTheDialogEndsWithZeroAndNoShowWindow) {
+    ASSERT_TRUE(MakeSoundtrack());
     Launch();
-    const std::string window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
+    const std::string dialog = WaitForDialog();
+    ASSERT_FALSE(dialog.empty()) << State();
+    EXPECT_TRUE(xtest::WaitForWindow(xvfb.Display(), kTitle, 0ms).empty()) << "the show window came before the dialog";
+    PressOn(dialog, "Escape");
+    EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
+}
+
+TEST_F(ProgramTest, CancelInTheDialogEndsWithZero) {
+    ASSERT_TRUE(MakeSoundtrack());
+    Launch();
+    const std::string dialog = WaitForDialog();
+    ASSERT_FALSE(dialog.empty()) << State();
+    // The Cancel button's centre: (273, 195) dialog units at 1.5 x 1.625 pixels per unit.
+    Xdo("windowfocus --sync " + dialog);
+    Xdo("mousemove --window " + dialog + " 410 317 click 1");
+    EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
+    EXPECT_TRUE(xtest::WaitForWindow(xvfb.Display(), kTitle, 0ms).empty());
+}
+
+TEST_F(ProgramTest, RunDemoOpensTheLetterboxedWindowAndEscapeEndsTheShow) {
+    const std::string window = LaunchShow();
     ASSERT_FALSE(window.empty()) << State();
     EXPECT_EQ(Xdo("getwindowname " + window), " P r o j e c t   K a e d e    b y   K e s t r e l  L o o m\n");
-    const std::string byClass = xtest::RunOnDisplay(xvfb.Display(), "xdotool search --class Orrery3D");
-    EXPECT_NE(byClass.find(window), std::string::npos) << byClass;
-    std::this_thread::sleep_for(500ms);  // let it draw a few frames
+    EXPECT_NE(Xdo("search --class Orrery3D").find(window), std::string::npos);
+    EXPECT_NE(Xdo("getwindowgeometry " + window).find("Geometry: 640x480"), std::string::npos)
+        << Xdo("getwindowgeometry " + window);
+
+    // The loading caption stays on screen while the scenes draw nothing: light grey text at
+    // y = 400 on the dark letterbox, black bands above and below.
+    PngImage picture;
+    bool caption = false;
+    for (int attempt = 0; attempt < 50 && !caption; ++attempt) {
+        std::this_thread::sleep_for(200ms);
+        if (!Snapshot(window, picture) || picture.width != 640 || picture.height != 480) continue;
+        for (int y = 398; y < 416 && !caption; ++y)
+            for (int x = 1; x < 160 && !caption; ++x) caption = picture.At(x, y)[0] > 0x80;
+    }
+    ASSERT_TRUE(caption) << "no caption seen\n" << State();
+    for (int y : {0, 49, 430, 479}) EXPECT_EQ(picture.At(320, y)[1], 0) << "y " << y;
+    for (int y : {50, 240, 429}) EXPECT_EQ(picture.At(320, y)[1], 0x10) << "y " << y;
+
+    ASSERT_TRUE(program.IsRunning()) << State();  // the show runs on
     PressOn(window, "Escape");
-    int code = -1;
-    ASSERT_TRUE(program.WaitExit(30s, code)) << "Esc did not end the program";
-    EXPECT_EQ(code, 0) << xtest::ReadFile(errPath);
+    EXPECT_EQ(ExpectExit(10s), 0) << xtest::ReadFile(errPath);
+}
+
+TEST_F(ProgramTest, AMissingSoundtrackIsAnErrorWithExitCodeThree) {
+    Launch();
+    const std::string dialog = WaitForDialog();
+    ASSERT_FALSE(dialog.empty()) << State();
+    PressOn(dialog, "Return");
+    const std::string error = xtest::WaitForWindow(xvfb.Display(), "Orrery3D Error", kAppear);
+    ASSERT_FALSE(error.empty()) << State();
+    PressOn(error, "Return");
+    EXPECT_EQ(ExpectExit(30s), 3);
+    const std::string err = xtest::ReadFile(errPath);
+    EXPECT_NE(err.find("Could not play MP3"), std::string::npos) << err;
+    EXPECT_NE(err.find("demo.mp3"), std::string::npos) << err;
 }
 
 TEST_F(ProgramTest, CloseRequestIsIgnored) {
-    Launch();
-    const std::string window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
+    const std::string window = LaunchShow();
     ASSERT_FALSE(window.empty()) << State();
     ASSERT_EQ(xtest::RunOnDisplay(xvfb.Display(), std::string(CLOSE_REQUEST_PROGRAM) + " " + window + " && echo sent"),
               "sent\n");
@@ -90,33 +172,30 @@ TEST_F(ProgramTest, CloseRequestIsIgnored) {
     std::this_thread::sleep_for(1000ms);
     EXPECT_TRUE(program.IsRunning());
     PressOn(window, "Escape");
-    int code = -1;
-    ASSERT_TRUE(program.WaitExit(30s, code));
-    EXPECT_EQ(code, 0) << xtest::ReadFile(errPath);
+    EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
 }
 
 TEST_F(ProgramTest, WindowDestroyedFromOutsideEndsTheRunWithZero) {
-    Launch();
-    const std::string window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
+    const std::string window = LaunchShow();
     ASSERT_FALSE(window.empty()) << State();
     std::this_thread::sleep_for(500ms);
     Xdo("windowclose " + window);  // destroys the X window under the running frames
-    int code = -1;
-    ASSERT_TRUE(program.WaitExit(30s, code)) << "the program did not notice its window going away";
-    EXPECT_EQ(code, 0) << xtest::ReadFile(errPath);
+    EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
 }
 
 TEST_F(ProgramTest, UnusableOpenGlWarnsThenReportsAnErrorAndExitsWithThree) {
+    ASSERT_TRUE(MakeSoundtrack());
     Launch({{"LIBGL_DRIVERS_PATH", "/nonexistent"}, {"MESA_LOADER_DRIVER_OVERRIDE", "none"}});
+    const std::string dialog = WaitForDialog();
+    ASSERT_FALSE(dialog.empty()) << State();
+    PressOn(dialog, "Return");
     const std::string warning = xtest::WaitForWindow(xvfb.Display(), "Orrery3D Warning", kAppear);
     ASSERT_FALSE(warning.empty()) << xtest::ReadFile(errPath);
     PressOn(warning, "Return");
     const std::string error = xtest::WaitForWindow(xvfb.Display(), "Orrery3D Error", kAppear);
     ASSERT_FALSE(error.empty()) << xtest::ReadFile(errPath);
     PressOn(error, "Return");
-    int code = -1;
-    ASSERT_TRUE(program.WaitExit(30s, code)) << xtest::ReadFile(errPath);
-    EXPECT_EQ(code, 3);
+    EXPECT_EQ(ExpectExit(30s), 3);
     const std::string err = xtest::ReadFile(errPath);
     EXPECT_NE(err.find("Orrery3D Warning\nDirect X init failure\nSwitching to software rendering (slow)\n"),
               std::string::npos)

@@ -6,31 +6,121 @@
 
 namespace capture {
 
-CaptureSession::CaptureSession(const Options& options, Application& app, VirtualClock& clock, ReadBack readBack)
-    : options_(options), app_(app), clock_(clock), readBack_(std::move(readBack)) {}
+CaptureSession::CaptureSession(const Options& options, VirtualClock& clock, ReadBack readBack, FrameSink* video,
+                               WallClock wallClock)
+    : options_(options),
+      clock_(clock),
+      readBack_(std::move(readBack)),
+      video_(video),
+      wallClock_(std::move(wallClock)),
+      atDone_(options.at.size(), false) {}
 
-std::string CaptureSession::FramePath(const std::string& dir, int index) {
-    char name[32];
-    std::snprintf(name, sizeof name, "frame_%05d.png", index);
-    return dir + "/" + name;
+double CaptureSession::SteadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
 }
 
-void CaptureSession::OnPresent() {
-    // Frames presented after the stop request (the one in progress) are not captured.
-    if (presented_ >= options_.frames) return;
-    const int index = presented_++;
-    clock_.Advance(1.0 / options_.fps);
+std::string CaptureSession::FrameName(float showTime) {
+    char name[32];
+    std::snprintf(name, sizeof name, "t%07.3f.png", static_cast<double>(showTime));
+    return name;
+}
 
-    int width = 0, height = 0;
-    if (!readBack_ || !readBack_(pixels_, width, height)) {
-        if (error_.empty()) error_ = "frame " + std::to_string(index) + ": the back buffer could not be read";
-    } else {
-        std::string error;
-        const PngImage image{width, height, pixels_.data(), false};
-        if (WritePng(FramePath(options_.outDir, index), image, error)) ++written_;
-        else if (error_.empty()) error_ = error;
+void CaptureSession::Fail(const std::string& message) {
+    if (error_.empty()) error_ = message;
+}
+
+bool CaptureSession::ReadFrame() {
+    if (!readBack_ || !readBack_(pixels_, width_, height_) || width_ <= 0 || height_ <= 0 ||
+        pixels_.size() < static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_)) {
+        Fail("frame " + std::to_string(presented_) + ": the back buffer could not be read");
+        return false;
     }
-    if (presented_ >= options_.frames) app_.RequestStop();
+    return true;
+}
+
+void CaptureSession::Save(const std::string& name) {
+    std::string error;
+    const PngImage image{width_, height_, pixels_.data(), false};
+    if (WritePng(options_.outDir + "/" + name, image, error)) ++written_;
+    else Fail(error);
+}
+
+bool CaptureSession::WantsSpan(float t) const {
+    if (!options_.HasSpan()) return false;
+    const double from = options_.from >= 0.0 ? options_.from : 0.0;
+    const double to = options_.to >= 0.0 ? options_.to : 1e30;
+    return t >= from && t <= to;
+}
+
+bool CaptureSession::AllSaved(float t) const {
+    if (options_.loading && !loadingDone_) return false;
+    for (bool done : atDone_)
+        if (!done) return false;
+    // A span is finished once its end has been reached; without an end it runs to the show's end.
+    if (options_.HasSpan()) return options_.to >= 0.0 && t >= options_.to;
+    return true;
+}
+
+bool CaptureSession::Complete() const { return Missing().empty(); }
+
+std::string CaptureSession::Missing() const {
+    std::string missing;
+    if (options_.loading && !loadingDone_) missing += " the loading frame";
+    for (std::size_t i = 0; i < atDone_.size(); ++i) {
+        if (atDone_[i]) continue;
+        char text[48];
+        std::snprintf(text, sizeof text, " the frame at %.3f s", options_.at[i]);
+        missing += text;
+    }
+    return missing.empty() ? missing : missing.substr(1);
+}
+
+bool CaptureSession::OnPresent(const FrameInfo& frame) {
+    ++presented_;
+    clock_.Advance(1.0 / options_.fps);
+    const bool continuous = options_.Continuous();
+
+    if (frame.loading) {
+        if (options_.loading && !loadingDone_) {
+            loadingDone_ = true;
+            if (ReadFrame()) Save(kLoadingName);
+        }
+        // Nothing but the loading frame asked for: the show need not run at all.
+        return !continuous && options_.loading && options_.at.empty() && !options_.HasSpan();
+    }
+
+    const float t = frame.showTime;
+    lastShowTime_ = t;
+    if (options_.bench) {
+        const double now = wallClock_();
+        if (lastPresent_ >= 0.0) bench_.Record(frame.scenes, (now - lastPresent_) * 1000.0);
+        lastPresent_ = now;
+    }
+
+    bool save = WantsSpan(t);
+    for (std::size_t i = 0; i < atDone_.size(); ++i) {
+        if (atDone_[i] || t < options_.at[i]) continue;
+        atDone_[i] = true;
+        save = true;
+    }
+    const bool encode = video_ != nullptr && !videoFailed_;
+    if ((save || encode) && ReadFrame()) {
+        if (save) Save(FrameName(t));
+        if (encode) {
+            std::string error;
+            if (video_->Write(pixels_.data(), width_, height_, error)) {
+                ++encoded_;
+            } else {
+                videoFailed_ = true;
+                Fail(error);
+            }
+        }
+    }
+
+    if (videoFailed_) return true;
+    if (options_.to >= 0.0 && t >= options_.to) return true;
+    return !continuous && AllSaved(t);
 }
 
 }  // namespace capture

@@ -1,43 +1,85 @@
-// CaptureSession: what happens at every present of a headless run. It advances the virtual clock,
-// reads the back buffer back, writes it as a PNG file and stops the application after the
-// requested number of frames.
+// CaptureSession: what happens at every present of a headless run of the show. It advances the
+// virtual clock, saves the frames the options ask for (reading the back buffer back only for
+// those), feeds the video encoder, times frames for a benchmark and says when the run has what
+// it needs.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "app/application.h"
 #include "app/clock_source.h"
+#include "show/timeline.h"
+#include "tools/capture/bench_stats.h"
+#include "tools/capture/frame_sink.h"
 #include "tools/capture/options.h"
 
 namespace capture {
+
+// The frame just presented, as the show saw it.
+struct FrameInfo {
+    bool loading = false;  // the loading screen, before the show's clock starts
+    float showTime = 0.0f;
+    SceneSelection scenes;
+};
 
 class CaptureSession {
 public:
     // readBack fills pixels (0xAARRGGBB, top row first) and the size; false when it cannot.
     using ReadBack = std::function<bool(std::vector<std::uint32_t>& pixels, int& width, int& height)>;
+    // Wall-clock seconds, for frame times.
+    using WallClock = std::function<double()>;
 
-    CaptureSession(const Options& options, Application& app, VirtualClock& clock, ReadBack readBack);
+    // video may be null (no encoding). The session keeps references to clock and video.
+    CaptureSession(const Options& options, VirtualClock& clock, ReadBack readBack, FrameSink* video,
+                   WallClock wallClock = SteadySeconds);
 
-    // Called on the rendering thread at each present.
-    void OnPresent();
+    // Called on the rendering thread at each present; true once the run should stop.
+    bool OnPresent(const FrameInfo& frame);
 
     int FramesPresented() const { return presented_; }
     int FramesWritten() const { return written_; }
-    // The first failure (read-back or file), empty when none.
+    int FramesEncoded() const { return encoded_; }
+    // Whether every requested frame has been saved (the loading frame, each --at time).
+    bool Complete() const;
+    // What was asked for and never saved, empty when nothing.
+    std::string Missing() const;
+    // The first failure (read-back, file or encoder), empty when none.
     const std::string& Error() const { return error_; }
-    static std::string FramePath(const std::string& dir, int index);
+    const BenchStats& Bench() const { return bench_; }
+    float LastShowTime() const { return lastShowTime_; }
+
+    // "t012.500.png" for show time 12.5; "loading.png" for the loading frame.
+    static std::string FrameName(float showTime);
+    static constexpr const char* kLoadingName = "loading.png";
+    static double SteadySeconds();
 
 private:
+    bool ReadFrame();
+    void Save(const std::string& name);
+    void Fail(const std::string& message);
+    bool WantsSpan(float t) const;
+    bool AllSaved(float t) const;
+
     Options options_;
-    Application& app_;
     VirtualClock& clock_;
     ReadBack readBack_;
+    FrameSink* video_;
+    WallClock wallClock_;
+    BenchStats bench_;
     std::vector<std::uint32_t> pixels_;
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<bool> atDone_;
+    bool loadingDone_ = false;
+    bool videoFailed_ = false;
     int presented_ = 0;
     int written_ = 0;
+    int encoded_ = 0;
+    double lastPresent_ = -1.0;  // wall time of the previous show frame, negative before the first
+    float lastShowTime_ = 0.0f;
     std::string error_;
 };
 

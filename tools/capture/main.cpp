@@ -1,16 +1,27 @@
-// orrery3d-capture: runs the application headless on a virtual clock and writes its frames.
+// orrery3d-capture: runs the show headless on a virtual clock, without sound, and saves frames
+// as PNG files, encodes the show into an MP4 file or times its frames.
+#include <unistd.h>
+
+#include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <system_error>
 
 #include "app/frame_timer.h"
-#include "app/placeholder/placeholder_app.h"
+#include "audio/music_player.h"
 #include "platform/window/headless_window.h"
 #include "render/render_device.h"
+#include "show/demo_app.h"
 #include "tools/capture/capture_session.h"
+#include "tools/capture/progress_bar.h"
+#include "tools/capture/video_encoder.h"
 
 namespace {
+
+constexpr const char* kSoundtrack = "demo.mp3";
 
 bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height) {
     IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
@@ -19,7 +30,21 @@ bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height)
     if (FAILED(device->ReadBackBuffer(pixels, w, h))) return false;
     width = static_cast<int>(w);
     height = static_cast<int>(h);
-    return pixels.size() >= static_cast<std::size_t>(w) * h && w > 0 && h > 0;
+    return true;
+}
+
+// The show time at which the run is expected to end, for the progress bar.
+double ExpectedEnd(const capture::Options& options) {
+    if (options.to >= 0.0) return options.to;
+    if (!options.video.empty() || options.bench || options.HasSpan()) return kShowLength;
+    double end = 0.0;
+    for (double t : options.at) end = std::max(end, t);
+    return end;
+}
+
+int Fail(const std::string& message) {
+    std::fprintf(stderr, "orrery3d-capture: %s\n", message.c_str());
+    return 1;
 }
 
 }  // namespace
@@ -35,28 +60,56 @@ int main(int argc, char** argv) {
         std::fputs(capture::UsageText(), stdout);
         return 0;
     }
-    std::error_code ec;
-    std::filesystem::create_directories(options.outDir, ec);
-    if (ec) {
-        std::fprintf(stderr, "orrery3d-capture: %s: %s\n", options.outDir.c_str(), ec.message().c_str());
-        return 1;
+    if (options.SavesFrames()) {
+        std::error_code ec;
+        std::filesystem::create_directories(options.outDir, ec);
+        if (ec) return Fail(options.outDir + ": " + ec.message());
+    }
+
+    // A dead encoder shows up as a failed write, not as a signal.
+    std::signal(SIGPIPE, SIG_IGN);
+    std::unique_ptr<capture::VideoEncoder> video;
+    if (!options.video.empty()) {
+        const std::string audio = std::filesystem::exists(kSoundtrack) ? kSoundtrack : "";
+        video = std::make_unique<capture::VideoEncoder>();
+        const auto args =
+            capture::VideoEncoder::Arguments(options.video, options.width, options.height, options.fps, audio);
+        if (!video->Start("ffmpeg", args, options.width, options.height, error)) return Fail(error);
+        if (audio.empty()) std::fprintf(stderr, "orrery3d-capture: no %s here: the video has no sound\n", kSoundtrack);
     }
 
     VirtualClock clock;
     SetFrameTimerSource(&clock);
+    MusicPlayer::Instance().SetSilent(true);
     platform::HeadlessWindow window(options.width, options.height);
-    PlaceholderApp app;
-    capture::CaptureSession session(options, app, clock, ReadBackBuffer);
-    window.SetPresentHandler([&session] { session.OnPresent(); });
+    DemoApp app;
+    capture::CaptureSession session(options, clock, ReadBackBuffer, video.get());
+    capture::ProgressBar progress(stderr, ExpectedEnd(options), isatty(STDERR_FILENO) && ExpectedEnd(options) > 10.0);
+    window.SetPresentHandler([&] {
+        capture::FrameInfo frame;
+        frame.loading = !app.Playing();
+        frame.showTime = app.ShowTime();
+        if (!frame.loading) frame.scenes = ScenesAt(frame.showTime);
+        if (session.OnPresent(frame)) app.RequestStop();
+        if (!frame.loading) progress.Update(frame.showTime);
+    });
 
-    const DisplaySettings settings{options.width, options.height, 0, 0, 1, 0};
+    const DisplaySettings settings{options.width, options.height, 0, 0, options.colour16 ? 0 : 1, 0};
     app.RunHeadless(window, settings);
+    // What the window's destruction does in the program.
+    app.Shutdown();
+    progress.Finish();
 
-    std::printf("orrery3d-capture: %d frames presented, %d written to %s\n", session.FramesPresented(),
-                session.FramesWritten(), options.outDir.c_str());
-    if (!session.Error().empty()) {
-        std::fprintf(stderr, "orrery3d-capture: %s\n", session.Error().c_str());
-        return 1;
-    }
-    return session.FramesWritten() == options.frames ? 0 : 1;
+    bool ok = session.Error().empty();
+    if (!ok) Fail(session.Error());
+    if (video && !video->Finish(error)) ok = !Fail(error);
+    if (!session.Complete()) ok = !Fail("the show ended before" + std::string(" ") + session.Missing());
+
+    std::fprintf(stderr, "orrery3d-capture: %d frames presented, %d written", session.FramesPresented(),
+                 session.FramesWritten());
+    if (options.SavesFrames()) std::fprintf(stderr, " to %s", options.outDir.c_str());
+    if (video) std::fprintf(stderr, ", %d encoded into %s", session.FramesEncoded(), options.video.c_str());
+    std::fputc('\n', stderr);
+    if (options.bench) std::printf("%s\n", session.Bench().Json().c_str());
+    return ok ? 0 : 1;
 }

@@ -2,19 +2,34 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace capture {
 
 struct Options {
-    int frames = 1;            // frames to capture before the run is told to stop
-    std::string outDir = ".";  // where frame_NNNNN.png files go
     int width = 640;
     int height = 480;
-    double fps = 60.0;         // the virtual clock advances 1/fps seconds per presented frame
+    bool colour16 = false;      // a 16-bit back buffer instead of 32-bit
+    int fps = 60;               // the virtual clock advances 1/fps seconds per presented frame
+    bool loading = false;       // save the loading frame as loading.png
+    std::vector<double> at;     // save the first frame whose show time reaches each of these
+    double from = -1.0;         // save every frame from here ... (negative: no span)
+    double to = -1.0;           // ... to here; in video and benchmark runs only where they end
+                                // (negative: the show's end)
+    std::string outDir = ".";   // where PNG files go
+    std::string video;          // MP4 file to encode the show into (empty: none)
+    bool bench = false;         // time the frames and print one JSON line
     bool help = false;
+
+    bool Continuous() const { return !video.empty() || bench; }
+    // Whether every frame of a span is saved (video and benchmark runs save no spans).
+    bool HasSpan() const { return !Continuous() && (from >= 0.0 || to >= 0.0); }
+    // Whether any PNG file is asked for.
+    bool SavesFrames() const { return loading || !at.empty() || HasSpan(); }
 };
 
-// Parses argv; false, with a message in error, for an unknown option or a bad value.
+// Parses argv; false, with a message in error, for an unknown option, a bad value or a
+// request that could never be met.
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 const char* UsageText();

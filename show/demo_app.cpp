@@ -1,0 +1,141 @@
+#include "show/demo_app.h"
+
+#include "app/error_reporter.h"
+#include "app/frame_timer.h"
+#include "audio/music_player.h"
+#include "render/render_device.h"
+#include "show/frame_rate.h"
+#include "show/scenes/credits_scene.h"
+#include "show/scenes/hand_scene.h"
+#include "show/scenes/intro_scene.h"
+#include "show/scenes/main_scene.h"
+#include "show/scenes/organic_tunnel_scene.h"
+#include "show/scenes/tunnel_scene.h"
+
+namespace {
+
+// Process-wide, like the frame timer it reads.
+FrameRateMeter frameRate;
+
+template <typename T>
+std::unique_ptr<Scene> MakeScene() {
+    return std::make_unique<T>();
+}
+
+// Creates one scene and loads it; an absent maker or a scene that could not be made leaves the
+// slot empty and counts as a failed load.
+HRESULT CreateAndLoad(const SceneFactory::Make& make, std::unique_ptr<Scene>& slot) {
+    slot = make ? make() : nullptr;
+    return slot ? slot->Load() : E_FAIL;
+}
+
+}  // namespace
+
+SceneFactory SceneFactory::ShowScenes() {
+    return SceneFactory{MakeScene<IntroScene>,  MakeScene<MainScene>,   MakeScene<CreditsScene>,
+                        MakeScene<HandScene>,   MakeScene<TunnelScene>, MakeScene<OrganicTunnelScene>};
+}
+
+DemoApp::DemoApp() : DemoApp(SceneFactory::ShowScenes()) {}
+
+DemoApp::DemoApp(SceneFactory factory) : factory_(std::move(factory)) {}
+
+DemoApp::~DemoApp() { StopWorker(); }
+
+bool DemoApp::Configure(DisplaySettings& displaySettings) {
+    if (!ShowSetupDialog(choices, GetWindow())) return false;
+    ApplySetupChoices(choices, displaySettings);
+    return true;
+}
+
+bool DemoApp::AfterWindow() { return true; }
+
+void DemoApp::Shutdown() {
+    intro.reset();
+    main.reset();
+    hand.reset();
+    tunnel.reset();
+    credits.reset();
+    organicTunnel.reset();
+}
+
+HRESULT DemoApp::CreateScenes() {
+    const HRESULT introResult = CreateAndLoad(factory_.intro, intro);
+    CreateAndLoad(factory_.main, main);
+    CreateAndLoad(factory_.credits, credits);
+    CreateAndLoad(factory_.hand, hand);
+    CreateAndLoad(factory_.tunnel, tunnel);
+    CreateAndLoad(factory_.organicTunnel, organicTunnel);
+    return introResult;
+}
+
+Scene* DemoApp::SceneOf(ShowScene which) const {
+    switch (which) {
+    case ShowScene::Intro: return intro.get();
+    case ShowScene::Hand: return hand.get();
+    case ShowScene::Tunnel: return tunnel.get();
+    case ShowScene::Main: return main.get();
+    case ShowScene::OrganicTunnel: return organicTunnel.get();
+    case ShowScene::Credits: return credits.get();
+    }
+    return nullptr;
+}
+
+SceneSelection DemoApp::RenderScenes(float t) {
+    const SceneSelection selection = ScenesAt(t);
+    for (ShowScene which : selection)
+        if (Scene* scene = SceneOf(which)) scene->Render(t);
+    return selection;
+}
+
+void DemoApp::DrawLoadingFrame() {
+    RenderDevice& device = RenderDevice::Instance();
+    const auto bottom = static_cast<float>(settings.height - 80);
+    device.BeginFrame(true);
+    device.Clear(0xFF101010);
+    font->DrawText(1.0f, bottom, 0xC8FFFFFF, "Loading demo please wait...", 0);
+    font->DrawText(static_cast<float>(settings.width - 40), bottom, 0xC8FFFFFF, "v.1.00b", 0);
+    device.EndFrame();
+}
+
+void DemoApp::Run() {
+    const HWND owner = GetWindow();
+    ErrorReporter& reporter = ErrorReporter::Instance();
+    RenderDevice& device = RenderDevice::Instance();
+
+    // 1.-2. The device, with a letterbox that leaves 50-pixel bands at the top and bottom.
+    if (FAILED(device.Initialize(owner, settings, 0, 50, settings.width, settings.height - 100)))
+        reporter.Report(owner, 1, 1);
+    device.ApplyViewport(true);
+
+    // 3.-4. The font and the loading screen.
+    font = std::make_unique<TextRenderer>("Arial", 8, 4);
+    if (FAILED(font->Init())) reporter.Report(owner, 4, 1);
+    DrawLoadingFrame();
+
+    // 5. The scenes; only the intro's failure stops the show.
+    if (FAILED(CreateScenes())) reporter.Report(owner, 7, 1);
+
+    // 6.-7. The music.
+    MusicPlayer& music = MusicPlayer::Instance();
+    if (FAILED(music.Initialize())) reporter.Report(owner, 5, 1);
+    const int played = music.Play(0);
+    if (played == 1) reporter.Report(owner, 6, played);
+
+    // 8.-9. The frame loop.
+    const auto start = static_cast<float>(FrameTimer(AbsoluteTime));
+    playing_ = true;
+    while (running) {
+        if (IDirect3DDevice8* d3d = device.GetDevice()) d3d->TestCooperativeLevel();
+        showTime = static_cast<float>(FrameTimer(AbsoluteTime) - static_cast<double>(start));
+        frameRate.Tick(FrameTimer(AbsoluteTime), framesPerSecond);
+        device.BeginFrame(false);
+        RenderScenes(showTime);
+        device.EndFrame();
+        if (ShowIsOver(showTime)) running = false;
+    }
+    playing_ = false;
+
+    // 10.
+    music.Stop();
+}

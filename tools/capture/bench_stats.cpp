@@ -1,0 +1,61 @@
+#include "tools/capture/bench_stats.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace capture {
+
+namespace {
+
+constexpr ShowScene kAllScenes[] = {ShowScene::Intro,  ShowScene::Main,          ShowScene::Tunnel,
+                                    ShowScene::Hand,   ShowScene::OrganicTunnel, ShowScene::Credits};
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", value);
+    return text;
+}
+
+}  // namespace
+
+void BenchStats::Record(const SceneSelection& scenes, double ms) {
+    ++frames_;
+    totalMs_ += ms;
+    for (ShowScene scene : scenes) perScene_[static_cast<std::size_t>(scene)].push_back(ms);
+}
+
+int BenchStats::SceneFrames(ShowScene scene) const {
+    return static_cast<int>(perScene_[static_cast<std::size_t>(scene)].size());
+}
+
+double BenchStats::MedianMs(ShowScene scene) const {
+    std::vector<double> times = perScene_[static_cast<std::size_t>(scene)];
+    if (times.empty()) return 0.0;
+    const std::size_t middle = times.size() / 2;
+    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(middle), times.end());
+    const double upper = times[middle];
+    if (times.size() % 2 != 0) return upper;
+    const double lower = *std::max_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(middle));
+    return (lower + upper) / 2.0;
+}
+
+double BenchStats::MaxMs(ShowScene scene) const {
+    const std::vector<double>& times = perScene_[static_cast<std::size_t>(scene)];
+    return times.empty() ? 0.0 : *std::max_element(times.begin(), times.end());
+}
+
+std::string BenchStats::Json() const {
+    const double seconds = totalMs_ / 1000.0;
+    std::string json = "{\"frames\":" + std::to_string(frames_) + ",\"wall_seconds\":" + Number(seconds) +
+                       ",\"fps\":" + Number(seconds > 0.0 ? frames_ / seconds : 0.0) + ",\"scenes\":{";
+    bool first = true;
+    for (ShowScene scene : kAllScenes) {
+        if (!first) json += ",";
+        first = false;
+        json += "\"" + std::string(SceneName(scene)) + "\":{\"frames\":" + std::to_string(SceneFrames(scene)) +
+                ",\"median_ms\":" + Number(MedianMs(scene)) + ",\"max_ms\":" + Number(MaxMs(scene)) + "}";
+    }
+    return json + "}}";
+}
+
+}  // namespace capture
