@@ -92,7 +92,7 @@ HRESULT CreateMesh(const MeshArrays& arrays, DWORD options, IDirect3DDevice8* de
 HRESULT Mesh::Allocate(DWORD faces, DWORD vertices, DWORD options, DWORD fvf, IDirect3DDevice8* device) {
     const UINT stride = gpu::FvfVertexSize(fvf);
     if (!device || faces == 0 || vertices == 0 || stride == 0) return D3DERR_INVALIDCALL;
-    if (!(options & D3DXMESH_32BIT) && vertices > 0x10000) return D3DERR_INVALIDCALL;
+    if (!(options & D3DXMESH_32BIT) && vertices > 0xFFFF) return D3DERR_INVALIDCALL;
     const UINT indexSize = (options & D3DXMESH_32BIT) ? 4 : 2;
     const std::uint64_t vbBytes = static_cast<std::uint64_t>(vertices) * stride;
     const std::uint64_t ibBytes = static_cast<std::uint64_t>(faces) * 3 * indexSize;

@@ -104,7 +104,7 @@ HRESULT SkinMesh::Convert(DWORD options, const DWORD* adjacencyIn, DWORD* adjace
     if (FAILED(hr)) return hr;
 
     DWORD meshOptions = options | (mesh_->GetOptions() & D3DXMESH_32BIT);
-    if (blended.mesh.NumVertices() > 0x10000) meshOptions |= D3DXMESH_32BIT;
+    if (blended.mesh.NumVertices() > 0xFFFF) meshOptions |= D3DXMESH_32BIT;
     ComPtr<ID3DXMesh> result;
     hr = CreateMesh(blended.mesh, meshOptions, device.Get(), result.Receive());
     if (FAILED(hr)) return hr;

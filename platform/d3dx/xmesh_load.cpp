@@ -65,7 +65,7 @@ HRESULT LoadSkin(IDirectXFileData* xofMesh, DWORD options, IDirect3DDevice8* dev
     XMeshBuilt built;
     hr = BuildXMesh(source, built);
     if (FAILED(hr)) return hr;
-    if (built.arrays.NumVertices() > 0x10000) options |= D3DXMESH_32BIT;
+    if (built.arrays.NumVertices() > 0xFFFF) options |= D3DXMESH_32BIT;
     Mesh* mesh = nullptr;
     hr = Mesh::Create(built.arrays, options, device, &mesh);
     if (FAILED(hr)) return hr;

@@ -350,6 +350,23 @@ Mesh M { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;
               D3DERR_INVALIDCALL);
 }
 
+TEST_F(XMeshTest, MoreThan65535VerticesUse32BitIndices) {
+    const DWORD faces = 21846;  // 65538 vertices, three per face
+    std::string body = "Mesh Big {\n" + std::to_string(faces * 3) + ";\n";
+    for (DWORD v = 0; v < faces * 3; ++v) body += std::to_string(v % 7) + ";" + std::to_string(v / 7) + ";0;" + (v + 1 < faces * 3 ? "," : ";\n");
+    body += std::to_string(faces) + ";\n";
+    for (DWORD f = 0; f < faces; ++f)
+        body += "3;" + std::to_string(3 * f) + "," + std::to_string(3 * f + 1) + "," + std::to_string(3 * f + 2) + ";" +
+                (f + 1 < faces ? "," : ";\n}");
+    Loaded l = FromText(body);
+    ASSERT_EQ(l.hr, S_OK);
+    EXPECT_EQ(l.mesh->GetNumVertices(), faces * 3);
+    EXPECT_EQ(l.mesh->GetOptions(), D3DXMESH_SYSTEMMEM | D3DXMESH_32BIT);
+    const std::vector<DWORD> indices = l.Indices();
+    ASSERT_EQ(indices.size(), faces * 3u);
+    EXPECT_EQ(indices.back(), faces * 3 - 1);
+}
+
 // ---- Files of other tools -------------------------------------------------------------------
 
 struct FileTotals {
