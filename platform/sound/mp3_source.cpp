@@ -24,7 +24,7 @@ bool ForceSigned16(mpg123_handle* handle) {
 
 }  // namespace
 
-Mp3Source::Mp3Source(mpg123_handle_struct* h, const char* p) : handle(h), path(p) {}
+Mp3Source::Mp3Source(Key, mpg123_handle_struct* h, const char* p) : handle(h), path(p) {}
 
 Mp3Source::~Mp3Source() {
     if (handle) {
@@ -53,7 +53,7 @@ HRESULT Mp3Source::Open(const char* path, std::unique_ptr<Mp3Source>& out) {
         std::fprintf(stderr, "sound: %s: cannot create a decoder (%s)\n", path, mpg123_plain_strerror(error));
         return kSoundDecodeError;
     }
-    std::unique_ptr<Mp3Source> source(new Mp3Source(handle, path));
+    auto source = std::make_unique<Mp3Source>(Key{}, handle, path);
     // Junk is reported once by us, not line by line by the decoder.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
     if (!ForceSigned16(handle)) {

@@ -19,6 +19,12 @@ public:
     // one line on stderr naming the file and the cause) when the file cannot be read or decoded.
     static HRESULT Open(const char* path, std::unique_ptr<Mp3Source>& out);
 
+    // Only Open makes sources.
+    class Key {
+        friend class Mp3Source;
+        Key() = default;
+    };
+    Mp3Source(Key, mpg123_handle_struct* handle, const char* path);
     ~Mp3Source();
     Mp3Source(const Mp3Source&) = delete;
     Mp3Source& operator=(const Mp3Source&) = delete;
@@ -35,7 +41,6 @@ public:
     long FramesDecoded() const { return framesDecoded.load(); }
 
 private:
-    Mp3Source(mpg123_handle_struct* handle, const char* path);
     void ReportError(const char* what, bool withDecoderMessage = true) const;
 
     mpg123_handle_struct* handle = nullptr;
