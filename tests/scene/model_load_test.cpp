@@ -1,0 +1,194 @@
+// Meshes read through the loader and the static mesh model.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "app/error_reporter.h"
+#include "scene/frame_tree.h"
+#include "scene/mesh_model.h"
+#include "scene/x_loader.h"
+#include "tests/scene/skin_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kShared = ORRERY_XFILES_DIR;
+
+// A quad of four vertices, one of them at the origin, with an optional material list.
+std::string Quad(const std::string& materials) {
+    return R"(Mesh quad {
+  4;
+  0.0; 0.0; 0.0;,
+  2.0; 0.0; 0.0;,
+  2.0; 2.0; 0.0;,
+  0.0; 2.0; 0.0;;
+  1;
+  4; 0, 1, 2, 3;;
+)" + materials + "}\n";
+}
+
+const char kHeader[] = "xof 0303txt 0032\n";
+
+class ModelLoadTest : public scenetest::SkinDeviceTest {
+protected:
+    void SetUp() override {
+        SkinDeviceTest::SetUp();
+        dir = fs::path(testing::TempDir()) /
+              ("scene_models_" + std::to_string(::getpid()) + "_" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    std::string Write(const std::string& name, const std::string& text) {
+        const fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p.string();
+    }
+
+    fs::path dir;
+};
+
+TEST_F(ModelLoadTest, MeshWithoutMaterialsGetsGreyAndIsNotDrawn) {
+    AnimatedModel model;
+    ASSERT_EQ(model.Load(Write("plain.x", kHeader + Quad("")).c_str()), S_OK);
+    ASSERT_NE(model.currentHierarchy, nullptr);
+    const MeshContainer* c = model.currentHierarchy->root->containers.get();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(*c->name, "quad");
+    EXPECT_FALSE(c->skin);
+    ASSERT_TRUE(c->mesh);
+    EXPECT_EQ(c->mesh->GetNumFaces(), 2u);
+    EXPECT_EQ(c->materialCount, 0u);
+    EXPECT_EQ(c->subsetCount, 0u);
+    ASSERT_EQ(c->materials.size(), 1u);
+    EXPECT_EQ(c->materials[0].Diffuse.r, 0.5f);
+    EXPECT_EQ(c->materials[0].Diffuse.a, 0.0f);
+    EXPECT_EQ(c->materials[0].Specular.g, 0.5f);
+    EXPECT_EQ(c->materials[0].Ambient.r, 0.0f);
+    ASSERT_EQ(c->textures.size(), 1u);
+    EXPECT_FALSE(c->textures[0]);
+    EXPECT_EQ(c->adjacency.size(), 6u);
+    // Drawn: no subset, so nothing reaches the device.
+    device->ResetDrawStats();
+    ASSERT_EQ(model.Render(), S_OK);
+    D3DDRAWSTATS stats{};
+    device->GetDrawStats(&stats);
+    EXPECT_EQ(stats.drawCalls, 0u);
+}
+
+TEST_F(ModelLoadTest, BoundsSkipOriginVerticesAndUseATopLevelMatrix) {
+    const std::string text = std::string(kHeader) +
+                             "FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 10,0,0,1;; }\n" + Quad("");
+    AnimatedModel model;
+    ASSERT_EQ(model.Load(Write("moved.x", text).c_str()), S_OK);
+    ModelHierarchy* h = model.currentHierarchy;
+    ASSERT_NE(h, nullptr);
+    // Vertices (2,0), (2,2), (0,2) moved by 10 in x; the one at the origin is left out.
+    EXPECT_FLOAT_EQ(h->centre.x, 10.0f + 4.0f / 3.0f);
+    EXPECT_FLOAT_EQ(h->centre.y, 4.0f / 3.0f);
+    EXPECT_FLOAT_EQ(h->radius, std::sqrt(20.0f) / 3.0f);
+    // The load replaces the file's root matrix by the move to the centre.
+    EXPECT_FLOAT_EQ(h->root->local._41, -h->centre.x);
+    EXPECT_FLOAT_EQ(h->root->initial._42, -h->centre.y);
+}
+
+TEST_F(ModelLoadTest, MaterialsAndMissingTexturesDoNotFailTheLoad) {
+    const std::string list = R"(MeshMaterialList { 2; 1; 1;;
+  Material { 1.0; 0.0; 0.0; 1.0;; 5.0; 1.0; 1.0; 1.0;; 0.0; 0.0; 0.0;; TextureFilename { "missing_one.tga"; } }
+  Material { 0.0; 1.0; 0.0; 1.0;; 5.0; 1.0; 1.0; 1.0;; 0.0; 0.0; 0.0;; TextureFilename { "missing_two.tga"; } }
+})";
+    AnimatedModel model;
+    ASSERT_EQ(model.Load(Write("textured.x", std::string(kHeader) + "Frame holder { " + Quad(list) + "}").c_str()), S_OK);
+    ASSERT_NE(model.currentHierarchy, nullptr);
+    const ModelFrame* holder = FindFrameByName(model.currentHierarchy->root->firstChild.get(), "holder");
+    ASSERT_NE(holder, nullptr);
+    const MeshContainer* c = holder->containers.get();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->materialCount, 2u);
+    EXPECT_EQ(c->subsetCount, 2u);
+    EXPECT_EQ(c->materials[1].Diffuse.g, 1.0f);
+    EXPECT_EQ(c->materials[1].Ambient.g, 0.0f);  // copied unchanged
+    EXPECT_FALSE(c->textures[0]);
+    EXPECT_FALSE(c->textures[1]);
+    ASSERT_EQ(model.Render(), S_OK);
+}
+
+TEST_F(ModelLoadTest, OneCubeInThreeEncodingsGivesOneHierarchy) {
+    if (!fs::is_directory(kShared)) GTEST_SKIP() << kShared << " is absent";
+    struct Summary {
+        std::vector<std::string> frames;
+        std::vector<float> matrices;
+        std::vector<float> positions;
+        std::vector<DWORD> counts;
+        D3DXVECTOR3 centre;
+        float radius;
+        bool operator==(const Summary&) const = default;
+    };
+    auto summarise = [&](const char* file) {
+        AnimatedModel model;
+        EXPECT_EQ(model.Load((kShared / file).string().c_str()), S_OK);
+        Summary s{};
+        ModelHierarchy* h = model.currentHierarchy;
+        if (!h) return s;
+        std::vector<const ModelFrame*> todo = {h->root.get()};
+        while (!todo.empty()) {
+            const ModelFrame* f = todo.back();
+            todo.pop_back();
+            s.frames.push_back(f->name.value_or("-"));
+            s.matrices.insert(s.matrices.end(), &f->local._11, &f->local._11 + 16);
+            for (const MeshContainer* c = f->containers.get(); c; c = c->next.get()) {
+                s.counts.insert(s.counts.end(), {c->subsetCount, c->materialCount, c->BoneCount(), c->influences});
+                if (c->skin) s.counts.push_back(c->skin->GetNumFaces());
+            }
+            for (const ModelFrame* k = f->firstChild.get(); k; k = k->sibling.get()) todo.push_back(k);
+        }
+        s.centre = h->centre;
+        s.radius = h->radius;
+        return s;
+    };
+    const Summary text = summarise("cube_text.x");
+    EXPECT_EQ(text.frames.size(), 3u);
+    EXPECT_FALSE(text.counts.empty());
+    EXPECT_TRUE(text == summarise("cube_binary.x"));
+    EXPECT_TRUE(text == summarise("cube_compressed.x"));
+}
+
+TEST_F(ModelLoadTest, MeshModelCopiesDiffuseToAmbientAndMeasuresItsMesh) {
+    const std::string list = R"(MeshMaterialList { 1; 1; 0;;
+  Material { 0.25; 0.5; 0.75; 1.0;; 5.0; 1.0; 1.0; 1.0;; 0.0; 0.0; 0.0;; TextureFilename { "missing.tga"; } }
+})";
+    MeshModel model;
+    ASSERT_EQ(model.Load(Write("static.x", kHeader + Quad(list)).c_str()), S_OK);
+    ASSERT_NE(model.GetMesh(), nullptr);
+    EXPECT_EQ(model.materialCount, 1u);
+    EXPECT_EQ(model.materials[0].Ambient.r, 0.25f);
+    EXPECT_EQ(model.materials[0].Ambient.b, 0.75f);
+    EXPECT_FALSE(model.textures[0]);
+    ASSERT_TRUE(model.boundingBox && model.boundingSphere);
+    EXPECT_EQ(model.boundingBox->min, D3DXVECTOR3(0, 0, 0));
+    EXPECT_EQ(model.boundingBox->max, D3DXVECTOR3(2, 2, 0));
+    EXPECT_GT(model.boundingSphere->radius, 1.0f);
+    ASSERT_TRUE(model.adjacency);
+    EXPECT_EQ(model.adjacency->GetBufferSize(), 6 * sizeof(DWORD));
+
+    MeshModel plain;
+    ASSERT_EQ(plain.Load(Write("plain.x", kHeader + Quad("")).c_str()), S_OK);
+    EXPECT_EQ(plain.materialCount, 0u);
+
+    MeshModel missing;
+    const std::string absent = (dir / "absent.x").string();
+    EXPECT_EQ(missing.Load(absent.c_str()), E_FAIL);
+    EXPECT_STREQ(ErrorReporter::Instance().detail, absent.c_str());
+    EXPECT_EQ(missing.GetMesh(), nullptr);
+    MeshModelBase base;
+    EXPECT_EQ(base.GetMesh(), nullptr);
+}
+
+}  // namespace
