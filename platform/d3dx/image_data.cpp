@@ -6,13 +6,18 @@
 
 namespace d3dx {
 
-HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) {
+HRESULT ImageErrorV(const char* name, HRESULT code, const char* format, va_list args) {
     char cause[256];
+    std::vsnprintf(cause, sizeof cause, format, args);
+    std::fprintf(stderr, "%s: %s\n", name && *name ? name : "<memory>", cause);
+    return code;
+}
+
+HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(cause, sizeof cause, format, args);
+    ImageErrorV(name, code, format, args);
     va_end(args);
-    std::fprintf(stderr, "%s: %s\n", name && *name ? name : "<memory>", cause);
     return code;
 }
 

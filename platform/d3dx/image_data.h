@@ -1,6 +1,7 @@
 // Decoded images: what the image file decoders hand to texture creation.
 #pragma once
 
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -55,6 +56,8 @@ using ByteSpan = std::span<const std::uint8_t>;
 
 // Writes "<name>: <cause>" to stderr and returns `code`.
 HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) __attribute__((format(printf, 3, 4)));
+HRESULT ImageErrorV(const char* name, HRESULT code, const char* format, va_list args)
+    __attribute__((format(printf, 3, 0)));
 
 // Refuses empty, oversized and too many pixels (D3DXERR_INVALIDDATA with a message).
 HRESULT CheckImageSize(const char* name, std::uint64_t width, std::uint64_t height);

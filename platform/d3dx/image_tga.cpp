@@ -67,9 +67,12 @@ public:
     }
 
 private:
-    template <class... Args>
-    HRESULT Fail(const char* format, Args... args) {
-        return ImageError(name_, D3DXERR_INVALIDDATA, format, args...);
+    __attribute__((format(printf, 2, 3))) HRESULT Fail(const char* format, ...) {
+        va_list args;
+        va_start(args, format);
+        ImageErrorV(name_, D3DXERR_INVALIDDATA, format, args);
+        va_end(args);
+        return D3DXERR_INVALIDDATA;
     }
 
     HRESULT CheckFormat() {

@@ -1,0 +1,13 @@
+// Decodes the input as a BMP file; a decoded image must be whole.
+#include <cstdint>
+#include <cstdlib>
+
+#include "platform/d3dx/image_decoders.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    d3dx::DecodedImage image;
+    if (FAILED(d3dx::DecodeBmp(d3dx::ByteSpan(data, size), "fuzz.bmp", image))) return 0;
+    const d3dx::PixelLevel& level = image.levels.at(0);
+    if (level.pixels.size() != std::size_t{level.width} * level.height) std::abort();
+    return 0;
+}
