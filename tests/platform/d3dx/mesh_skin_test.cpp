@@ -256,6 +256,55 @@ TEST_F(SkinMeshTest, AdjacencyIsRemappedToTheNewFaces) {
     c.mesh->UnlockVertexBuffer();
 }
 
+// The packed weights blend as the device reads them: a quad whose vertices weigh 3/4 on an
+// unmoved bone and 1/4 on a bone moved 0.4 to the right lands 0.1 to the right.
+class SkinBlendDrawTest : public pixeltest::HeadlessDeviceTest {};
+
+TEST_F(SkinBlendDrawTest, WeightsMoveTheQuadByTheirShare) {
+    struct Vertex {
+        float x, y, z;
+        D3DCOLOR colour;
+    };
+    const Vertex quad[4] = {{-0.5f, 0.5f, 0.5f, 0xFFFFFFFF}, {0.5f, 0.5f, 0.5f, 0xFFFFFFFF},
+                            {-0.5f, -0.5f, 0.5f, 0xFFFFFFFF}, {0.5f, -0.5f, 0.5f, 0xFFFFFFFF}};
+    d3dx::MeshArrays arrays;
+    arrays.fvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
+    arrays.stride = sizeof(Vertex);
+    arrays.vertices.assign(reinterpret_cast<const BYTE*>(quad), reinterpret_cast<const BYTE*>(quad) + sizeof quad);
+    arrays.indices = {0, 1, 2, 2, 1, 3};
+    arrays.attributes = {0, 0};
+    std::vector<SkinBone> bones(2);
+    bones[0] = {{0, 1, 2, 3}, {0.75f, 0.75f, 0.75f, 0.75f}};
+    bones[1] = {{0, 1, 2, 3}, {0.25f, 0.25f, 0.25f, 0.25f}};
+    d3dx::Mesh* mesh = nullptr;
+    ASSERT_EQ(d3dx::Mesh::Create(arrays, 0, device_.Get(), &mesh), S_OK);
+    ComPtr<ID3DXSkinMesh> skin(new d3dx::SkinMesh(mesh, bones));
+    mesh->Release();
+    ComPtr<ID3DXMesh> blended;
+    ComPtr<ID3DXBuffer> table;
+    DWORD count = 0;
+    ASSERT_EQ(skin->ConvertToBlendedMesh(0, nullptr, nullptr, &count, table.Receive(), blended.Receive()), S_OK);
+    ASSERT_EQ(count, 1u);
+    ASSERT_EQ(blended->GetFVF(), static_cast<DWORD>(D3DFVF_XYZB1 | D3DFVF_DIFFUSE));
+    const auto* combination = static_cast<const D3DXBONECOMBINATION*>(table->GetBufferPointer());
+    const D3DMATRIX identity = reference::Identity(), moved = reference::Translation(0.4f, 0, 0);
+    for (DWORD j = 0; j < 2; ++j)
+        ASSERT_EQ(device_->SetTransform(D3DTS_WORLDMATRIX(j), combination->BoneId[j] == 1 ? &moved : &identity), S_OK);
+    Set(D3DRS_LIGHTING, FALSE);
+    Set(D3DRS_CULLMODE, D3DCULL_NONE);
+    Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
+    Clear(0xFF000000);
+    Begin();
+    ASSERT_EQ(blended->DrawSubset(0), S_OK);
+    End();
+    const pixeltest::Frame frame = Capture();
+    // Clip x -0.4..0.6 covers screen x 192..511.
+    EXPECT_TRUE(pixeltest::ColourNear(frame.At(196, 240), 0xFFFFFFFF));
+    EXPECT_TRUE(pixeltest::ColourNear(frame.At(507, 240), 0xFFFFFFFF));
+    EXPECT_TRUE(pixeltest::ColourNear(frame.At(187, 240), 0xFF000000));
+    EXPECT_TRUE(pixeltest::ColourNear(frame.At(516, 240), 0xFF000000));
+}
+
 TEST(SkinInfluences, StrongestBonesKeptAndRenormalised) {
     std::vector<SkinBone> bones(4);
     bones[0] = {{0, 5, 0}, {0.1f, 1.0f, 0.1f}};  // vertex 5 is outside a 2-vertex mesh

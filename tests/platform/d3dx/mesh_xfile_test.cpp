@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "platform/d3dx/d3dx8mesh.h"
@@ -419,6 +420,46 @@ TEST_F(XMeshFileTest, DwarfIsOneSkinnedMeshOfThreeMaterials) {
     EXPECT_EQ(t.bones, 40u);
     ASSERT_EQ(t.textures.size(), 3u);
     for (const std::string& texture : t.textures) EXPECT_FALSE(texture.empty());
+}
+
+TEST_F(XMeshFileTest, DwarfBlendsWithinTheDevicesMatrices) {
+    const std::string path = SharedFile("dwarf.x");
+    if (path.empty()) GTEST_SKIP() << "shared X files absent";
+    std::map<DWORD, DWORD> combinations;  // per matrix count
+    ForEachMesh(path.c_str(), DXFILELOAD_FROMFILE, [&](IDirectXFileData* object) {
+        Loaded l = LoadFirst(object);
+        ASSERT_EQ(l.hr, S_OK);
+        for (DWORD matrices : {4u, 2u}) {
+            D3DCAPS8 caps{};
+            ASSERT_EQ(device_->GetDeviceCaps(&caps), S_OK);
+            caps.MaxVertexBlendMatrices = matrices;
+            device_->OverrideDeviceCaps(caps);
+            ComPtr<ID3DXMesh> blended;
+            ComPtr<ID3DXBuffer> table;
+            DWORD count = 0;
+            ASSERT_EQ(l.skin->ConvertToBlendedMesh(0, nullptr, nullptr, &count, table.Receive(), blended.Receive()), S_OK);
+            const DWORD p = blended->GetFVF() & D3DFVF_POSITION_MASK;
+            const DWORD influences = p == D3DFVF_XYZ ? 1 : (p - 3) / 2 + 1;
+            EXPECT_LE(influences, matrices);
+            EXPECT_EQ(blended->GetNumFaces(), l.mesh->GetNumFaces());
+            const auto* records = static_cast<const D3DXBONECOMBINATION*>(table->GetBufferPointer());
+            DWORD faces = 0;
+            for (DWORD i = 0; i < count; ++i) {
+                faces += records[i].FaceCount;
+                EXPECT_LT(records[i].AttribId, l.materialCount);
+                for (DWORD s = 0; s < influences; ++s) {
+                    if (records[i].BoneId[s] != UNUSED32) {
+                        EXPECT_LT(records[i].BoneId[s], l.skin->GetNumBones());
+                    }
+                }
+            }
+            EXPECT_EQ(faces, l.mesh->GetNumFaces());
+            combinations[matrices] = count;
+        }
+    });
+    ASSERT_EQ(combinations.size(), 2u);
+    EXPECT_GT(combinations[2], combinations[4]);
+    std::printf("dwarf.x: %u bone combinations with 4 matrices, %u with 2\n", combinations[4], combinations[2]);
 }
 
 TEST_F(XMeshFileTest, CubesInEveryEncoding) {
