@@ -183,7 +183,7 @@ HRESULT FileService::CreateEnumObject(const void* source, DXFILELOADOPTIONS opti
         return ReportFailure(DXFILEERR_BADVALUE, "(source)", "byte 0", "unsupported load option");
     }
     if (FAILED(hr)) return hr;
-    file->templates = registered_;
+    file->templates = TemplateSet(registered_);
     ParseFile(file.get());  // a fault is kept and returned after the objects read before it
     auto* object = new (std::nothrow) FileEnum(std::move(file));
     if (object == nullptr) return DXFILEERR_BADALLOC;
@@ -196,10 +196,10 @@ HRESULT FileService::RegisterTemplates(const void* data, DWORD size) {
     ParsedFile file;
     HRESULT hr = LoadSourceFromMemory(data, size, "(templates)", &file.source);
     if (FAILED(hr)) return hr;
-    file.templates = registered_;
+    file.templates = TemplateSet(registered_);
     hr = ParseFile(&file);
     if (FAILED(hr)) return hr;
-    registered_ = std::move(file.templates);
+    registered_ = std::make_shared<const TemplateSet>(std::move(file.templates));
     return DXFILE_OK;
 }
 

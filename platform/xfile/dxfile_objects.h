@@ -68,7 +68,7 @@ public:
     HRESULT RegisterTemplates(const void* data, DWORD size) override;
 
 private:
-    TemplateSet registered_;
+    std::shared_ptr<const TemplateSet> registered_ = std::make_shared<const TemplateSet>();
 };
 
 }  // namespace xfile

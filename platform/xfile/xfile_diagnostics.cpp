@@ -5,9 +5,20 @@
 
 namespace xfile {
 
+namespace {
+FailureSink g_sink = nullptr;
+}
+
+void SetFailureSink(FailureSink sink) { g_sink = sink; }
+
 HRESULT ReportFailure(HRESULT code, std::string_view file, std::string_view position, std::string_view cause) {
-    std::fprintf(stderr, "%.*s: %.*s: %.*s\n", static_cast<int>(file.size()), file.data(),
-                 static_cast<int>(position.size()), position.data(), static_cast<int>(cause.size()), cause.data());
+    std::string message;
+    message.reserve(file.size() + position.size() + cause.size() + 5);
+    message.append(file).append(": ").append(position).append(": ").append(cause).append("\n");
+    if (g_sink != nullptr)
+        g_sink(message);
+    else
+        std::fputs(message.c_str(), stderr);
     return code;
 }
 

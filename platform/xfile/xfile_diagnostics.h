@@ -9,6 +9,10 @@
 
 namespace xfile {
 
+// Where failure messages go; stderr unless replaced (fuzzing drops them). Null restores stderr.
+using FailureSink = void (*)(std::string_view message);
+void SetFailureSink(FailureSink sink);
+
 // Prints the message and returns `code`. `position` is e.g. "line 12" or "byte 40".
 HRESULT ReportFailure(HRESULT code, std::string_view file, std::string_view position, std::string_view cause);
 

@@ -32,21 +32,22 @@ std::uint32_t TemplateSet::Add(Template t) {
             return existing;
         }
     }
-    auto index = static_cast<std::uint32_t>(templates_.size());
+    auto index = static_cast<std::uint32_t>(Size());
     byName_[t.name] = index;
-    templates_.push_back(std::move(t));
+    own_.push_back(std::move(t));
     return index;
 }
 
 std::uint32_t TemplateSet::FindByName(std::string_view name) const {
     auto it = byName_.find(name);
-    return it == byName_.end() ? kNoTemplate : it->second;
+    if (it != byName_.end()) return it->second;
+    return base_ ? base_->FindByName(name) : kNoTemplate;
 }
 
 std::uint32_t TemplateSet::FindByGuid(const GUID& guid) const {
-    for (std::size_t i = 0; i < templates_.size(); ++i)
-        if (templates_[i].guid == guid) return static_cast<std::uint32_t>(i);
-    return kNoTemplate;
+    for (std::size_t i = 0; i < own_.size(); ++i)
+        if (own_[i].guid == guid) return static_cast<std::uint32_t>(baseSize_ + i);
+    return base_ ? base_->FindByGuid(guid) : kNoTemplate;
 }
 
 }  // namespace xfile

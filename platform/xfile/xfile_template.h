@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,15 +46,23 @@ struct Template {
 // Template nesting deeper than this is refused.
 constexpr std::uint32_t kMaxTemplateDepth = 64;
 
+// Templates known to a parse: the file's own declarations on top of a shared, read-only
+// base (the registered set), so that opening a file copies nothing.
 class TemplateSet {
 public:
+    TemplateSet() = default;
+    explicit TemplateSet(std::shared_ptr<const TemplateSet> base)
+        : base_(std::move(base)), baseSize_(base_ ? base_->Size() : 0) {}
+
     // Adds `t` and returns its index. A template whose GUID is already known keeps the
     // earlier declaration (same identity); its name then also leads to that declaration.
     std::uint32_t Add(Template t);
     std::uint32_t FindByName(std::string_view name) const;
     std::uint32_t FindByGuid(const GUID& guid) const;
-    const Template& At(std::uint32_t index) const { return templates_[index]; }
-    std::size_t Size() const { return templates_.size(); }
+    const Template& At(std::uint32_t index) const {
+        return index < baseSize_ ? base_->At(index) : own_[index - baseSize_];
+    }
+    std::size_t Size() const { return baseSize_ + own_.size(); }
 
 private:
     // Template names compare without regard to case ("TextureFileName" is TextureFilename).
@@ -65,7 +74,9 @@ private:
         using is_transparent = void;
         bool operator()(std::string_view a, std::string_view b) const;
     };
-    std::vector<Template> templates_;
+    std::shared_ptr<const TemplateSet> base_;
+    std::size_t baseSize_ = 0;
+    std::vector<Template> own_;
     std::unordered_map<std::string, std::uint32_t, NameHash, NameEqual> byName_;
 };
 
