@@ -30,6 +30,8 @@ constexpr DWORD D3DXMESH_WRITEONLY = 0x440;
 constexpr DWORD D3DXMESH_DYNAMIC = 0x880;
 
 // Optimisation flags, as numbered by the helper library version the show was written for.
+// VERTEXCACHE and STRIPREORDER sort the faces by attribute too: they reorder faces within each
+// attribute's range, and the result has an attribute table.
 constexpr DWORD D3DXMESHOPT_COMPACT = 0x001;
 constexpr DWORD D3DXMESHOPT_ATTRSORT = 0x002;
 constexpr DWORD D3DXMESHOPT_VERTEXCACHE = 0x004;

@@ -129,7 +129,7 @@ HRESULT Mesh::Write(const MeshArrays& arrays) {
     BYTE* data = nullptr;
     HRESULT hr = vb_->Lock(0, 0, &data, 0);
     if (FAILED(hr)) return hr;
-    std::memcpy(data, arrays.vertices.data(), arrays.vertices.size());
+    std::memcpy(data, arrays.vertices.data(), static_cast<size_t>(vertices_) * stride_);
     vb_->Unlock();
     hr = ib_->Lock(0, 0, &data, 0);
     if (FAILED(hr)) return hr;
