@@ -1,0 +1,114 @@
+// A real skinned character from another tool, drawn on a device that blends two matrices and on
+// one that blends four.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "scene/animated_model.h"
+#include "scene/frame_tree.h"
+#include "tests/scene/skin_fixture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kShared = ORRERY_XFILES_DIR;
+
+class SkinnedModelTest : public scenetest::SkinDeviceTest {
+protected:
+    void SetUp() override {
+        if (!fs::is_directory(kShared)) GTEST_SKIP() << kShared << " is absent";
+        SkinDeviceTest::SetUp();
+        previous = fs::current_path();
+        fs::current_path(kShared);  // the file names its textures relative to itself
+    }
+    void TearDown() override {
+        if (!previous.empty()) fs::current_path(previous);
+    }
+
+    // Loads dwarf.x for a device blending `matrices`, poses it at `seconds` and draws it.
+    std::vector<std::uint32_t> Draw(DWORD matrices, float seconds, MeshContainer** container = nullptr) {
+        SetBlendMatrices(matrices);
+        models.push_back(std::make_unique<AnimatedModel>());
+        AnimatedModel& model = *models.back();
+        EXPECT_EQ(model.Load("dwarf.x"), S_OK);
+        ModelHierarchy* h = model.currentHierarchy;
+        if (!h) return {};
+        if (container) *container = FirstSkinned(h->root.get());
+        const D3DXVECTOR3 centre = h->centre;
+        const float r = h->radius;
+        model.AdvanceTime(seconds);
+        D3DXMATRIX view, projection;
+        const D3DXVECTOR3 eye(centre.x, centre.y, centre.z - 2.5f * r), up(0, 1, 0);
+        D3DXMatrixLookAtLH(&view, &eye, &centre, &up);
+        D3DXMatrixPerspectiveFovLH(&projection, 1.0f, 1.0f, 0.1f * r, 10.0f * r);
+        device->SetTransform(D3DTS_VIEW, &view);
+        device->SetTransform(D3DTS_PROJECTION, &projection);
+        device->SetRenderState(D3DRS_LIGHTING, FALSE);
+        device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+        // Render places the tree at the model's position; undo the centring it drops.
+        model.position = -centre;
+        EXPECT_EQ(model.Render(), S_OK);
+        device->EndScene();
+        std::vector<std::uint32_t> pixels;
+        UINT w = 0, hgt = 0;
+        EXPECT_GE(device->ReadBackBuffer(pixels, w, hgt), 0);
+        return pixels;
+    }
+
+    static MeshContainer* FirstSkinned(ModelFrame* frame) {
+        for (ModelFrame* f = frame; f; f = f->sibling.get()) {
+            for (MeshContainer* c = f->containers.get(); c; c = c->next.get())
+                if (c->skin) return c;
+            if (MeshContainer* c = FirstSkinned(f->firstChild.get())) return c;
+        }
+        return nullptr;
+    }
+
+    static std::size_t Lit(const std::vector<std::uint32_t>& pixels) {
+        std::size_t n = 0;
+        for (std::uint32_t p : pixels) n += (p & 0x00FFFFFF) != 0;
+        return n;
+    }
+
+    fs::path previous;
+    std::vector<std::unique_ptr<AnimatedModel>> models;
+};
+
+TEST_F(SkinnedModelTest, TwoMatrixDeviceDrawsTheCharacterLikeAFourMatrixOne) {
+    MeshContainer* whole = nullptr;
+    const auto four = Draw(4, 0.5f, &whole);
+    ASSERT_NE(whole, nullptr);
+    EXPECT_FALSE(whole->secondMesh);
+    EXPECT_EQ(whole->splitSubset, whole->subsetCount);
+    ASSERT_GT(Lit(four), 200u);
+    // The textures that exist are loaded, the one that does not is left out.
+    std::size_t textures = 0;
+    for (const auto& t : whole->textures) textures += static_cast<bool>(t);
+    EXPECT_EQ(textures, 2u);
+
+    // On a two-matrix device every group that needs more than two bones is drawn from the
+    // second mesh; the picture stays close to the four-matrix one (the helper library may give
+    // up the weakest influences to fit the groups to the device).
+    MeshContainer* split = nullptr;
+    const auto two = Draw(2, 0.5f, &split);
+    ASSERT_NE(split, nullptr);
+    EXPECT_EQ(static_cast<bool>(split->secondMesh), split->splitSubset < split->subsetCount);
+    ASSERT_EQ(two.size(), four.size());
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < two.size(); ++i) differing += ((two[i] & 0x00FFFFFF) != 0) != ((four[i] & 0x00FFFFFF) != 0);
+    EXPECT_LT(differing, Lit(four) / 4) << differing << " pixels covered differently";
+    std::printf("two-matrix device: split at %u of %u groups, %zu of %zu lit pixels covered differently\n", split->splitSubset,
+                split->subsetCount, differing, Lit(four));
+
+    // The animation moves the character.
+    const auto later = Draw(4, 1.0f);
+    std::size_t moved = 0;
+    for (std::size_t i = 0; i < later.size(); ++i) moved += (later[i] & 0x00FFFFFF) != (four[i] & 0x00FFFFFF);
+    EXPECT_GT(moved, 20u);
+}
+
+}  // namespace
