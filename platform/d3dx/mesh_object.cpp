@@ -54,7 +54,10 @@ HRESULT Mesh::Create(DWORD faces, DWORD vertices, DWORD options, DWORD fvf, IDir
     if (!out) return D3DERR_INVALIDCALL;
     *out = nullptr;
     Mesh* mesh = new (std::nothrow) Mesh();
-    if (!mesh) return E_OUTOFMEMORY;
+    if (!mesh) {
+        std::fprintf(stderr, "d3dx/mesh: no memory for a mesh object\n");
+        return E_OUTOFMEMORY;
+    }
     HRESULT hr = Guarded("create a mesh", [&] { return mesh->Allocate(faces, vertices, options, fvf, device); });
     if (FAILED(hr)) {
         mesh->Release();
