@@ -39,20 +39,18 @@ HRESULT BuildXMesh(const XMeshSource& s, XMeshBuilt& out) {
 
     // Output vertex v < positions is the first normal seen at position v; further normals at
     // that position get copies appended after the positions.
-    std::vector<DWORD> normalOf(positions, UNUSED32);
-    std::vector<DWORD> sourceOf(positions);  // per output vertex, its position
-    std::vector<DWORD> normalOfOutput(positions, UNUSED32);
+    std::vector<DWORD> sourceOf(positions);                  // per output vertex, its position
+    std::vector<DWORD> normalOfOutput(positions, UNUSED32);  // per output vertex, its normal
     std::vector<std::vector<DWORD>> copies(positions);  // extra output vertices per position
     std::vector<bool> seen(positions, false);
     for (DWORD v = 0; v < positions; ++v) sourceOf[v] = v;
     auto vertexFor = [&](DWORD p, DWORD n) -> DWORD {
         if (!seen[p]) {
             seen[p] = true;
-            normalOf[p] = n;
             normalOfOutput[p] = n;
             return p;
         }
-        if (normalOf[p] == n) return p;
+        if (normalOfOutput[p] == n) return p;
         for (DWORD copy : copies[p])
             if (normalOfOutput[copy] == n) return copy;
         const DWORD copy = static_cast<DWORD>(sourceOf.size());
