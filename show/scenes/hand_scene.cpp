@@ -12,7 +12,8 @@ HRESULT HandScene::Load() { return 0; }
 int HandScene::Render(float) { return 0; }
 
 void HandScene::Unload() {
-    if (IDirect3DDevice8* device = RenderDevice::Instance().GetDevice()) device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    if (IDirect3DDevice8* device = RenderDevice::Instance().GetDevice())
+        device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
 }
 
 int HandScene::GetStatus() { return 0; }

@@ -88,6 +88,16 @@ TEST_F(CaptureProgram, SavesTheLoadingFrameAndFramesAtShowTimes) {
     EXPECT_LE(brightest, 0xD8);
 }
 
+TEST_F(CaptureProgram, TheLoadingFrameAloneStopsTheShowBeforeItsFirstFrame) {
+    ASSERT_TRUE(MakeSoundtrack());
+    ASSERT_EQ(Run({"--loading", "--size", "160x120"}), 0) << Err();
+    PngImage frame;
+    ASSERT_TRUE(ReadPng(dir + "/loading.png", frame));
+    ExpectLetterbox(frame, "loading.png");
+    // Stopped during loading: the frame loop draws nothing.
+    EXPECT_NE(Err().find(" 1 frames presented, 1 written"), std::string::npos) << Err();
+}
+
 TEST_F(CaptureProgram, ASpanSavesEveryFrameInIt) {
     ASSERT_TRUE(MakeSoundtrack());
     ASSERT_EQ(Run({"--from", "2", "--to", "3", "--fps", "4", "--size", "64x120", "--colour16", "--out", "span"}), 0)
@@ -111,7 +121,7 @@ TEST_F(CaptureProgram, BenchPrintsOneJsonLineWithFramesAndSceneTimes) {
         scenes += std::string(scenes.empty() ? "" : ",") + "\"" + scene + "\":\\{\"frames\":[0-9]+,\"median_ms\":" +
                   number + ",\"max_ms\":" + number + "\\}";
     const std::regex json("\\{\"frames\":([0-9]+),\"wall_seconds\":" + number + ",\"fps\":" + number +
-                          ",\"scenes\":\\{" + scenes + "\\}\\}\n");
+                          ",\"readback_ms\":" + number + ",\"scenes\":\\{" + scenes + "\\}\\}\n");
     std::smatch match;
     ASSERT_TRUE(std::regex_match(out, match, json)) << out;
     // The whole show at 2 frames a second: 517 frames, the first of which is not timed.

@@ -293,7 +293,9 @@ TEST_F(CaptureSessionTest, BenchTimesShowFramesPerScene) {
     EXPECT_FALSE(session.OnPresent(Show(100.0f)));  // tunnel, 2 ms
     now += 0.004;
     EXPECT_TRUE(session.OnPresent(Show(230.0f)));   // main and credits, 4 ms; --to reached
-    EXPECT_EQ(reads, 0);  // a benchmark reads nothing back
+    // Every show frame is waited for by reading it back, and read back once more to time that.
+    EXPECT_EQ(reads, 10);
+    EXPECT_EQ(session.Bench().ReadBackSamples(), 5);
     const capture::BenchStats& bench = session.Bench();
     EXPECT_EQ(bench.Frames(), 4);
     EXPECT_NEAR(bench.TotalMs(), 46.0, 1e-6);
@@ -308,6 +310,7 @@ TEST(BenchStats, MediansMaximaAndJson) {
     const SceneSelection main = ScenesAt(50.0f);
     for (double ms : {4.0, 1.0, 3.0, 2.0}) stats.Record(main, ms);
     stats.Record(ScenesAt(10.0f), 7.0);
+    for (double ms : {1.0, 3.0, 2.0}) stats.RecordReadBack(ms);
     EXPECT_DOUBLE_EQ(stats.MedianMs(ShowScene::Main), 2.5);  // even count: mean of the middle two
     EXPECT_DOUBLE_EQ(stats.MaxMs(ShowScene::Main), 4.0);
     EXPECT_DOUBLE_EQ(stats.MedianMs(ShowScene::Intro), 7.0);
@@ -316,7 +319,7 @@ TEST(BenchStats, MediansMaximaAndJson) {
     EXPECT_EQ(json.front(), '{');
     EXPECT_EQ(json.back(), '}');
     EXPECT_EQ(json.find('\n'), std::string::npos);
-    EXPECT_NE(json.find("\"frames\":5,\"wall_seconds\":0.017,\"fps\":294.118"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"frames\":5,\"wall_seconds\":0.017,\"fps\":294.118,\"readback_ms\":2.000,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"main\":{\"frames\":4,\"median_ms\":2.500,\"max_ms\":4.000}"), std::string::npos) << json;
     EXPECT_NE(json.find("\"organic_tunnel\":{\"frames\":0,"), std::string::npos) << json;
 }

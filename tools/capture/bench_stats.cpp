@@ -28,16 +28,17 @@ int BenchStats::SceneFrames(ShowScene scene) const {
     return static_cast<int>(perScene_[static_cast<std::size_t>(scene)].size());
 }
 
-double BenchStats::MedianMs(ShowScene scene) const {
-    std::vector<double> times = perScene_[static_cast<std::size_t>(scene)];
-    if (times.empty()) return 0.0;
-    const std::size_t middle = times.size() / 2;
-    std::nth_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(middle), times.end());
-    const double upper = times[middle];
-    if (times.size() % 2 != 0) return upper;
-    const double lower = *std::max_element(times.begin(), times.begin() + static_cast<std::ptrdiff_t>(middle));
+double BenchStats::Median(std::vector<double> values) {
+    if (values.empty()) return 0.0;
+    const std::size_t middle = values.size() / 2;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle), values.end());
+    const double upper = values[middle];
+    if (values.size() % 2 != 0) return upper;
+    const double lower = *std::max_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(middle));
     return (lower + upper) / 2.0;
 }
+
+double BenchStats::MedianMs(ShowScene scene) const { return Median(perScene_[static_cast<std::size_t>(scene)]); }
 
 double BenchStats::MaxMs(ShowScene scene) const {
     const std::vector<double>& times = perScene_[static_cast<std::size_t>(scene)];
@@ -47,7 +48,8 @@ double BenchStats::MaxMs(ShowScene scene) const {
 std::string BenchStats::Json() const {
     const double seconds = totalMs_ / 1000.0;
     std::string json = "{\"frames\":" + std::to_string(frames_) + ",\"wall_seconds\":" + Number(seconds) +
-                       ",\"fps\":" + Number(seconds > 0.0 ? frames_ / seconds : 0.0) + ",\"scenes\":{";
+                       ",\"fps\":" + Number(seconds > 0.0 ? frames_ / seconds : 0.0) +
+                       ",\"readback_ms\":" + Number(ReadBackMedianMs()) + ",\"scenes\":{";
     bool first = true;
     for (ShowScene scene : kAllScenes) {
         if (!first) json += ",";

@@ -93,9 +93,17 @@ bool CaptureSession::OnPresent(const FrameInfo& frame) {
     const float t = frame.showTime;
     lastShowTime_ = t;
     if (options_.bench) {
+        // The device renders asynchronously: reading the frame back waits until it is done, so
+        // frame times cover the rendering (and one read-back), not just the submission.
+        ReadFrame();
         const double now = wallClock_();
         if (lastPresent_ >= 0.0) bench_.Record(frame.scenes, (now - lastPresent_) * 1000.0);
-        lastPresent_ = now;
+        // What a read-back alone costs: a second one of the frame now finished, a few times.
+        if (bench_.ReadBackSamples() < kReadBackSamples) {
+            ReadFrame();
+            bench_.RecordReadBack((wallClock_() - now) * 1000.0);
+        }
+        lastPresent_ = wallClock_();
     }
 
     bool save = WantsSpan(t);

@@ -55,6 +55,8 @@ public:
     static std::string FrameName(float showTime);
     static constexpr const char* kLoadingName = "loading.png";
     static double SteadySeconds();
+    // Benchmark frames that also time a read-back of their own.
+    static constexpr int kReadBackSamples = 9;
 
 private:
     bool ReadFrame();
@@ -78,7 +80,7 @@ private:
     int presented_ = 0;
     int written_ = 0;
     int encoded_ = 0;
-    double lastPresent_ = -1.0;  // wall time of the previous show frame, negative before the first
+    double lastPresent_ = -1.0;  // when the previous show frame was done, negative before the first
     float lastShowTime_ = 0.0f;
     std::string error_;
 };

@@ -57,6 +57,7 @@ const char* UsageText() {
            "  --out DIR      directory for the PNG files, named by show time: t012.500.png\n"
            "  --video FILE   encode the show into an MP4 file (H.264), with demo.mp3 when present\n"
            "  --bench        render as fast as possible and print frame times as one JSON line\n"
+           "                 (each frame is waited for by reading it back)\n"
            "  --help         this text\n"
            "  Show times run from 0 to 258 seconds.\n";
 }
