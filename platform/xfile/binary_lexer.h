@@ -19,8 +19,39 @@ public:
           end_(begin_ + bytes.size()),
           doubles_(doubles) {}
 
-    Token Next();
+    // Writes the next token into `t` (only the fields its kind uses).
+    void Next(Token& t) {
+        t.offset = Offset();
+        if (listLeft_ > 0) {
+            ListValue(t);
+            return;
+        }
+        NextToken(t);
+    }
     std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
+    // Copies up to `max` values left in the current list straight into `out`, when the list
+    // holds exactly the member's representation (DWORDs, or FLOATs of a 32-bit file).
+    std::size_t TakeListRun(Primitive type, std::size_t max, unsigned char* out) {
+        bool same = listFloats_ ? (type == Primitive::Float && !doubles_) : (type == Primitive::Dword || type == Primitive::Sdword);
+        if (!same) return 0;
+        std::size_t n = listLeft_ < max ? listLeft_ : max;
+        std::memcpy(out, p_, n * 4);
+        p_ += n * 4;
+        listLeft_ -= n;
+        return n;
+    }
+    std::size_t ListLeft() const { return listLeft_; }
+    // The last value handed out and the rest of its integer list, as raw 32-bit words.
+    std::size_t RawIntegerRun(const unsigned char** words) const {
+        if (!lastFromList_ || listFloats_) return 0;
+        *words = p_ - 4;
+        return listLeft_ + 1;
+    }
+    // Skips `n` values of the current list (no more than are left).
+    void SkipListValues(std::size_t n) {
+        p_ += n * 4;
+        listLeft_ -= n;
+    }
     // Upper bound of the values still readable: list values left plus 4 bytes a value after.
     std::size_t ValueCapacity() const { return listLeft_ + static_cast<std::size_t>(end_ - p_) / 4 + 1; }
     static constexpr bool kBinary = true;
@@ -73,7 +104,8 @@ private:
         p_ += 4;
         return v;
     }
-    Token ListValue(Token t);
+    void ListValue(Token& t);
+    void NextToken(Token& t);
     Token Single(Token t);
     Token Error(std::size_t offset, std::string_view cause) {
         Token t;
@@ -91,10 +123,12 @@ private:
     bool doubles_;
     std::size_t listLeft_ = 0;
     bool listFloats_ = false;
+    bool lastFromList_ = false;
 };
 
-inline Token BinaryLexer::ListValue(Token t) {
+inline void BinaryLexer::ListValue(Token& t) {
     --listLeft_;
+    lastFromList_ = true;
     if (!listFloats_) {
         t.kind = TokenKind::Integer;
         t.integer = Read32();
@@ -109,21 +143,27 @@ inline Token BinaryLexer::ListValue(Token t) {
         t.kind = TokenKind::Float;
         t.number = f;
     }
-    return t;
 }
 
-inline Token BinaryLexer::Next() {
-    Token t;
+inline void BinaryLexer::NextToken(Token& t) {
     for (;;) {
         t.offset = Offset();
-        if (listLeft_ > 0) return ListValue(t);
-        Token single = Single(t);
+        if (listLeft_ > 0) {
+            ListValue(t);
+            return;
+        }
+        Token single = Single(Token{});
         // An empty list yields no value: read on.
-        if (single.kind != TokenKind::End || p_ == end_) return single;
+        if (single.kind != TokenKind::End || p_ == end_) {
+            single.offset = t.offset;
+            t = single;
+            return;
+        }
     }
 }
 
 inline Token BinaryLexer::Single(Token t) {
+    lastFromList_ = false;
     if (p_ == end_) return t;
     if (Left() < 2) return Error(t.offset, "truncated token");
     std::uint16_t code = Read16();
@@ -162,7 +202,8 @@ inline Token BinaryLexer::Single(Token t) {
             listFloats_ = code == kFloatList;
             listLeft_ = count;
             if (count == 0) return t;  // End kind with input left: the caller reads on
-            return ListValue(t);
+            ListValue(t);
+            return t;
         }
         case kOBrace: t.kind = TokenKind::OBrace; return t;
         case kCBrace: t.kind = TokenKind::CBrace; return t;

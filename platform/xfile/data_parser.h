@@ -3,7 +3,9 @@
 // Member values are packed into the file's data arena; children become nodes of the tree.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <string>
 #include <vector>
@@ -103,7 +105,44 @@ private:
         return DXFILE_OK;
     }
 
+    // An instance of DWORD members straight from a binary integer list; false when the
+    // list does not hold it whole (the token path then reads it and reports any fault).
+    bool CopyWordsFromList(const Template& t) {
+        const unsigned char* words = nullptr;
+        std::size_t available = in_.RawIntegerRun(&words);
+        if (available == 0 || budget_ < t.members.size()) return false;
+        std::size_t base = values_.size();
+        values_.resize(base + t.members.size());
+        std::size_t used = 0;
+        bool whole = true;
+        for (std::size_t i = 0; i < t.members.size() && whole; ++i) {
+            const Member& m = t.members[i];
+            std::uint64_t count = 1;
+            for (const Dimension& d : m.dimensions) {
+                std::uint64_t size = d.constant ? d.value : values_[base + d.value];
+                count = (size != 0 && count > available / size) ? available + 1 : count * size;
+            }
+            if (count > available - used) {
+                whole = false;
+            } else {
+                if (m.dimensions.empty()) {
+                    std::uint32_t v;
+                    std::memcpy(&v, words + used * 4, 4);
+                    values_[base + i] = v;
+                }
+                used += static_cast<std::size_t>(count);
+            }
+        }
+        values_.resize(base);
+        if (!whole || used == 0 || used > budget_) return false;
+        budget_ -= used;
+        std::memcpy(file_.data.Grow(used * 4), words, used * 4);
+        in_.ConsumeRaw(used);
+        return true;
+    }
+
     HRESULT ParseInstance(const Template& t) {
+        if (t.onlyDwords && CopyWordsFromList(t)) return DXFILE_OK;
         std::size_t base = values_.size();
         values_.resize(base + t.members.size());
         for (std::size_t i = 0; i < t.members.size(); ++i) {
@@ -113,21 +152,48 @@ private:
                 std::uint64_t size = d.constant ? d.value : values_[base + d.value];
                 count = (size != 0 && count > (std::uint64_t(1) << 40) / size) ? (std::uint64_t(1) << 40) : count * size;
             }
-            std::uint64_t each = m.primitive != Primitive::None ? 1 : file_.templates.At(m.templateIndex).minValues;
-            if (!m.dimensions.empty() && each > 0 && count > in_.ValueCapacity() / each)
+            Primitive primitive = m.primitive;
+            if (primitive == Primitive::None && file_.templates.At(m.templateIndex).fixedFloats > 0) {
+                // Vectors, matrices, colours: their floats in one run.
+                primitive = Primitive::Float;
+                std::uint64_t floats = file_.templates.At(m.templateIndex).fixedFloats;
+                count = count > (std::uint64_t(1) << 40) / floats ? (std::uint64_t(1) << 40) : count * floats;
+            }
+            std::uint64_t each = primitive != Primitive::None ? 1 : file_.templates.At(m.templateIndex).minValues;
+            if ((!m.dimensions.empty() || primitive != m.primitive) && each > 0 && count > in_.ValueCapacity() / each)
                 return in_.Fail(DXFILEERR_BADARRAYSIZE, "array " + m.name + " of " + std::to_string(count) + " elements is longer than the file");
             if (count > budget_) return in_.Fail(DXFILEERR_BADARRAYSIZE, "array " + m.name + " too large");
             budget_ -= count;
             std::uint64_t value = 0;
-            for (std::uint64_t k = 0; k < count; ++k) {
-                HRESULT hr = m.primitive != Primitive::None ? ReadValue(m.primitive, &value)
-                                                            : ParseInstance(file_.templates.At(m.templateIndex));
+            for (std::uint64_t k = 0; k < count;) {
+                HRESULT hr;
+                if (primitive == Primitive::None) {
+                    hr = ParseInstance(file_.templates.At(m.templateIndex));
+                    ++k;
+                } else if (std::size_t run = TakeRun(primitive, count - k); run > 0) {
+                    k += run;
+                    continue;
+                } else {
+                    hr = ReadValue(primitive, &value);
+                    ++k;
+                }
                 if (FAILED(hr)) return hr;
             }
             values_[base + i] = value;
         }
         values_.resize(base);
         return DXFILE_OK;
+    }
+
+    // Array values straight from a binary list; 0 when they must be read one by one.
+    std::size_t TakeRun(Primitive type, std::uint64_t left) {
+        if (in_.Peek().kind != TokenKind::Integer && in_.Peek().kind != TokenKind::Float) return 0;
+        std::size_t max = static_cast<std::size_t>(std::min<std::uint64_t>(left, in_.ListLeft() + 1));
+        if (max < 2) return 0;
+        unsigned char* out = file_.data.Grow(max * 4);
+        std::size_t taken = in_.TakeRun(type, max, out);
+        file_.data.Truncate(file_.data.Size() - (max - taken) * 4);
+        return taken;
     }
 
     HRESULT ReadValue(Primitive type, std::uint64_t* integer) {

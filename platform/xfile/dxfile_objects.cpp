@@ -135,8 +135,12 @@ HRESULT FileReference::Resolve(IDirectXFileData** data) {
     const Node& node = file_->nodes[node_];
     std::uint32_t target = file_->Resolve(node);
     if (target == kNoNode) {
-        std::string what = node.name.empty() ? std::string("a GUID") : "'" + std::string(node.name) + "'";
-        return ReportFailure(DXFILEERR_NOTFOUND, file_->source.name, "reference", "no data object named " + what);
+        std::string cause = "no data object named ";
+        if (node.name.empty())
+            cause.append("by the GUID");
+        else
+            cause.append("'").append(node.name).append("'");
+        return ReportFailure(DXFILEERR_NOTFOUND, file_->source.name, "reference", cause);
     }
     return NewData(file_, target, data);
 }

@@ -129,6 +129,24 @@ private:
         if (depth > kMaxTemplateDepth) return in_.Fail(DXFILEERR_BADTYPE, "template " + t.name + " nests too deeply");
         t.minValues = values;
         t.depth = depth;
+        std::uint64_t floats = 0;
+        bool onlyFloats = !t.members.empty();
+        for (const Member& m : t.members) {
+            std::uint64_t count = 1;
+            for (const Dimension& d : m.dimensions) {
+                if (!d.constant) onlyFloats = false;
+                count = Times(count, d.value);
+            }
+            std::uint64_t each = m.primitive == Primitive::Float ? 1
+                                 : m.primitive == Primitive::None ? templates_.At(m.templateIndex).fixedFloats
+                                                                  : 0;
+            if (each == 0) onlyFloats = false;
+            floats = std::min(kCap, floats + Times(count, each));
+        }
+        t.fixedFloats = onlyFloats && floats <= 0xFFFF ? static_cast<std::uint32_t>(floats) : 0;
+        t.onlyDwords = !t.members.empty() && std::all_of(t.members.begin(), t.members.end(), [](const Member& m) {
+            return m.primitive == Primitive::Dword || m.primitive == Primitive::Sdword;
+        });
         templates_.Add(std::move(t));
         return DXFILE_OK;
     }

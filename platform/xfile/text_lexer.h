@@ -17,8 +17,14 @@ public:
     // `bytes` must be followed by at least one readable byte (the reader pads with a NUL).
     explicit TextLexer(std::string_view bytes) : begin_(bytes.data()), p_(bytes.data()), end_(bytes.data() + bytes.size()) {}
 
+    // Writes the next token into `t`.
+    void Next(Token& t) { t = Next(); }
     Token Next();
     std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
+    std::size_t TakeListRun(Primitive, std::size_t, unsigned char*) { return 0; }
+    std::size_t ListLeft() const { return 0; }
+    std::size_t RawIntegerRun(const unsigned char**) const { return 0; }
+    void SkipListValues(std::size_t) {}
     // Upper bound of the values still readable: every value takes at least one byte.
     std::size_t ValueCapacity() const { return static_cast<std::size_t>(end_ - p_); }
     static constexpr bool kBinary = false;

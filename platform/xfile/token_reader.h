@@ -1,6 +1,8 @@
 // One token of look-ahead over a lexer, and the single failure message of a parse.
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -15,16 +17,16 @@ class TokenReader {
 public:
     TokenReader(Lexer lexer, std::string_view file, SourcePosition position)
         : lexer_(lexer), file_(file), position_(position) {
-        current_ = lexer_.Next();
+        lexer_.Next(current_);
     }
 
     const Token& Peek() const { return current_; }
     Token Take() {
         Token t = current_;
-        current_ = lexer_.Next();
+        lexer_.Next(current_);
         return t;
     }
-    void Skip() { current_ = lexer_.Next(); }
+    void Skip() { lexer_.Next(current_); }
     bool Accept(TokenKind kind) {
         if (current_.kind != kind) return false;
         Skip();
@@ -33,6 +35,35 @@ public:
     // Commas and semicolons: exporters write them inconsistently, so values skip them all.
     void SkipSeparators() {
         while (current_.kind == TokenKind::Comma || current_.kind == TokenKind::Semicolon) Skip();
+    }
+    // Binary lists: the current value and up to `max` - 1 more of the same list are written
+    // to `out` as `type` (4 bytes each) without a token apiece. Returns how many, or 0 when
+    // the list's values do not have the member's representation.
+    std::size_t TakeRun(Primitive type, std::size_t max, unsigned char* out) {
+        if (max < 2 || lexer_.ListLeft() == 0) return 0;
+        if (type == Primitive::Float ? current_.kind != TokenKind::Float : current_.kind != TokenKind::Integer) return 0;
+        if (type == Primitive::Float) {
+            auto f = static_cast<float>(current_.number);
+            std::memcpy(out, &f, 4);
+        } else {
+            auto d = static_cast<std::uint32_t>(current_.integer);
+            std::memcpy(out, &d, 4);
+        }
+        std::size_t n = lexer_.TakeListRun(type, max - 1, out + 4);
+        if (n == 0) return 0;  // nothing taken: the current value stays for the one-by-one path
+        Skip();
+        return n + 1;
+    }
+    std::size_t ListLeft() const { return lexer_.ListLeft(); }
+    // The current integer and the rest of its binary list as raw words (0 when not in one).
+    std::size_t RawIntegerRun(const unsigned char** words) const {
+        if (current_.kind != TokenKind::Integer) return 0;
+        return lexer_.RawIntegerRun(words);
+    }
+    // Consumes `n` (at least 1) words of that run.
+    void ConsumeRaw(std::size_t n) {
+        lexer_.SkipListValues(n - 1);
+        Skip();
     }
     // Upper bound of the values left, the current token included.
     std::size_t ValueCapacity() const { return lexer_.ValueCapacity() + 1; }

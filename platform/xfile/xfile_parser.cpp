@@ -41,7 +41,8 @@ HRESULT ParseBody(ParsedFile* file, Lexer lexer, std::vector<StringFixup>& fixup
 HRESULT ParseFile(ParsedFile* file) {
     std::vector<StringFixup> fixups;
     std::string_view body = file->source.Body();
-    file->data.Reserve(body.size() / 2 + 64);
+    // Binary values take about as many bytes in the data as in the file; text about half.
+    file->data.Reserve((file->source.text ? body.size() * 3 / 4 : body.size()) + 64);
     HRESULT hr = file->source.text ? ParseBody(file, TextLexer(body), fixups)
                                    : ParseBody(file, BinaryLexer(body, file->source.doubles), fixups);
     // The strings end where their token ended: terminate them in place now that no token

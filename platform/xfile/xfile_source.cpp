@@ -56,31 +56,45 @@ HRESULT LoadSourceFromMemory(const void* data, std::size_t size, std::string nam
     if (FAILED(hr)) return hr;
     std::string_view rest = all.substr(kHeaderSize);
     if (source->compressed) {
-        hr = InflateMsZip(rest, source->name, &source->bytes);
+        std::vector<char> inflated;
+        hr = InflateMsZip(rest, source->name, &inflated);
         if (FAILED(hr)) return hr;
-        source->bytes.push_back('\0');
+        source->bytes.Assign(inflated.data(), inflated.size());
         return DXFILE_OK;
     }
-    source->bytes.reserve(rest.size() + 1);
-    source->bytes.assign(rest.begin(), rest.end());
-    source->bytes.push_back('\0');
+    source->bytes.Assign(rest.data(), rest.size());
     return DXFILE_OK;
 }
 
 HRESULT LoadSourceFromFile(const char* path, XFileSource* source) {
     if (path == nullptr) return ReportFailure(DXFILEERR_BADVALUE, "(null)", "byte 0", "no file name given");
+    source->name = path;
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
     if (!file) return ReportFailure(DXFILEERR_FILENOTFOUND, path, "byte 0", std::strerror(errno));
-    std::vector<char> all;
-    char chunk[65536];
-    for (;;) {
-        std::size_t got = std::fread(chunk, 1, sizeof chunk, file.get());
-        all.insert(all.end(), chunk, chunk + got);
-        if (all.size() > kMaxFileSize) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "file too large");
-        if (got < sizeof chunk) break;
-    }
+    if (std::fseek(file.get(), 0, SEEK_END) != 0) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "cannot seek");
+    long size = std::ftell(file.get());
+    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "cannot tell the size");
+    if (static_cast<unsigned long>(size) > kMaxFileSize) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "file too large");
+    char header[kHeaderSize];
+    std::size_t got = std::fread(header, 1, sizeof header, file.get());
+    HRESULT hr = ParseHeader(std::string_view(header, got), path, source);
+    if (FAILED(hr)) return hr;
+    // The body goes straight into its buffer; compressed bodies are inflated from a copy.
+    std::size_t expected = static_cast<std::size_t>(size) - kHeaderSize;
+    BodyBuffer body;
+    std::size_t bodySize = std::fread(body.Allocate(expected), 1, expected, file.get());
     if (std::ferror(file.get())) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "read error");
-    return LoadSourceFromMemory(all.data(), all.size(), path, source);
+    body.Shrink(bodySize);
+    if (!source->compressed) {
+        source->bytes = std::move(body);
+        return DXFILE_OK;
+    }
+    std::vector<char> inflated;
+    hr = InflateMsZip(std::string_view(body.data(), bodySize), source->name, &inflated);
+    if (FAILED(hr)) return hr;
+    source->bytes.Assign(inflated.data(), inflated.size());
+    return DXFILE_OK;
 }
 
 }  // namespace xfile

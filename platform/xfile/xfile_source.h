@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,9 +16,39 @@ constexpr std::size_t kHeaderSize = 16;
 // Larger files, or larger inflated bodies, are refused.
 constexpr std::size_t kMaxFileSize = 256u * 1024u * 1024u;
 
+// A body buffer followed by one NUL, allocated without clearing (files are large).
+class BodyBuffer {
+public:
+    // Room for `size` bytes (contents unset) and the NUL after them.
+    char* Allocate(std::size_t size) {
+        data_.reset(new char[size + 1]);
+        size_ = size + 1;
+        data_[size] = '\0';
+        return data_.get();
+    }
+    void Assign(const char* data, std::size_t size) {
+        if (size > 0) std::memcpy(Allocate(size), data, size);
+        else Allocate(0);
+    }
+    // Keeps the first `size` bytes (no more than allocated) and terminates them.
+    void Shrink(std::size_t size) {
+        if (size + 1 > size_) return;
+        size_ = size + 1;
+        data_[size] = '\0';
+    }
+    char* data() { return data_.get(); }
+    const char* data() const { return data_.get(); }
+    // Including the NUL.
+    std::size_t size() const { return size_; }
+
+private:
+    std::unique_ptr<char[]> data_;
+    std::size_t size_ = 0;
+};
+
 struct XFileSource {
-    std::string name;         // for messages
-    std::vector<char> bytes;  // the body after the header, followed by one NUL
+    std::string name;   // for messages
+    BodyBuffer bytes;   // the body after the header, followed by one NUL
     bool text = true;
     bool doubles = false;
     bool compressed = false;

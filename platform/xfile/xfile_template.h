@@ -41,6 +41,11 @@ struct Template {
     std::uint64_t minValues = 0;
     // Nesting of template-typed members (1 for a template of primitives only).
     std::uint32_t depth = 1;
+    // Every member a DWORD or SDWORD (scalar or array): instances can be copied as words.
+    bool onlyDwords = false;
+    // Number of FLOATs when the template is nothing but FLOATs of fixed count (Vector: 3,
+    // Matrix4x4: 16), else 0: arrays of it read as one run of floats.
+    std::uint32_t fixedFloats = 0;
 };
 
 // Template nesting deeper than this is refused.
