@@ -1,15 +1,27 @@
 #include "platform/d3dx/image_data.h"
 
+#include <atomic>
 #include <cstdarg>
 #include <cstdio>
 #include <new>
 
 namespace d3dx {
 
+namespace {
+
+std::atomic<ImageMessageSink> sink{nullptr};
+
+}  // namespace
+
+ImageMessageSink SetImageMessageSink(ImageMessageSink next) { return sink.exchange(next); }
+
 HRESULT ImageErrorV(const char* name, HRESULT code, const char* format, va_list args) {
     char cause[256];
     std::vsnprintf(cause, sizeof cause, format, args);
-    std::fprintf(stderr, "%s: %s\n", name && *name ? name : "<memory>", cause);
+    char line[600];
+    std::snprintf(line, sizeof line, "%s: %s", name && *name ? name : "<memory>", cause);
+    if (ImageMessageSink to = sink.load()) to(line);
+    else std::fprintf(stderr, "%s\n", line);
     return code;
 }
 

@@ -54,7 +54,12 @@ struct DecodedImage {
 
 using ByteSpan = std::span<const std::uint8_t>;
 
-// Writes "<name>: <cause>" to stderr and returns `code`.
+// Where failure messages go: one line "<name>: <cause>" per failure, to stderr unless a sink is
+// set (tests capture them, fuzzers drop them). Returns the previous sink; null restores stderr.
+using ImageMessageSink = void (*)(const char* line);
+ImageMessageSink SetImageMessageSink(ImageMessageSink sink);
+
+// Reports "<name>: <cause>" and returns `code`.
 HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) __attribute__((format(printf, 3, 4)));
 HRESULT ImageErrorV(const char* name, HRESULT code, const char* format, va_list args)
     __attribute__((format(printf, 3, 0)));

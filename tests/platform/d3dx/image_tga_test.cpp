@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "platform/d3dx/image_decoders.h"
 #include "tests/platform/d3dx/image_writers.h"
 
@@ -165,6 +167,28 @@ TEST(TgaDecoder, RefusesHostileHeaders) {
     t.mapLength = 200;  // a map longer than the file
     t.mapBits = 24;
     EXPECT_EQ(Decode(t, image), D3DXERR_INVALIDDATA);
+}
+
+std::vector<std::string> messages;
+
+TEST(TgaDecoder, EachFailureReportsOneLineNamingTheFile) {
+    messages.clear();
+    const auto previous = d3dx::SetImageMessageSink([](const char* line) { messages.push_back(line); });
+    Tga mapped;
+    mapped.type = 1;
+    mapped.bits = 8;
+    mapped.mapLength = 1;
+    mapped.mapBits = 24;
+    mapped.map = Bgr({0});
+    mapped.pixels = {9};
+    d3dx::DecodedImage image;
+    const Bytes bytes = mapped.Build();
+    EXPECT_EQ(d3dx::DecodeTga(bytes, "maps/bad.tga", image), D3DXERR_INVALIDDATA);
+    EXPECT_EQ(d3dx::DecodeTga(Bytes(bytes.begin(), bytes.begin() + 5), "short.tga", image), D3DXERR_INVALIDDATA);
+    d3dx::SetImageMessageSink(previous);
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0], "maps/bad.tga: colour-map index 9 outside the map (first 0, 1 entries)");
+    EXPECT_EQ(messages[1], "short.tga: truncated header (5 bytes)");
 }
 
 }  // namespace
