@@ -110,7 +110,9 @@ TEST_F(XinfoTest, BadFilesFailWithAMessageAndOthersStillReport) {
         const ProgramRun run = Xinfo(file);
         EXPECT_TRUE(run.exited) << file;
         EXPECT_TRUE(run.code == 0 || run.code == 1) << file;
-        if (run.code == 1) EXPECT_FALSE(run.err.empty()) << file;
+        if (run.code == 1) {
+            EXPECT_FALSE(run.err.empty()) << file;
+        }
     }
     const ProgramRun none = Xinfo("");
     EXPECT_EQ(none.code, 2);
