@@ -40,8 +40,9 @@ protected:
         const float r = h->radius;
         model.AdvanceTime(seconds);
         D3DXMATRIX view, projection;
-        const D3DXVECTOR3 eye(centre.x, centre.y, centre.z - 2.5f * r), up(0, 1, 0);
-        D3DXMatrixLookAtLH(&view, &eye, &centre, &up);
+        // Render below moves the centre of the character to the origin.
+        const D3DXVECTOR3 eye(0.0f, 0.0f, -1.5f * r), at(0.0f, 0.0f, 0.0f), up(0, 1, 0);
+        D3DXMatrixLookAtLH(&view, &eye, &at, &up);
         D3DXMatrixPerspectiveFovLH(&projection, 1.0f, 1.0f, 0.1f * r, 10.0f * r);
         device->SetTransform(D3DTS_VIEW, &view);
         device->SetTransform(D3DTS_PROJECTION, &projection);
@@ -49,7 +50,7 @@ protected:
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
         device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
         device->BeginScene();
-        // Render places the tree at the model's position; undo the centring it drops.
+        // Render replaces the load's centring of the root by the model's placement.
         model.position = -centre;
         EXPECT_EQ(model.Render(), S_OK);
         device->EndScene();
