@@ -46,6 +46,15 @@ struct PALETTEENTRY {
 // Width, height and mip levels D3DX_DEFAULT: the file's size and a full mip chain, in the
 // format the file needs (X8R8G8B8 for opaque images, A8R8G8B8 for images with alpha, the
 // DXT format of a compressed DDS), managed pool.
+//
+// Ex forms: width or height 0 or D3DX_DEFAULT take the file's; other sizes stretch the image
+// (box filter when shrinking, linear when growing; D3DX_FILTER_POINT nearest, _NONE crops or pads
+// with transparent black). Mip levels 0 or D3DX_DEFAULT build the full chain by 2x2 box
+// averaging; a DDS file's own levels are used where it has them. An explicit format among 32-,
+// 24- and 16-bit colour, A8, L8, A8L8 and DXT1/3/5 is honoured (others fall back to the default
+// choice). A non-zero colour key turns pixels equal to it (alpha included) transparent black and
+// makes the default format A8R8G8B8 when any matched. Palettes are not used (no palettised
+// textures are made); srcInfo, when given, receives the file's size, levels and formats.
 HRESULT D3DXCreateTextureFromFileA(IDirect3DDevice8* device, const char* srcFile, IDirect3DTexture8** texture);
 
 HRESULT D3DXCreateTextureFromFileExA(IDirect3DDevice8* device, const char* srcFile, UINT width, UINT height,
