@@ -58,16 +58,6 @@ TEST(Timeline, HandWindowStartsAtTheSinglePrecisionValue) {
     EXPECT_FALSE(ScenesAt(std::nextafter(126.0999984741211f, 0.0f)).Contains(S::Hand));
 }
 
-TEST(Timeline, EveryTimeDrawsEachSceneAtMostOnceInOrder) {
-    // The drawing order is fixed: intro, hand, tunnel, main, organic tunnel, credits.
-    for (float t = 0.0f; t <= 260.0f; t += 0.05f) {
-        const SceneSelection selection = ScenesAt(t);
-        for (std::size_t i = 1; i < selection.count; ++i)
-            EXPECT_LT(static_cast<int>(selection.scenes[i - 1]), static_cast<int>(selection.scenes[i])) << t;
-        EXPECT_LE(selection.count, 2u) << t;
-    }
-}
-
 TEST(Timeline, TheShowEndsWithTheFrameThatReachesItsLength) {
     EXPECT_FALSE(ShowIsOver(Below(258.0f)));
     EXPECT_TRUE(ShowIsOver(258.0f));
