@@ -119,6 +119,132 @@ TEST_F(SkinnedMeshTest, SplitOfAnEmptyRangeOrPastTheTableKeepsOnePart) {
     EXPECT_EQ(SplitBlendedMesh(nullptr, 0, adjacency, 0, 0, first, second), E_INVALIDARG);
 }
 
+// Records the device state each subset is drawn with, then scribbles over it, so that a state
+// the next subset does not set again shows up as the scribble.
+class RecordingMesh : public scenetest::FakeMesh {
+public:
+    struct Draw {
+        DWORD subset, blend, software;
+        float world0, world1, material;
+    };
+    explicit RecordingMesh(IDirect3DDevice8* device) : FakeMesh({}), device_(device) {}
+    HRESULT DrawSubset(DWORD subset) override {
+        Draw d{subset, 0, 0, 0, 0, 0};
+        device_->GetRenderState(D3DRS_VERTEXBLEND, &d.blend);
+        device_->GetRenderState(D3DRS_SOFTWAREVERTEXPROCESSING, &d.software);
+        D3DMATRIX m;
+        device_->GetTransform(D3DTS_WORLDMATRIX(0), &m);
+        d.world0 = m._41;
+        device_->GetTransform(D3DTS_WORLDMATRIX(1), &m);
+        d.world1 = m._41;
+        D3DMATERIAL8 material{};
+        device_->GetMaterial(&material);
+        d.material = material.Diffuse.r;
+        draws.push_back(d);
+        D3DXMATRIX scribble;
+        D3DXMatrixTranslation(&scribble, -9.0f, 0.0f, 0.0f);
+        device_->SetTransform(D3DTS_WORLDMATRIX(0), &scribble);
+        device_->SetTransform(D3DTS_WORLDMATRIX(1), &scribble);
+        material.Diffuse.r = -9.0f;
+        device_->SetMaterial(&material);
+        return FakeMesh::DrawSubset(subset);
+    }
+    std::vector<Draw> draws;
+
+private:
+    IDirect3DDevice8* device_;
+};
+
+class SkinnedDrawTest : public SkinnedMeshTest {
+protected:
+    // Three groups: bone 0 alone; bones 0 and 1; bone 2 in slot 1 with another material.
+    void SetUp() override {
+        SkinnedMeshTest::SetUp();
+        for (int i = 0; i < 3; ++i) D3DXMatrixTranslation(&frames[i], float(i + 1), 0.0f, 0.0f);
+        c.skin = ComPtr<ID3DXSkinMesh>(new scenetest::FakeSkin(3));
+        c.builtMarker = 0;
+        c.influences = 3;
+        c.subsetCount = 3;
+        c.splitSubset = 3;
+        c.boneMatrices = {&frames[0], &frames[1], &frames[2]};
+        D3DXMATRIX offsets[3];
+        for (auto& m : offsets) D3DXMatrixIdentity(&m);
+        std::vector<unsigned char> bytes(sizeof(offsets));
+        std::memcpy(bytes.data(), offsets, sizeof(offsets));
+        c.boneOffsets = ComPtr<ID3DXBuffer>(new scenetest::FakeBuffer(bytes));
+        c.boneOffsetMatrices = static_cast<const D3DXMATRIX*>(c.boneOffsets->GetBufferPointer());
+        c.materials.resize(2);
+        c.materials[0].Diffuse.r = 0.1f;
+        c.materials[1].Diffuse.r = 0.2f;
+        c.textures.resize(2);
+        ASSERT_EQ(D3DXCreateBuffer(3 * (sizeof(D3DXBONECOMBINATION) + 3 * sizeof(DWORD)), c.boneCombinations.Receive()),
+                  S_OK);
+        auto* table = static_cast<D3DXBONECOMBINATION*>(c.boneCombinations->GetBufferPointer());
+        auto* ids = reinterpret_cast<DWORD*>(table + 3);
+        const DWORD slots[9] = {0, kNone, kNone, 0, 1, kNone, kNone, 2, kNone};
+        std::memcpy(ids, slots, sizeof(slots));
+        const DWORD attribs[3] = {0, 0, 1};
+        for (int i = 0; i < 3; ++i) table[i] = {attribs[i], 0, 0, 0, 0, ids + 3 * i};
+        first = new RecordingMesh(device);
+        c.mesh = ComPtr<ID3DXMesh>(first);
+    }
+
+    D3DXMATRIX frames[3];
+    MeshContainer c;
+    RecordingMesh* first = nullptr;
+};
+
+TEST_F(SkinnedDrawTest, GroupsSetOnlyTheMatricesAndMaterialsThatChange) {
+    ASSERT_EQ(DrawSkinnedContainer(c), S_OK);
+    ASSERT_EQ(first->draws.size(), 3u);
+    const auto& d = first->draws;
+    // A group whose only slot is 0 draws without blending.
+    EXPECT_EQ(d[0].blend, 0u);
+    EXPECT_EQ(d[0].world0, 1.0f);
+    EXPECT_EQ(d[0].material, 0.1f);
+    // Bone 0 stays in slot 0 and material 0 stays: neither is set again.
+    EXPECT_EQ(d[1].blend, 1u);
+    EXPECT_EQ(d[1].world0, -9.0f);
+    EXPECT_EQ(d[1].world1, 2.0f);
+    EXPECT_EQ(d[1].material, -9.0f);
+    // Slot 1 changes to bone 2, the material to 1; slot 0 is empty and left alone.
+    EXPECT_EQ(d[2].blend, 1u);
+    EXPECT_EQ(d[2].world0, -9.0f);
+    EXPECT_EQ(d[2].world1, 3.0f);
+    EXPECT_EQ(d[2].material, 0.2f);
+    for (const auto& draw : d) EXPECT_EQ(draw.software, FALSE);
+    DWORD blend = 7;
+    device->GetRenderState(D3DRS_VERTEXBLEND, &blend);
+    EXPECT_EQ(blend, 0u);
+}
+
+TEST_F(SkinnedDrawTest, SecondMeshDrawsWithSoftwareProcessingAndSetsItsFirstGroupAnew) {
+    c.splitSubset = 1;
+    auto* second = new RecordingMesh(device);
+    c.secondMesh = ComPtr<ID3DXMesh>(second);
+    ASSERT_EQ(DrawSkinnedContainer(c), S_OK);
+    ASSERT_EQ(first->draws.size(), 1u);
+    ASSERT_EQ(second->draws.size(), 2u);
+    EXPECT_EQ(second->draws[0].subset, 1u);
+    EXPECT_EQ(second->draws[0].software, TRUE);
+    EXPECT_EQ(second->draws[0].world0, 1.0f);
+    EXPECT_EQ(second->draws[0].world1, 2.0f);
+    EXPECT_EQ(second->draws[0].material, 0.1f);
+    EXPECT_EQ(second->draws[1].subset, 2u);
+    DWORD software = 7;
+    device->GetRenderState(D3DRS_SOFTWAREVERTEXPROCESSING, &software);
+    EXPECT_EQ(software, FALSE);
+}
+
+TEST_F(SkinnedDrawTest, FailingSubsetEndsTheDrawAndLeavesBlendingOn) {
+    first->failSubset = 1;
+    EXPECT_EQ(DrawSkinnedContainer(c), E_FAIL);
+    EXPECT_EQ(first->draws.size(), 2u);
+    DWORD blend = 0;
+    device->GetRenderState(D3DRS_VERTEXBLEND, &blend);
+    EXPECT_EQ(blend, 1u);
+}
+
 TEST(BlendInfluencesTest, FollowThePositionFormat) {
     EXPECT_EQ(BlendInfluences(D3DFVF_XYZ | D3DFVF_NORMAL), 1u);
     EXPECT_EQ(BlendInfluences(D3DFVF_XYZB1), 2u);
