@@ -103,26 +103,27 @@ void DemoApp::Run() {
     ErrorReporter& reporter = ErrorReporter::Instance();
     RenderDevice& device = RenderDevice::Instance();
 
-    // 1.-2. The device, with a letterbox that leaves 50-pixel bands at the top and bottom.
+    // The device, with a letterbox that leaves 50-pixel bands at the top and bottom.
     if (FAILED(device.Initialize(owner, settings, 0, 50, settings.width, settings.height - 100)))
         reporter.Report(owner, 1, 1);
     device.ApplyViewport(true);
 
-    // 3.-4. The font and the loading screen.
+    // The font and the loading screen.
     font = std::make_unique<TextRenderer>("Arial", 8, 4);
     if (FAILED(font->Init())) reporter.Report(owner, 4, 1);
     DrawLoadingFrame();
 
-    // 5. The scenes; only the intro's failure stops the show.
+    // The scenes; only the intro's failure stops the show.
     if (FAILED(CreateScenes())) reporter.Report(owner, 7, 1);
 
-    // 6.-7. The music.
+    // The music; a missing soundtrack is an error, other playback problems are silent.
     MusicPlayer& music = MusicPlayer::Instance();
     if (FAILED(music.Initialize())) reporter.Report(owner, 5, 1);
     const int played = music.Play(0);
     if (played == 1) reporter.Report(owner, 6, played);
 
-    // 8.-9. The frame loop.
+    // The frame loop: no limiter, the show's clock drives everything; the frame that reaches
+    // the show's length is the last.
     const auto start = static_cast<float>(FrameTimer(AbsoluteTime));
     playing_ = true;
     while (running) {
@@ -136,6 +137,5 @@ void DemoApp::Run() {
     }
     playing_ = false;
 
-    // 10.
     music.Stop();
 }
