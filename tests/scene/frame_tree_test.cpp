@@ -78,28 +78,6 @@ TEST(FrameTreeTest, FindByNameSearchesFrameThenChildrenThenSiblings) {
     EXPECT_EQ(FindFrameFromRoot(root, "x"), xFrame);
 }
 
-TEST(FrameTreeTest, CombinedIsLocalThenParentThenOuter) {
-    ModelFrame root;
-    D3DXMatrixScaling(&root.local, 2.0f, 2.0f, 2.0f);
-    D3DXMatrixTranslation(&root.outer, 100.0f, 0.0f, 0.0f);
-    auto child = Named("child");
-    D3DXMatrixTranslation(&child->local, 1.0f, 0.0f, 0.0f);
-    ModelFrame* c = child.get();
-    AddChild(root, std::move(child));
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    ASSERT_EQ(UpdateTransforms(root, identity), S_OK);
-    // The child's origin: +1, scaled by 2, then +100: (102, 0, 0).
-    const D3DXVECTOR3 origin(0, 0, 0);
-    D3DXVECTOR3 p;
-    D3DXVec3TransformCoord(&p, &origin, &c->combined);
-    EXPECT_FLOAT_EQ(p.x, 102.0f);
-    // The child's outer matrix is identity: the root's translation is not applied twice.
-    const D3DXVECTOR3 unit(1, 0, 0);
-    D3DXVec3TransformCoord(&p, &unit, &root.combined);
-    EXPECT_FLOAT_EQ(p.x, 102.0f);
-}
-
 TEST(FrameTreeTest, BoundsLeaveOriginVerticesOutAndFollowLocalMatrices) {
     ModelHierarchy h;
     h.root = std::make_unique<ModelFrame>();
