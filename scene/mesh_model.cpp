@@ -2,14 +2,13 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <new>
 
 #include "app/error_reporter.h"
 #include "platform/d3dx/d3dx8tex.h"
 #include "render/render_device.h"
 
 MeshModelBase::MeshModelBase()
-    : boundingBox(new (std::nothrow) BoundingBox), boundingSphere(new (std::nothrow) BoundingSphere) {}
+    : boundingBox(std::make_unique<BoundingBox>()), boundingSphere(std::make_unique<BoundingSphere>()) {}
 
 MeshModelBase::~MeshModelBase() = default;
 
