@@ -245,6 +245,44 @@ TEST_F(SkinnedDrawTest, FailingSubsetEndsTheDrawAndLeavesBlendingOn) {
     EXPECT_EQ(blend, 1u);
 }
 
+TEST_F(SkinnedMeshTest, FrameTreeDrawsContainersUnderTheirFramesAndCountsFaces) {
+    ModelFrame root;  // no containers: sets no world matrix
+    auto child = std::make_unique<ModelFrame>();
+    D3DXMatrixTranslation(&child->combined, 5.0f, 0.0f, 0.0f);
+    auto drawn = std::make_unique<MeshContainer>();
+    auto* mesh = new scenetest::FakeMesh({}, 7);
+    drawn->mesh = ComPtr<ID3DXMesh>(mesh);
+    drawn->materials.resize(2);
+    drawn->textures.resize(2);
+    drawn->subsetCount = drawn->materialCount = 2;
+    auto idle = std::make_unique<MeshContainer>();  // subset count 0: nothing drawn, faces counted
+    auto* idleMesh = new scenetest::FakeMesh({}, 3);
+    idle->mesh = ComPtr<ID3DXMesh>(idleMesh);
+    idle->materials.resize(1);
+    idle->textures.resize(1);
+    AddContainer(*child, std::move(idle));
+    AddContainer(*child, std::move(drawn));
+    AddChild(root, std::move(child));
+    D3DXMATRIX sentinel;
+    D3DXMatrixTranslation(&sentinel, -1.0f, 0.0f, 0.0f);
+    device->SetTransform(D3DTS_WORLD, &sentinel);
+
+    std::uint32_t faces = 100;
+    ASSERT_EQ(DrawFrameTree(root, faces), S_OK);
+    EXPECT_EQ(faces, 110u);
+    EXPECT_EQ(mesh->drawn, (std::vector<DWORD>{0, 1}));
+    EXPECT_TRUE(idleMesh->drawn.empty());
+    D3DMATRIX world;
+    device->GetTransform(D3DTS_WORLD, &world);
+    EXPECT_EQ(world._41, 5.0f);
+
+    // A failing subset ends the drawing with its code.
+    mesh->failSubset = 0;
+    mesh->drawn.clear();
+    EXPECT_EQ(DrawFrameTree(root, faces), E_FAIL);
+    EXPECT_EQ(mesh->drawn, (std::vector<DWORD>{0}));
+}
+
 TEST(BlendInfluencesTest, FollowThePositionFormat) {
     EXPECT_EQ(BlendInfluences(D3DFVF_XYZ | D3DFVF_NORMAL), 1u);
     EXPECT_EQ(BlendInfluences(D3DFVF_XYZB1), 2u);
