@@ -111,8 +111,7 @@ private:
         const unsigned char* words = nullptr;
         std::size_t available = in_.RawIntegerRun(&words);
         if (available == 0 || budget_ < t.members.size()) return false;
-        std::size_t base = values_.size();
-        values_.resize(base + t.members.size());
+        std::size_t base = PushValues(t.members.size());
         std::size_t used = 0;
         bool whole = true;
         for (std::size_t i = 0; i < t.members.size() && whole; ++i) {
@@ -133,7 +132,7 @@ private:
                 used += static_cast<std::size_t>(count);
             }
         }
-        values_.resize(base);
+        top_ = base;
         if (!whole || used == 0 || used > budget_) return false;
         budget_ -= used;
         std::memcpy(file_.data.Grow(used * 4), words, used * 4);
@@ -143,8 +142,7 @@ private:
 
     HRESULT ParseInstance(const Template& t) {
         if (t.onlyDwords && CopyWordsFromList(t)) return DXFILE_OK;
-        std::size_t base = values_.size();
-        values_.resize(base + t.members.size());
+        std::size_t base = PushValues(t.members.size());
         for (std::size_t i = 0; i < t.members.size(); ++i) {
             const Member& m = t.members[i];
             std::uint64_t count = 1;
@@ -181,7 +179,7 @@ private:
             }
             values_[base + i] = value;
         }
-        values_.resize(base);
+        top_ = base;
         return DXFILE_OK;
     }
 
@@ -280,7 +278,16 @@ private:
     ParsedFile& file_;
     std::vector<StringFixup>& fixups_;
     const char* bytes_;
+    // Room for the member values of one more instance; returns where they start.
+    std::size_t PushValues(std::size_t count) {
+        std::size_t base = top_;
+        top_ += count;
+        if (top_ > values_.size()) values_.resize(top_ * 2);
+        return base;
+    }
+
     std::vector<std::uint64_t> values_;  // member values of the instances being parsed
+    std::size_t top_ = 0;
     std::uint64_t budget_;
 };
 

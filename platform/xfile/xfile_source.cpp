@@ -1,5 +1,10 @@
 #include "platform/xfile/xfile_source.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,10 +15,6 @@
 
 namespace xfile {
 namespace {
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 HRESULT ParseHeader(std::string_view data, std::string_view name, XFileSource* source) {
     if (data.size() < kHeaderSize)
@@ -44,7 +45,68 @@ HRESULT ParseHeader(std::string_view data, std::string_view name, XFileSource* s
     return DXFILE_OK;
 }
 
+class FileDescriptor {
+public:
+    explicit FileDescriptor(const char* path) : fd_(::open(path, O_RDONLY | O_CLOEXEC)) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return fd_; }
+
+private:
+    int fd_;
+};
+
 }  // namespace
+
+BodyBuffer& BodyBuffer::operator=(BodyBuffer&& other) noexcept {
+    if (this == &other) return *this;
+    Release();
+    heap_ = std::move(other.heap_);
+    map_ = other.map_;
+    mapLength_ = other.mapLength_;
+    data_ = other.data_;
+    size_ = other.size_;
+    other.map_ = nullptr;
+    other.mapLength_ = 0;
+    other.data_ = nullptr;
+    other.size_ = 0;
+    return *this;
+}
+
+void BodyBuffer::Release() {
+    if (map_ != nullptr) ::munmap(map_, mapLength_);
+    map_ = nullptr;
+    heap_.reset();
+    data_ = nullptr;
+    size_ = 0;
+}
+
+char* BodyBuffer::Allocate(std::size_t size) {
+    Release();
+    heap_.reset(new char[size + 1]);
+    data_ = heap_.get();
+    size_ = size + 1;
+    data_[size] = '\0';
+    return data_;
+}
+
+bool BodyBuffer::Map(int fd, std::size_t fileSize, std::size_t skip) {
+    long page = ::sysconf(_SC_PAGESIZE);
+    // The terminator is the byte after the file, in the zero-filled rest of its last page.
+    if (page <= 0 || fileSize % static_cast<std::size_t>(page) == 0 || fileSize < skip) return false;
+    void* map = ::mmap(nullptr, fileSize + 1, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (map == MAP_FAILED) return false;
+    Release();
+    map_ = map;
+    mapLength_ = fileSize + 1;
+    data_ = static_cast<char*>(map) + skip;
+    size_ = fileSize - skip + 1;
+    data_[size_ - 1] = '\0';
+    return true;
+}
 
 HRESULT LoadSourceFromMemory(const void* data, std::size_t size, std::string name, XFileSource* source) {
     source->name = std::move(name);
@@ -69,29 +131,37 @@ HRESULT LoadSourceFromMemory(const void* data, std::size_t size, std::string nam
 HRESULT LoadSourceFromFile(const char* path, XFileSource* source) {
     if (path == nullptr) return ReportFailure(DXFILEERR_BADVALUE, "(null)", "byte 0", "no file name given");
     source->name = path;
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path, "rb"));
-    if (!file) return ReportFailure(DXFILEERR_FILENOTFOUND, path, "byte 0", std::strerror(errno));
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "cannot seek");
-    long size = std::ftell(file.get());
-    if (size < 0 || std::fseek(file.get(), 0, SEEK_SET) != 0)
-        return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "cannot tell the size");
-    if (static_cast<unsigned long>(size) > kMaxFileSize) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "file too large");
+    FileDescriptor fd(path);
+    if (fd.get() < 0) return ReportFailure(DXFILEERR_FILENOTFOUND, path, "byte 0", std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
+        return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "not a regular file");
+    auto size = static_cast<std::size_t>(info.st_size);
+    if (size > kMaxFileSize) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "file too large");
     char header[kHeaderSize];
-    std::size_t got = std::fread(header, 1, sizeof header, file.get());
-    HRESULT hr = ParseHeader(std::string_view(header, got), path, source);
+    ssize_t got = ::pread(fd.get(), header, sizeof header, 0);
+    HRESULT hr = ParseHeader(std::string_view(header, got > 0 ? static_cast<std::size_t>(got) : 0), path, source);
     if (FAILED(hr)) return hr;
-    // The body goes straight into its buffer; compressed bodies are inflated from a copy.
-    std::size_t expected = static_cast<std::size_t>(size) - kHeaderSize;
     BodyBuffer body;
-    std::size_t bodySize = std::fread(body.Allocate(expected), 1, expected, file.get());
-    if (std::ferror(file.get())) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "read error");
-    body.Shrink(bodySize);
+    if (!body.Map(fd.get(), size, kHeaderSize)) {
+        std::size_t expected = size - kHeaderSize;
+        char* to = body.Allocate(expected);
+        std::size_t done = 0;
+        while (done < expected) {
+            ssize_t n = ::pread(fd.get(), to + done, expected - done, static_cast<off_t>(kHeaderSize + done));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", std::strerror(errno));
+            if (n == 0) break;
+            done += static_cast<std::size_t>(n);
+        }
+        body.Shrink(done);
+    }
     if (!source->compressed) {
         source->bytes = std::move(body);
         return DXFILE_OK;
     }
     std::vector<char> inflated;
-    hr = InflateMsZip(std::string_view(body.data(), bodySize), source->name, &inflated);
+    hr = InflateMsZip(std::string_view(body.data(), body.size() - 1), source->name, &inflated);
     if (FAILED(hr)) return hr;
     source->bytes.Assign(inflated.data(), inflated.size());
     return DXFILE_OK;

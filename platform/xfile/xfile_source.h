@@ -16,33 +16,44 @@ constexpr std::size_t kHeaderSize = 16;
 // Larger files, or larger inflated bodies, are refused.
 constexpr std::size_t kMaxFileSize = 256u * 1024u * 1024u;
 
-// A body buffer followed by one NUL, allocated without clearing (files are large).
+// A body buffer followed by one NUL: heap memory allocated without clearing, or a private
+// mapping of the file (pages copied only where the reader writes a string terminator).
 class BodyBuffer {
 public:
+    BodyBuffer() = default;
+    ~BodyBuffer() { Release(); }
+    BodyBuffer(BodyBuffer&& other) noexcept { *this = std::move(other); }
+    BodyBuffer& operator=(BodyBuffer&& other) noexcept;
+    BodyBuffer(const BodyBuffer&) = delete;
+    BodyBuffer& operator=(const BodyBuffer&) = delete;
+
     // Room for `size` bytes (contents unset) and the NUL after them.
-    char* Allocate(std::size_t size) {
-        data_.reset(new char[size + 1]);
-        size_ = size + 1;
-        data_[size] = '\0';
-        return data_.get();
-    }
+    char* Allocate(std::size_t size);
     void Assign(const char* data, std::size_t size) {
-        if (size > 0) std::memcpy(Allocate(size), data, size);
-        else Allocate(0);
+        char* to = Allocate(size);
+        if (size > 0) std::memcpy(to, data, size);
     }
-    // Keeps the first `size` bytes (no more than allocated) and terminates them.
+    // Maps the file behind `fd` of `fileSize` bytes and skips `skip` of them; false when it
+    // cannot (the caller then reads the file).
+    bool Map(int fd, std::size_t fileSize, std::size_t skip);
+    // Keeps the first `size` bytes (no more than there are) and terminates them.
     void Shrink(std::size_t size) {
         if (size + 1 > size_) return;
         size_ = size + 1;
         data_[size] = '\0';
     }
-    char* data() { return data_.get(); }
-    const char* data() const { return data_.get(); }
+    char* data() { return data_; }
+    const char* data() const { return data_; }
     // Including the NUL.
     std::size_t size() const { return size_; }
 
 private:
-    std::unique_ptr<char[]> data_;
+    void Release();
+
+    std::unique_ptr<char[]> heap_;
+    void* map_ = nullptr;
+    std::size_t mapLength_ = 0;
+    char* data_ = nullptr;
     std::size_t size_ = 0;
 };
 

@@ -1,6 +1,7 @@
 // The reader on hand-written snippets: templates, arrays, references, separators, encodings.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -263,6 +264,44 @@ TEST(XFileHeader, VersionsFormatsAndFloatSizes) {
         testing::internal::GetCapturedStderr();
         EXPECT_EQ(opened.result, c.expected) << c.header;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Files are mapped unless their size is a whole number of pages (no room for the terminator
+// after them): both ways must read the same, up to a string at the very end.
+TEST(XFileFromFile, MappedAndReadFilesAgree) {
+    std::string base = std::string("xof 0303txt 0032\nTextureFilename { \"end.png\"; }\n//");
+    std::vector<std::string> names;
+    for (std::size_t size : {std::size_t(4096), std::size_t(4097), std::size_t(8192)}) {
+        std::string bytes = base + std::string(size - base.size(), 'x');
+        ASSERT_EQ(bytes.size(), size);
+        std::string path = ::testing::TempDir() + "xfile_page_" + std::to_string(size) + ".x";
+        std::FILE* f = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(f, nullptr);
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        Opened opened;
+        OpenFile(path, &opened);
+        ASSERT_EQ(opened.result, DXFILE_OK) << size;
+        Ref<IDirectXFileData> data;
+        ASSERT_EQ(opened.enumeration->GetNextDataObject(data.out()), DXFILE_OK);
+        DWORD length = 0;
+        void* p = nullptr;
+        ASSERT_EQ(data->GetData(nullptr, &length, &p), DXFILE_OK);
+        names.emplace_back(ReadAt<const char*>(p, 0));
+        std::remove(path.c_str());
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"end.png", "end.png", "end.png"}));
+
+    Opened missing;
+    testing::internal::CaptureStderr();
+    OpenFile(::testing::TempDir() + "no_such_file.x", &missing);
+    std::string message = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(missing.result, DXFILEERR_FILENOTFOUND);
+    EXPECT_NE(message.find("no_such_file.x: byte 0: "), std::string::npos) << message;
 }
 
 }  // namespace
