@@ -41,6 +41,7 @@ public:
         return n;
     }
     std::size_t ListLeft() const { return listLeft_; }
+    void SetSeparatorsAsSpace(bool) {}
     // The last value handed out and the rest of its integer list, as raw 32-bit words.
     std::size_t RawIntegerRun(const unsigned char** words) const {
         if (!lastFromList_ || listFloats_) return 0;

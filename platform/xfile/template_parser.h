@@ -17,6 +17,14 @@ public:
     TemplateParser(Reader& in, TemplateSet& templates) : in_(in), templates_(templates) {}
 
     HRESULT Parse() {
+        in_.SetTemplateMode(true);
+        HRESULT hr = ParseDeclaration();
+        in_.SetTemplateMode(false);
+        return hr;
+    }
+
+private:
+    HRESULT ParseDeclaration() {
         in_.Skip();  // "template"
         if (in_.Peek().kind != TokenKind::Name) return in_.Unexpected("a template name");
         Template t;
@@ -26,7 +34,10 @@ public:
         for (;;) {
             HRESULT hr = DXFILE_OK;
             switch (in_.Peek().kind) {
-                case TokenKind::CBrace: in_.Skip(); return Finish(std::move(t));
+                case TokenKind::CBrace:
+                    in_.SetTemplateMode(false);  // the token after the declaration is data
+                    in_.Skip();
+                    return Finish(std::move(t));
                 case TokenKind::Comma:
                 case TokenKind::Semicolon: in_.Skip(); continue;
                 case TokenKind::OBracket: hr = ParseRestriction(&t); break;
@@ -39,7 +50,6 @@ public:
         }
     }
 
-private:
     HRESULT ParseMember(Template* t, bool array) {
         Member m;
         Token type = in_.Take();

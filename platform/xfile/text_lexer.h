@@ -35,6 +35,8 @@ public:
     std::size_t ListLeft() const { return 0; }
     std::size_t RawIntegerRun(const unsigned char**) const { return 0; }
     void SkipListValues(std::size_t) {}
+    // Template declarations need their separators (a ';' ends a member before a restriction).
+    void SetSeparatorsAsSpace(bool on) { separatorsAsSpace_ = on; }
     // Upper bound of the values still readable: every value takes at least one byte.
     std::size_t ValueCapacity() const { return static_cast<std::size_t>(end_ - p_); }
     static constexpr bool kBinary = false;
@@ -56,12 +58,15 @@ private:
     const char* begin_;
     const char* p_;
     const char* end_;
+    bool separatorsAsSpace_ = true;
 };
 
+// Commas and semicolons separate values, but exporters disagree on how many they write and
+// no data depends on them: outside template declarations they are skipped like white space.
 inline void TextLexer::SkipSpace() {
     while (p_ < end_) {
         unsigned char c = static_cast<unsigned char>(*p_);
-        if (c <= ' ') {
+        if (c <= ' ' || (separatorsAsSpace_ && (c == ',' || c == ';'))) {
             ++p_;
         } else if (c == '#' || (c == '/' && p_ + 1 < end_ && p_[1] == '/')) {
             while (p_ < end_ && *p_ != '\n') ++p_;
@@ -132,9 +137,9 @@ inline void TextLexer::Next(Token& t) {
         case ')': t.kind = TokenKind::CParen; ++p_; return;
         case '[': t.kind = TokenKind::OBracket; ++p_; return;
         case ']': t.kind = TokenKind::CBracket; ++p_; return;
+        case '>': t.kind = TokenKind::CAngle; ++p_; return;
         case ',': t.kind = TokenKind::Comma; ++p_; return;
         case ';': t.kind = TokenKind::Semicolon; ++p_; return;
-        case '>': t.kind = TokenKind::CAngle; ++p_; return;
         case '<': {
             const char* close = p_ + 1;
             while (close < end_ && *close != '>' && close - p_ < 64) ++close;

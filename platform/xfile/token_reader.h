@@ -55,6 +55,9 @@ public:
         return n + 1;
     }
     std::size_t ListLeft() const { return lexer_.ListLeft(); }
+    // Inside template declarations separators are tokens; elsewhere the text lexer skips them.
+    // Takes effect from the token after the current one.
+    void SetTemplateMode(bool on) { lexer_.SetSeparatorsAsSpace(!on); }
     // The current integer and the rest of its binary list as raw words (0 when not in one).
     std::size_t RawIntegerRun(const unsigned char** words) const {
         if (current_.kind != TokenKind::Integer) return 0;

@@ -1,21 +1,27 @@
 // Growable byte store for the data of all objects of a file; offsets stay valid as it grows.
+// Large stores are mapped with their pages populated at once rather than faulted in one by
+// one as the parser fills them.
 #pragma once
 
 #include <cstddef>
 #include <cstring>
-#include <memory>
 
 namespace xfile {
 
 class ByteArena {
 public:
+    ByteArena() = default;
+    ~ByteArena() { Free(data_, capacity_); }
+    ByteArena(const ByteArena&) = delete;
+    ByteArena& operator=(const ByteArena&) = delete;
+
     std::size_t Size() const { return size_; }
-    unsigned char* Data() { return data_.get(); }
-    const unsigned char* Data() const { return data_.get(); }
+    unsigned char* Data() { return data_; }
+    const unsigned char* Data() const { return data_; }
 
     unsigned char* Grow(std::size_t bytes) {
         if (capacity_ - size_ < bytes) Reserve(size_ + bytes);
-        unsigned char* at = data_.get() + size_;
+        unsigned char* at = data_ + size_;
         size_ += bytes;
         return at;
     }
@@ -30,18 +36,14 @@ public:
     void Truncate(std::size_t size) {
         if (size < size_) size_ = size;
     }
-    void Reserve(std::size_t bytes) {
-        if (bytes <= capacity_) return;
-        std::size_t capacity = capacity_ < 4096 ? 4096 : capacity_;
-        while (capacity < bytes) capacity *= 2;
-        std::unique_ptr<unsigned char[]> grown(new unsigned char[capacity]);
-        if (size_ > 0) std::memcpy(grown.get(), data_.get(), size_);
-        data_ = std::move(grown);
-        capacity_ = capacity;
-    }
+    // Throws std::bad_alloc when memory runs out, like the containers around it.
+    void Reserve(std::size_t bytes);
 
 private:
-    std::unique_ptr<unsigned char[]> data_;
+    static unsigned char* Allocate(std::size_t capacity);
+    static void Free(unsigned char* data, std::size_t capacity);
+
+    unsigned char* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
 };

@@ -23,11 +23,6 @@ std::size_t PrimitiveSize(Primitive type) {
     return 0;
 }
 
-bool IsStringType(Primitive type) {
-    return type == Primitive::String || type == Primitive::Lpstr || type == Primitive::Cstring ||
-           type == Primitive::Unicode;
-}
-
 bool IsIntegerType(Primitive type) {
     switch (type) {
         case Primitive::Word:

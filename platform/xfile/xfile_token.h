@@ -30,7 +30,10 @@ enum class Primitive : std::uint8_t {
 
 // Bytes one value of the primitive takes in an object's data.
 std::size_t PrimitiveSize(Primitive type);
-bool IsStringType(Primitive type);
+inline bool IsStringType(Primitive type) {
+    return type == Primitive::String || type == Primitive::Lpstr || type == Primitive::Cstring ||
+           type == Primitive::Unicode;
+}
 bool IsIntegerType(Primitive type);
 // The primitive named by a text keyword ("DWORD", "FLOAT", ...), or None.
 Primitive PrimitiveFromKeyword(std::string_view word);
