@@ -88,6 +88,18 @@ HRESULT MakeBoneCombinationBuffer(const std::vector<BoneCombination>& combinatio
     return S_OK;
 }
 
+namespace {
+
+// The most bones one combination may use. A device that blends exactly two matrices in hardware
+// draws the combinations that need more with software vertex processing, which blends four, so
+// its combinations may use up to four; any other device is held to what it reports.
+DWORD BlendMatrixLimit(const D3DCAPS8& caps) {
+    constexpr DWORD kSoftwareMatrices = 4;
+    return caps.MaxVertexBlendMatrices == 2 ? kSoftwareMatrices : caps.MaxVertexBlendMatrices;
+}
+
+}  // namespace
+
 HRESULT SkinMesh::Convert(DWORD options, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* numBoneCombinations,
                           ID3DXBuffer** boneCombinationTable, ID3DXMesh** mesh) {
     ComPtr<IDirect3DDevice8> device;
@@ -100,7 +112,7 @@ HRESULT SkinMesh::Convert(DWORD options, const DWORD* adjacencyIn, DWORD* adjace
     hr = mesh_->ReadArrays(arrays);
     if (FAILED(hr)) return hr;
     BlendedArrays blended;
-    hr = BlendArrays(arrays, bones_, caps.MaxVertexBlendMatrices, blended);
+    hr = BlendArrays(arrays, bones_, BlendMatrixLimit(caps), blended);
     if (FAILED(hr)) return hr;
 
     DWORD meshOptions = options | (mesh_->GetOptions() & D3DXMESH_32BIT);
