@@ -39,11 +39,7 @@ public:
         if (depth > kMaxObjectDepth) return in_.Fail(DXFILEERR_PARSEERROR, "objects nested too deeply");
         Token type = in_.Take();
         Node node;
-        if (in_.Peek().kind == TokenKind::Name) node.name = in_.Take().text;
-        if (in_.Peek().kind == TokenKind::Guid) {
-            node.id = in_.Take().guid;
-            node.hasId = true;
-        }
+        ReadNameAndId(&node);
         if (!in_.Accept(TokenKind::OBrace)) return in_.Unexpected("'{' after data object " + std::string(type.text));
         node.templateIndex = file_.templates.FindByName(type.text);
         file_.data.AlignTo(8);
@@ -51,13 +47,13 @@ public:
         HRESULT hr;
         if (node.templateIndex != kNoTemplate) {
             const Template& t = file_.templates.At(node.templateIndex);
-            node.type = t.guid;
             hr = ParseInstance(t);
         } else {
             hr = ParseRawValues();
         }
         if (FAILED(hr)) return hr;
-        node.dataSize = file_.data.Size() - node.dataOffset;
+        if (file_.data.Size() - node.dataOffset > 0xFFFFFFFFu) return in_.Fail(DXFILEERR_BADVALUE, "object data larger than 4 GB");
+        node.dataSize = static_cast<std::uint32_t>(file_.data.Size() - node.dataOffset);
         *index = static_cast<std::uint32_t>(file_.nodes.size());
         file_.nodes.push_back(node);
         return ParseChildren(*index, depth);
@@ -88,16 +84,24 @@ private:
         }
     }
 
+    void ReadNameAndId(Node* node) {
+        if (in_.Peek().kind == TokenKind::Name) {
+            std::string_view name = in_.Take().text;
+            node->nameOffset = static_cast<std::uint32_t>(name.data() - bytes_);
+            node->nameSize = static_cast<std::uint32_t>(name.size());
+        }
+        if (in_.Peek().kind == TokenKind::Guid) {
+            node->idIndex = static_cast<std::uint32_t>(file_.ids.size());
+            file_.ids.push_back(in_.Take().guid);
+        }
+    }
+
     HRESULT ParseReference(std::uint32_t* index) {
         in_.Skip();  // '{'
         Node node;
         node.kind = NodeKind::Reference;
-        if (in_.Peek().kind == TokenKind::Name) node.name = in_.Take().text;
-        if (in_.Peek().kind == TokenKind::Guid) {
-            node.id = in_.Take().guid;
-            node.hasId = true;
-        }
-        if (node.name.empty() && !node.hasId) return in_.Unexpected("a name or GUID in a reference");
+        ReadNameAndId(&node);
+        if (node.nameSize == 0 && !node.HasId()) return in_.Unexpected("a name or GUID in a reference");
         in_.SkipSeparators();
         if (!in_.Accept(TokenKind::CBrace)) return in_.Unexpected("'}' closing a reference");
         *index = static_cast<std::uint32_t>(file_.nodes.size());

@@ -27,9 +27,9 @@ HRESULT NewData(const FileHandle& file, std::uint32_t node, IDirectXFileData** d
 
 }  // namespace
 
-HRESULT CopyNodeName(const Node& node, char* name, DWORD* length) {
+HRESULT CopyNodeName(std::string_view nodeName, char* name, DWORD* length) {
     if (length == nullptr) return DXFILEERR_BADVALUE;
-    DWORD needed = node.name.empty() ? 0 : static_cast<DWORD>(node.name.size() + 1);
+    DWORD needed = nodeName.empty() ? 0 : static_cast<DWORD>(nodeName.size() + 1);
     if (name == nullptr) {
         *length = needed;
         return DXFILE_OK;
@@ -40,8 +40,8 @@ HRESULT CopyNodeName(const Node& node, char* name, DWORD* length) {
         *length = 0;
         return DXFILE_OK;
     }
-    std::memcpy(name, node.name.data(), node.name.size());
-    name[node.name.size()] = '\0';
+    std::memcpy(name, nodeName.data(), nodeName.size());
+    name[nodeName.size()] = '\0';
     *length = needed;
     return DXFILE_OK;
 }
@@ -60,11 +60,11 @@ HRESULT FileData::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-HRESULT FileData::GetName(char* name, DWORD* length) { return CopyNodeName(Self(), name, length); }
+HRESULT FileData::GetName(char* name, DWORD* length) { return CopyNodeName(file_->NameOf(Self()), name, length); }
 
 HRESULT FileData::GetId(GUID* id) {
     if (id == nullptr) return DXFILEERR_BADVALUE;
-    *id = Self().id;
+    *id = file_->IdOf(Self());
     return DXFILE_OK;
 }
 
@@ -81,7 +81,7 @@ HRESULT FileData::GetData(const char* member, DWORD* size, void** data) {
     if (node.templateIndex == kNoTemplate ||
         !FindMember(file_->templates, file_->templates.At(node.templateIndex), bytes, node.dataSize, member, &span)) {
         std::string cause = "object has no member '" + std::string(member) + "'";
-        return ReportFailure(DXFILEERR_BADDATAREFERENCE, file_->source.name, "object " + std::string(node.name), cause);
+        return ReportFailure(DXFILEERR_BADDATAREFERENCE, file_->source.name, "object " + std::string(file_->NameOf(node)), cause);
     }
     *size = static_cast<DWORD>(span.size);
     *data = bytes + span.offset;
@@ -90,7 +90,7 @@ HRESULT FileData::GetData(const char* member, DWORD* size, void** data) {
 
 HRESULT FileData::GetType(const GUID** type) {
     if (type == nullptr) return DXFILEERR_BADVALUE;
-    *type = &Self().type;
+    *type = &file_->TypeOf(Self());
     return DXFILE_OK;
 }
 
@@ -121,11 +121,13 @@ HRESULT FileReference::QueryInterface(REFIID riid, void** object) {
     return E_NOINTERFACE;
 }
 
-HRESULT FileReference::GetName(char* name, DWORD* length) { return CopyNodeName(file_->nodes[node_], name, length); }
+HRESULT FileReference::GetName(char* name, DWORD* length) {
+    return CopyNodeName(file_->NameOf(file_->nodes[node_]), name, length);
+}
 
 HRESULT FileReference::GetId(GUID* id) {
     if (id == nullptr) return DXFILEERR_BADVALUE;
-    *id = file_->nodes[node_].id;
+    *id = file_->IdOf(file_->nodes[node_]);
     return DXFILE_OK;
 }
 
@@ -136,10 +138,10 @@ HRESULT FileReference::Resolve(IDirectXFileData** data) {
     std::uint32_t target = file_->Resolve(node);
     if (target == kNoNode) {
         std::string cause = "no data object named ";
-        if (node.name.empty())
+        if (node.nameSize == 0)
             cause.append("by the GUID");
         else
-            cause.append("'").append(node.name).append("'");
+            cause.append("'").append(file_->NameOf(node)).append("'");
         return ReportFailure(DXFILEERR_NOTFOUND, file_->source.name, "reference", cause);
     }
     return NewData(file_, target, data);

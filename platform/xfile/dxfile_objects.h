@@ -14,7 +14,7 @@ namespace xfile {
 using FileHandle = std::shared_ptr<ParsedFile>;
 
 // Shared by data objects and references: the name and GUID of a node.
-HRESULT CopyNodeName(const Node& node, char* name, DWORD* length);
+HRESULT CopyNodeName(std::string_view nodeName, char* name, DWORD* length);
 
 class FileData final : public RefCounted<IDirectXFileData> {
 public:

@@ -55,10 +55,20 @@ HRESULT ParseFile(ParsedFile* file) {
     }
     for (std::uint32_t i = 0; i < file->nodes.size(); ++i) {
         const Node& node = file->nodes[i];
-        if (node.kind == NodeKind::Data && !node.name.empty()) file->byName.emplace(node.name, i);
+        if (node.kind == NodeKind::Data && node.nameSize > 0) file->byName.emplace(file->NameOf(node), i);
     }
     file->error = FAILED(hr) ? hr : DXFILE_OK;
     return file->error;
+}
+
+namespace {
+constexpr GUID kNullGuid{};
+}
+
+const GUID& ParsedFile::IdOf(const Node& node) const { return node.HasId() ? ids[node.idIndex] : kNullGuid; }
+
+const GUID& ParsedFile::TypeOf(const Node& node) const {
+    return node.templateIndex == kNoTemplate ? kNullGuid : templates.At(node.templateIndex).guid;
 }
 
 std::uint32_t ParsedFile::FindByName(std::string_view name) const {
@@ -68,14 +78,14 @@ std::uint32_t ParsedFile::FindByName(std::string_view name) const {
 
 std::uint32_t ParsedFile::FindById(const GUID& id) const {
     for (std::uint32_t i = 0; i < nodes.size(); ++i)
-        if (nodes[i].kind == NodeKind::Data && nodes[i].hasId && nodes[i].id == id) return i;
+        if (nodes[i].kind == NodeKind::Data && nodes[i].HasId() && ids[nodes[i].idIndex] == id) return i;
     return kNoNode;
 }
 
 std::uint32_t ParsedFile::Resolve(const Node& reference) const {
     std::uint32_t found = kNoNode;
-    if (reference.hasId) found = FindById(reference.id);
-    if (found == kNoNode && !reference.name.empty()) found = FindByName(reference.name);
+    if (reference.HasId()) found = FindById(ids[reference.idIndex]);
+    if (found == kNoNode && reference.nameSize > 0) found = FindByName(NameOf(reference));
     return found;
 }
 
