@@ -55,7 +55,9 @@ HRESULT ParseFile(ParsedFile* file) {
     }
     for (std::uint32_t i = 0; i < file->nodes.size(); ++i) {
         const Node& node = file->nodes[i];
-        if (node.kind == NodeKind::Data && node.nameSize > 0) file->byName.emplace(file->NameOf(node), i);
+        if (node.kind != NodeKind::Data) continue;
+        if (node.nameSize > 0) file->byName.emplace(file->NameOf(node), i);
+        if (node.HasId()) file->byId.emplace(file->ids[node.idIndex], i);
     }
     file->error = FAILED(hr) ? hr : DXFILE_OK;
     return file->error;
@@ -77,9 +79,8 @@ std::uint32_t ParsedFile::FindByName(std::string_view name) const {
 }
 
 std::uint32_t ParsedFile::FindById(const GUID& id) const {
-    for (std::uint32_t i = 0; i < nodes.size(); ++i)
-        if (nodes[i].kind == NodeKind::Data && nodes[i].HasId() && ids[nodes[i].idIndex] == id) return i;
-    return kNoNode;
+    auto it = byId.find(id);
+    return it == byId.end() ? kNoNode : it->second;
 }
 
 std::uint32_t ParsedFile::Resolve(const Node& reference) const {

@@ -34,6 +34,7 @@ std::uint32_t TemplateSet::Add(Template t) {
     }
     auto index = static_cast<std::uint32_t>(Size());
     byName_[t.name] = index;
+    if (!IsNullGuid(t.guid)) byGuid_.emplace(t.guid, index);
     own_.push_back(std::move(t));
     return index;
 }
@@ -45,8 +46,8 @@ std::uint32_t TemplateSet::FindByName(std::string_view name) const {
 }
 
 std::uint32_t TemplateSet::FindByGuid(const GUID& guid) const {
-    for (std::size_t i = 0; i < own_.size(); ++i)
-        if (own_[i].guid == guid) return static_cast<std::uint32_t>(baseSize_ + i);
+    auto it = byGuid_.find(guid);
+    if (it != byGuid_.end()) return it->second;
     return base_ ? base_->FindByGuid(guid) : kNoTemplate;
 }
 

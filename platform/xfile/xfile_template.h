@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,6 +52,15 @@ struct Template {
 // Template nesting deeper than this is refused.
 constexpr std::uint32_t kMaxTemplateDepth = 64;
 
+struct GuidHash {
+    std::size_t operator()(const GUID& g) const {
+        std::uint64_t a = g.Data1 | (std::uint64_t(g.Data2) << 32) | (std::uint64_t(g.Data3) << 48), b;
+        static_assert(sizeof b == sizeof g.Data4);
+        std::memcpy(&b, g.Data4, sizeof b);
+        return std::hash<std::uint64_t>()(a * 0x9E3779B97F4A7C15ull ^ b);
+    }
+};
+
 // Templates known to a parse: the file's own declarations on top of a shared, read-only
 // base (the registered set), so that opening a file copies nothing.
 class TemplateSet {
@@ -83,6 +93,7 @@ private:
     std::size_t baseSize_ = 0;
     std::vector<Template> own_;
     std::unordered_map<std::string, std::uint32_t, NameHash, NameEqual> byName_;
+    std::unordered_map<GUID, std::uint32_t, GuidHash> byGuid_;
 };
 
 bool IsNullGuid(const GUID& guid);

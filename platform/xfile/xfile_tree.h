@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -45,6 +46,7 @@ struct ParsedFile {
     // Set when parsing stopped at a fault: the objects before it stay readable.
     HRESULT error = 0;
     std::unordered_map<std::string_view, std::uint32_t> byName;  // first data object of each name
+    std::unordered_map<GUID, std::uint32_t, GuidHash> byId;  // first data object of each GUID
 
     const unsigned char* DataOf(const Node& node) const { return data.Data() + node.dataOffset; }
     std::string_view NameOf(const Node& node) const {
