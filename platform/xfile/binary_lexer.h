@@ -107,15 +107,14 @@ private:
     }
     void ListValue(Token& t);
     void NextToken(Token& t);
-    Token Single(Token t);
-    Token Error(std::size_t offset, std::string_view cause) {
-        Token t;
+    // Writes one token into `t`; false for an empty list (nothing to hand out).
+    bool Single(Token& t);
+    bool Error(Token& t, std::string_view cause) {
         t.kind = TokenKind::Error;
         t.text = cause;
-        t.offset = offset;
         p_ = end_;
         listLeft_ = 0;
-        return t;
+        return true;
     }
 
     const unsigned char* begin_;
@@ -147,91 +146,84 @@ inline void BinaryLexer::ListValue(Token& t) {
 }
 
 inline void BinaryLexer::NextToken(Token& t) {
-    for (;;) {
-        t.offset = Offset();
-        if (listLeft_ > 0) {
-            ListValue(t);
-            return;
-        }
-        Token single = Single(Token{});
-        // An empty list yields no value: read on.
-        if (single.kind != TokenKind::End || p_ == end_) {
-            single.offset = t.offset;
-            t = single;
-            return;
-        }
+    // An empty list yields no value: read on.
+    while (!Single(t)) {
     }
 }
 
-inline Token BinaryLexer::Single(Token t) {
+inline bool BinaryLexer::Single(Token& t) {
+    t.offset = Offset();
     lastFromList_ = false;
-    if (p_ == end_) return t;
-    if (Left() < 2) return Error(t.offset, "truncated token");
+    if (p_ == end_) {
+        t.kind = TokenKind::End;
+        return true;
+    }
+    if (Left() < 2) return Error(t, "truncated token");
     std::uint16_t code = Read16();
     switch (code) {
         case kName:
         case kString: {
-            if (Left() < 4) return Error(t.offset, "truncated name length");
+            if (Left() < 4) return Error(t, "truncated name length");
             std::uint32_t length = Read32();
-            if (length > Left()) return Error(t.offset, "name or string longer than the file");
-            if (code == kName && length > kMaxNameLength) return Error(t.offset, "name too long");
+            if (length > Left()) return Error(t, "name or string longer than the file");
+            if (code == kName && length > kMaxNameLength) return Error(t, "name too long");
             t.kind = code == kName ? TokenKind::Name : TokenKind::String;
             t.text = std::string_view(reinterpret_cast<const char*>(p_), length);
             p_ += length;
-            return t;
+            return true;
         }
         case kInteger:
-            if (Left() < 4) return Error(t.offset, "truncated integer");
+            if (Left() < 4) return Error(t, "truncated integer");
             t.kind = TokenKind::Integer;
             t.integer = Read32();
-            return t;
+            return true;
         case kGuid:
-            if (Left() < 16) return Error(t.offset, "truncated GUID");
+            if (Left() < 16) return Error(t, "truncated GUID");
             t.kind = TokenKind::Guid;
             t.guid.Data1 = Read32();
             t.guid.Data2 = Read16();
             t.guid.Data3 = Read16();
             std::memcpy(t.guid.Data4, p_, 8);
             p_ += 8;
-            return t;
+            return true;
         case kIntegerList:
         case kFloatList: {
-            if (Left() < 4) return Error(t.offset, "truncated list count");
+            if (Left() < 4) return Error(t, "truncated list count");
             std::uint32_t count = Read32();
             std::size_t width = (code == kFloatList && doubles_) ? 8 : 4;
-            if (count > Left() / width) return Error(t.offset, "list longer than the file");
+            if (count > Left() / width) return Error(t, "list longer than the file");
             listFloats_ = code == kFloatList;
             listLeft_ = count;
-            if (count == 0) return t;  // End kind with input left: the caller reads on
+            if (count == 0) return false;
             ListValue(t);
-            return t;
+            return true;
         }
-        case kOBrace: t.kind = TokenKind::OBrace; return t;
-        case kCBrace: t.kind = TokenKind::CBrace; return t;
-        case kOParen: t.kind = TokenKind::OParen; return t;
-        case kCParen: t.kind = TokenKind::CParen; return t;
-        case kOBracket: t.kind = TokenKind::OBracket; return t;
-        case kCBracket: t.kind = TokenKind::CBracket; return t;
-        case kOAngle: t.kind = TokenKind::OAngle; return t;
-        case kCAngle: t.kind = TokenKind::CAngle; return t;
-        case kDot: t.kind = TokenKind::Dot; return t;
-        case kComma: t.kind = TokenKind::Comma; return t;
-        case kSemicolon: t.kind = TokenKind::Semicolon; return t;
-        case kTemplate: t.kind = TokenKind::Template; return t;
-        case kArray: t.kind = TokenKind::Array; return t;
-        case kWord: t.kind = TokenKind::Primitive; t.primitive = Primitive::Word; return t;
-        case kDword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Dword; return t;
-        case kFloat: t.kind = TokenKind::Primitive; t.primitive = Primitive::Float; return t;
-        case kDouble: t.kind = TokenKind::Primitive; t.primitive = Primitive::Double; return t;
-        case kChar: t.kind = TokenKind::Primitive; t.primitive = Primitive::Char; return t;
-        case kUchar: t.kind = TokenKind::Primitive; t.primitive = Primitive::Uchar; return t;
-        case kSword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Sword; return t;
-        case kSdword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Sdword; return t;
-        case kLpstr: t.kind = TokenKind::Primitive; t.primitive = Primitive::Lpstr; return t;
-        case kUnicode: t.kind = TokenKind::Primitive; t.primitive = Primitive::Unicode; return t;
-        case kCstring: t.kind = TokenKind::Primitive; t.primitive = Primitive::Cstring; return t;
-        case kVoid: return Error(t.offset, "VOID member type");
-        default: return Error(t.offset, "unknown binary token");
+        case kOBrace: t.kind = TokenKind::OBrace; return true;
+        case kCBrace: t.kind = TokenKind::CBrace; return true;
+        case kOParen: t.kind = TokenKind::OParen; return true;
+        case kCParen: t.kind = TokenKind::CParen; return true;
+        case kOBracket: t.kind = TokenKind::OBracket; return true;
+        case kCBracket: t.kind = TokenKind::CBracket; return true;
+        case kOAngle: t.kind = TokenKind::OAngle; return true;
+        case kCAngle: t.kind = TokenKind::CAngle; return true;
+        case kDot: t.kind = TokenKind::Dot; return true;
+        case kComma: t.kind = TokenKind::Comma; return true;
+        case kSemicolon: t.kind = TokenKind::Semicolon; return true;
+        case kTemplate: t.kind = TokenKind::Template; return true;
+        case kArray: t.kind = TokenKind::Array; return true;
+        case kWord: t.kind = TokenKind::Primitive; t.primitive = Primitive::Word; return true;
+        case kDword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Dword; return true;
+        case kFloat: t.kind = TokenKind::Primitive; t.primitive = Primitive::Float; return true;
+        case kDouble: t.kind = TokenKind::Primitive; t.primitive = Primitive::Double; return true;
+        case kChar: t.kind = TokenKind::Primitive; t.primitive = Primitive::Char; return true;
+        case kUchar: t.kind = TokenKind::Primitive; t.primitive = Primitive::Uchar; return true;
+        case kSword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Sword; return true;
+        case kSdword: t.kind = TokenKind::Primitive; t.primitive = Primitive::Sdword; return true;
+        case kLpstr: t.kind = TokenKind::Primitive; t.primitive = Primitive::Lpstr; return true;
+        case kUnicode: t.kind = TokenKind::Primitive; t.primitive = Primitive::Unicode; return true;
+        case kCstring: t.kind = TokenKind::Primitive; t.primitive = Primitive::Cstring; return true;
+        case kVoid: return Error(t, "VOID member type");
+        default: return Error(t, "unknown binary token");
     }
 }
 

@@ -109,43 +109,53 @@ private:
         return DXFILE_OK;
     }
 
-    // An instance of DWORD members straight from a binary integer list; false when the
-    // list does not hold it whole (the token path then reads it and reports any fault).
-    bool CopyWordsFromList(const Template& t) {
+    // Consecutive instances (up to `count`) of a template of DWORD members straight from one
+    // binary integer list. Returns how many were copied; 0 when the list does not hold even
+    // one whole (the token path then reads it and reports any fault).
+    std::uint64_t CopyWordRecords(const Template& t, std::uint64_t count) {
         const unsigned char* words = nullptr;
         std::size_t available = in_.RawIntegerRun(&words);
-        if (available == 0 || budget_ < t.members.size()) return false;
+        if (available == 0) return 0;
         std::size_t base = PushValues(t.members.size());
         std::size_t used = 0;
-        bool whole = true;
-        for (std::size_t i = 0; i < t.members.size() && whole; ++i) {
-            const Member& m = t.members[i];
-            std::uint64_t count = 1;
-            for (const Dimension& d : m.dimensions) {
-                std::uint64_t size = d.constant ? d.value : values_[base + d.value];
-                count = (size != 0 && count > available / size) ? available + 1 : count * size;
-            }
-            if (count > available - used) {
-                whole = false;
-            } else {
-                if (m.dimensions.empty()) {
-                    std::uint32_t v;
-                    std::memcpy(&v, words + used * 4, 4);
-                    values_[base + i] = v;
+        std::uint64_t records = 0;
+        while (records < count) {
+            std::size_t start = used;
+            bool whole = true;
+            for (std::size_t i = 0; i < t.members.size() && whole; ++i) {
+                const Member& m = t.members[i];
+                std::uint64_t size = 1;
+                for (const Dimension& d : m.dimensions) {
+                    std::uint64_t dim = d.constant ? d.value : values_[base + d.value];
+                    size = (dim != 0 && size > available / dim) ? available + 1 : size * dim;
                 }
-                used += static_cast<std::size_t>(count);
+                if (size > available - used) {
+                    whole = false;
+                } else {
+                    if (m.dimensions.empty()) {
+                        std::uint32_t v;
+                        std::memcpy(&v, words + used * 4, 4);
+                        values_[base + i] = v;
+                    }
+                    used += static_cast<std::size_t>(size);
+                }
             }
+            if (!whole || used == start) {
+                used = start;
+                break;
+            }
+            ++records;
         }
         top_ = base;
-        if (!whole || used == 0 || used > budget_) return false;
+        if (records == 0 || used > budget_) return 0;
         budget_ -= used;
         std::memcpy(file_.data.Grow(used * 4), words, used * 4);
         in_.ConsumeRaw(used);
-        return true;
+        return records;
     }
 
     HRESULT ParseInstance(const Template& t) {
-        if (t.onlyDwords && CopyWordsFromList(t)) return DXFILE_OK;
+        if (t.onlyDwords && CopyWordRecords(t, 1) == 1) return DXFILE_OK;
         std::size_t base = PushValues(t.members.size());
         for (std::size_t i = 0; i < t.members.size(); ++i) {
             const Member& m = t.members[i];
@@ -170,7 +180,14 @@ private:
             for (std::uint64_t k = 0; k < count;) {
                 HRESULT hr;
                 if (primitive == Primitive::None) {
-                    hr = ParseInstance(file_.templates.At(m.templateIndex));
+                    const Template& sub = file_.templates.At(m.templateIndex);
+                    if (sub.onlyDwords) {
+                        if (std::uint64_t copied = CopyWordRecords(sub, count - k); copied > 0) {
+                            k += copied;
+                            continue;
+                        }
+                    }
+                    hr = ParseInstance(sub);
                     ++k;
                 } else if (std::size_t run = TakeRun(primitive, count - k); run > 0) {
                     k += run;

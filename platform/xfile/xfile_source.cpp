@@ -97,8 +97,14 @@ bool BodyBuffer::Map(int fd, std::size_t fileSize, std::size_t skip) {
     long page = ::sysconf(_SC_PAGESIZE);
     // The terminator is the byte after the file, in the zero-filled rest of its last page.
     if (page <= 0 || fileSize % static_cast<std::size_t>(page) == 0 || fileSize < skip) return false;
-    void* map = ::mmap(nullptr, fileSize + 1, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    // Populated read-only, then made writable: a write (a string terminator) copies only its
+    // page, where populating a writable private mapping would copy the whole file.
+    void* map = ::mmap(nullptr, fileSize + 1, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
     if (map == MAP_FAILED) return false;
+    if (::mprotect(map, fileSize + 1, PROT_READ | PROT_WRITE) != 0) {
+        ::munmap(map, fileSize + 1);
+        return false;
+    }
     Release();
     map_ = map;
     mapLength_ = fileSize + 1;
