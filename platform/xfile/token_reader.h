@@ -42,6 +42,9 @@ public:
     std::size_t TakeRun(Primitive type, std::size_t max, unsigned char* out) {
         if (max < 2 || lexer_.ListLeft() == 0) return 0;
         if (type == Primitive::Float ? current_.kind != TokenKind::Float : current_.kind != TokenKind::Integer) return 0;
+        std::size_t n = lexer_.TakeListRun(type, max - 1, out + 4);
+        if (n == 0) return 0;  // nothing taken: the current value stays for the one-by-one path
+        // The list holds the member's own representation, so the current value converts exactly.
         if (type == Primitive::Float) {
             auto f = static_cast<float>(current_.number);
             std::memcpy(out, &f, 4);
@@ -49,8 +52,6 @@ public:
             auto d = static_cast<std::uint32_t>(current_.integer);
             std::memcpy(out, &d, 4);
         }
-        std::size_t n = lexer_.TakeListRun(type, max - 1, out + 4);
-        if (n == 0) return 0;  // nothing taken: the current value stays for the one-by-one path
         Skip();
         return n + 1;
     }

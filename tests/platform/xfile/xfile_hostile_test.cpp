@@ -76,6 +76,24 @@ TEST(XFileBinary, ListsFillSuccessiveMembersAndDoublesNarrowToFloatMembers) {
     }
 }
 
+TEST(XFileBinary, RecordsSplitAcrossListsReadLikeText) {
+    BinaryWriter w;
+    w.Name("Mesh").Token(BinaryWriter::kOBrace).Integers({4}).Floats({0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0});
+    // Faces (3;0,1,2) and (4;0,1,2,3) cut in the middle of the first one.
+    w.Integers({2, 3, 0, 1}).Integers({2, 4, 0, 1, 2, 3});
+    w.Name("MeshNormals").Token(BinaryWriter::kOBrace).Integers({1}).Floats({0, 0, 1}).Integers({2, 3, 0, 0, 0, 4});
+    w.Integers({0, 0, 0, 0}).Token(BinaryWriter::kCBrace).Token(BinaryWriter::kCBrace);
+    Result binary = Parse(w.Bytes());
+    Result text = Parse("xof 0303txt 0032\nMesh { 4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;; 2; 3;0,1,2;, 4;0,1,2,3;;\n"
+                        " MeshNormals { 1; 0;0;1;; 2; 3;0,0,0;, 4;0,0,0,0;; } }");
+    ASSERT_EQ(binary.end, DXFILEERR_NOMOREOBJECTS) << binary.errors;
+    ASSERT_EQ(text.end, DXFILEERR_NOMOREOBJECTS) << text.errors;
+    ASSERT_EQ(binary.objects.size(), 2u);
+    EXPECT_EQ(binary.objects[0].data, text.objects[0].data);
+    EXPECT_EQ(binary.objects[1].data, text.objects[1].data);
+    EXPECT_EQ(binary.objects[0].data.size(), 4u + 48 + 4 + 16 + 20);
+}
+
 TEST(XFileText, DoubleFilesNarrowToFloatMembers) {
     Result r = Parse("xof 0303txt 0064\nVector { 0.1; 2.5; -3; }");
     ASSERT_EQ(r.end, DXFILEERR_NOMOREOBJECTS) << r.errors;
