@@ -31,8 +31,8 @@ public:
         std::uint16_t magic = 0, reserved = 0;
         std::uint32_t fileSize = 0, pixelOffset = 0;
         if (!in_.U16(magic) || !in_.U32(fileSize) || !in_.U16(reserved) || !in_.U16(reserved) || !in_.U32(pixelOffset))
-            return Fail("truncated bitmap file header");
-        if (magic != 0x4D42) return Fail("not a bitmap (no BM signature)");
+            return InvalidData(name_, "truncated bitmap file header");
+        if (magic != 0x4D42) return InvalidData(name_, "not a bitmap (no BM signature)");
         HRESULT hr = ReadInfo();
         if (FAILED(hr)) return hr;
         if (FAILED(hr = ReadPalette())) return hr;
@@ -45,7 +45,7 @@ public:
         // The last row needs only its pixels, not its padding.
         const std::uint64_t lastRow = (std::uint64_t{width} * info_.bitCount + 7) / 8;
         if (!in_.Seek(pixelOffset) || !in_.Has(stride * (height - 1) + lastRow))
-            return Fail("truncated pixel data (%llu rows of %llu bytes from offset %u)",
+            return InvalidData(name_, "truncated pixel data (%llu rows of %llu bytes from offset %u)",
                         static_cast<unsigned long long>(height), static_cast<unsigned long long>(stride), pixelOffset);
         std::vector<PixelLevel> levels(1);
         if (FAILED(hr = AllocateLevel(name_, width, height, levels[0]))) return hr;
@@ -62,20 +62,12 @@ public:
     }
 
 private:
-    __attribute__((format(printf, 2, 3))) HRESULT Fail(const char* format, ...) {
-        va_list args;
-        va_start(args, format);
-        ImageErrorV(name_, D3DXERR_INVALIDDATA, format, args);
-        va_end(args);
-        return D3DXERR_INVALIDDATA;
-    }
-
     HRESULT ReadInfo() {
-        if (!in_.U32(info_.headerSize)) return Fail("truncated bitmap information header");
+        if (!in_.U32(info_.headerSize)) return InvalidData(name_, "truncated bitmap information header");
         if (info_.headerSize == 12) {  // OS/2 core header: 16-bit sizes, 3-byte palette entries
             std::uint16_t w = 0, h = 0;
             if (!in_.U16(w) || !in_.U16(h) || !in_.U16(info_.planes) || !in_.U16(info_.bitCount))
-                return Fail("truncated bitmap core header");
+                return InvalidData(name_, "truncated bitmap core header");
             info_.width = w;
             info_.height = h;
         } else if (info_.headerSize >= 40 && info_.headerSize <= 1024) {
@@ -84,32 +76,32 @@ private:
             if (!in_.I32(w) || !in_.I32(h) || !in_.U16(info_.planes) || !in_.U16(info_.bitCount) ||
                 !in_.U32(info_.compression) || !in_.U32(skip) || !in_.U32(skip) || !in_.U32(skip) ||
                 !in_.U32(info_.coloursUsed) || !in_.U32(skip))
-                return Fail("truncated bitmap information header");
+                return InvalidData(name_, "truncated bitmap information header");
             info_.width = w;
             info_.height = h;
             if (info_.compression == kBiBitfields) {
                 // Masks follow a 40-byte header, or sit inside a larger one (alpha only there).
                 const unsigned count = info_.headerSize >= 56 ? 4 : 3;
                 for (unsigned i = 0; i < count; ++i)
-                    if (!in_.U32(info_.masks[i])) return Fail("truncated bit-field masks");
+                    if (!in_.U32(info_.masks[i])) return InvalidData(name_, "truncated bit-field masks");
                 info_.hasAlphaMask = count == 4 && info_.masks[3] != 0;
             }
         } else {
-            return Fail("unsupported bitmap header size %u", info_.headerSize);
+            return InvalidData(name_, "unsupported bitmap header size %u", info_.headerSize);
         }
         if (info_.width <= 0 || info_.height == 0 || info_.height == INT32_MIN)
-            return Fail("bad bitmap size %lldx%lld", static_cast<long long>(info_.width),
+            return InvalidData(name_, "bad bitmap size %lldx%lld", static_cast<long long>(info_.width),
                         static_cast<long long>(info_.height));
         const unsigned bits = info_.bitCount;
         if (info_.compression == kBiRgb) {
             if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
-                return Fail("unsupported bitmap depth of %u bits", bits);
+                return InvalidData(name_, "unsupported bitmap depth of %u bits", bits);
             if (bits == 16) info_.masks[0] = 0x7C00, info_.masks[1] = 0x03E0, info_.masks[2] = 0x001F;
             if (bits >= 24) info_.masks[0] = 0xFF0000, info_.masks[1] = 0xFF00, info_.masks[2] = 0xFF;
         } else if (info_.compression == kBiBitfields) {
-            if (bits != 16 && bits != 32) return Fail("bit-field masks with %u bits per pixel", bits);
+            if (bits != 16 && bits != 32) return InvalidData(name_, "bit-field masks with %u bits per pixel", bits);
         } else {
-            return Fail("unsupported bitmap compression %u", info_.compression);
+            return InvalidData(name_, "unsupported bitmap compression %u", info_.compression);
         }
         masks_.red = ChannelMask(info_.masks[0]);
         masks_.green = ChannelMask(info_.masks[1]);
@@ -118,7 +110,7 @@ private:
         // The palette follows the information header (and a 40-byte header's masks).
         const std::uint64_t after = kFileHeaderSize + std::uint64_t{info_.headerSize} +
                                     (info_.compression == kBiBitfields && info_.headerSize == 40 ? 12 : 0);
-        if (!in_.Seek(after)) return Fail("truncated bitmap information header");
+        if (!in_.Seek(after)) return InvalidData(name_, "truncated bitmap information header");
         return S_OK;
     }
 
@@ -126,10 +118,10 @@ private:
         if (info_.bitCount > 8) return S_OK;
         const std::uint32_t most = 1u << info_.bitCount;
         const std::uint32_t count = info_.coloursUsed == 0 ? most : info_.coloursUsed;
-        if (count > most) return Fail("palette of %u colours for %u-bit pixels", count, info_.bitCount);
+        if (count > most) return InvalidData(name_, "palette of %u colours for %u-bit pixels", count, info_.bitCount);
         const unsigned entry = info_.headerSize == 12 ? 3 : 4;
         const std::uint8_t* p = in_.Take(std::uint64_t{count} * entry);
-        if (!p) return Fail("truncated palette (%u colours)", count);
+        if (!p) return InvalidData(name_, "truncated palette (%u colours)", count);
         palette_.resize(count);
         for (std::uint32_t i = 0; i < count; ++i, p += entry)
             palette_[i] = 0xFF000000u | (std::uint32_t{p[2]} << 16) | (std::uint32_t{p[1]} << 8) | p[0];
@@ -144,7 +136,7 @@ private:
                 const unsigned shift = 8 - bits * (x % perByte + 1);
                 const std::uint32_t index = (row[x / perByte] >> shift) & mask;
                 if (index >= palette_.size())
-                    return Fail("palette index %u outside the %zu colours", index, palette_.size());
+                    return InvalidData(name_, "palette index %u outside the %zu colours", index, palette_.size());
                 out[x] = palette_[index];
             }
             return S_OK;

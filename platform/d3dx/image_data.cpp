@@ -25,6 +25,14 @@ HRESULT ImageErrorV(const char* name, HRESULT code, const char* format, va_list 
     return code;
 }
 
+HRESULT InvalidData(const char* name, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    ImageErrorV(name, D3DXERR_INVALIDDATA, format, args);
+    va_end(args);
+    return D3DXERR_INVALIDDATA;
+}
+
 HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) {
     va_list args;
     va_start(args, format);

@@ -63,6 +63,8 @@ ImageMessageSink SetImageMessageSink(ImageMessageSink sink);
 HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) __attribute__((format(printf, 3, 4)));
 HRESULT ImageErrorV(const char* name, HRESULT code, const char* format, va_list args)
     __attribute__((format(printf, 3, 0)));
+// The same for malformed data: returns D3DXERR_INVALIDDATA.
+HRESULT InvalidData(const char* name, const char* format, ...) __attribute__((format(printf, 2, 3)));
 
 // Refuses empty, oversized and too many pixels (D3DXERR_INVALIDDATA with a message).
 HRESULT CheckImageSize(const char* name, std::uint64_t width, std::uint64_t height);

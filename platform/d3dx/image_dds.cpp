@@ -42,11 +42,11 @@ public:
 
     HRESULT Run(DecodedImage& image) {
         std::uint32_t magic = 0;
-        if (!in_.U32(magic)) return Fail("truncated DDS file");
-        if (magic != kMagic) return Fail("not a DDS file (no \"DDS \" signature)");
-        if (!h_.Read(in_)) return Fail("truncated DDS header");
-        if (h_.size != 124 || h_.pfSize != 32) return Fail("bad DDS header sizes %u and %u", h_.size, h_.pfSize);
-        if (h_.caps2 & (kCaps2CubeMap | kCaps2Volume)) return Fail("cube and volume textures are not supported");
+        if (!in_.U32(magic)) return InvalidData(name_, "truncated DDS file");
+        if (magic != kMagic) return InvalidData(name_, "not a DDS file (no \"DDS \" signature)");
+        if (!h_.Read(in_)) return InvalidData(name_, "truncated DDS header");
+        if (h_.size != 124 || h_.pfSize != 32) return InvalidData(name_, "bad DDS header sizes %u and %u", h_.size, h_.pfSize);
+        if (h_.caps2 & (kCaps2CubeMap | kCaps2Volume)) return InvalidData(name_, "cube and volume textures are not supported");
         HRESULT hr = CheckImageSize(name_, h_.width, h_.height);
         if (FAILED(hr)) return hr;
         std::uint32_t levels = (h_.flags & kFlagMipCount) && h_.mipCount > 1 ? h_.mipCount : 1;
@@ -57,14 +57,6 @@ public:
     }
 
 private:
-    __attribute__((format(printf, 2, 3))) HRESULT Fail(const char* format, ...) {
-        va_list args;
-        va_start(args, format);
-        ImageErrorV(name_, D3DXERR_INVALIDDATA, format, args);
-        va_end(args);
-        return D3DXERR_INVALIDDATA;
-    }
-
     HRESULT ReadBlocks(std::uint32_t levels, DecodedImage& image) {
         D3DFORMAT format = static_cast<D3DFORMAT>(h_.fourCc);
         if (format != D3DFMT_DXT1 && format != D3DFMT_DXT3 && format != D3DFMT_DXT5) {
@@ -73,7 +65,7 @@ private:
                 char c = static_cast<char>((h_.fourCc >> (8 * i)) & 0xFF);
                 code[i] = c >= 32 && c < 127 ? c : '?';
             }
-            return Fail("unsupported DDS compression \"%s\"", code);
+            return InvalidData(name_, "unsupported DDS compression \"%s\"", code);
         }
         const std::uint64_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
         std::vector<BlockLevel> out;
@@ -85,7 +77,7 @@ private:
             const std::uint64_t bytes =
                 std::uint64_t{(level.width + 3) / 4} * ((level.height + 3) / 4) * blockBytes;
             const std::uint8_t* p = in_.Take(bytes);
-            if (!p) return Fail("truncated DXT data in mip level %u", i);
+            if (!p) return InvalidData(name_, "truncated DXT data in mip level %u", i);
             level.blocks.assign(p, p + bytes);
             out.push_back(std::move(level));
         }
@@ -98,22 +90,22 @@ private:
 
     HRESULT ReadPixels(std::uint32_t levels, DecodedImage& image) {
         const std::uint32_t f = h_.pfFlags;
-        if (!(f & (kPfRgb | kPfLuminance | kPfAlpha))) return Fail("DDS pixel format without colour (flags 0x%x)", f);
+        if (!(f & (kPfRgb | kPfLuminance | kPfAlpha))) return InvalidData(name_, "DDS pixel format without colour (flags 0x%x)", f);
         const unsigned bits = h_.bitCount;
-        if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return Fail("unsupported DDS pixel depth %u", bits);
+        if (bits != 8 && bits != 16 && bits != 24 && bits != 32) return InvalidData(name_, "unsupported DDS pixel depth %u", bits);
         PixelMasks masks;
         masks.luminance = (f & kPfLuminance) != 0;
         if (f & (kPfRgb | kPfLuminance)) masks.red = ChannelMask(h_.masks[0]);
         if (f & kPfRgb) masks.green = ChannelMask(h_.masks[1]), masks.blue = ChannelMask(h_.masks[2]);
         const bool alpha = (f & (kPfAlphaPixels | kPfAlpha)) && h_.masks[3] != 0;
         if (alpha) masks.alpha = ChannelMask(h_.masks[3]);
-        if (!masks.red.Present() && !alpha) return Fail("DDS pixel format without channel masks");
+        if (!masks.red.Present() && !alpha) return InvalidData(name_, "DDS pixel format without channel masks");
         const unsigned bytes = bits / 8;
         std::vector<PixelLevel> out(levels);
         for (std::uint32_t i = 0; i < levels; ++i) {
             const std::uint32_t w = std::max(1u, h_.width >> i), h = std::max(1u, h_.height >> i);
             const std::uint8_t* p = in_.Take(std::uint64_t{w} * h * bytes);
-            if (!p) return Fail("truncated pixel data in mip level %u", i);
+            if (!p) return InvalidData(name_, "truncated pixel data in mip level %u", i);
             HRESULT hr = AllocateLevel(name_, w, h, out[i]);
             if (FAILED(hr)) return hr;
             for (std::uint32_t& pixel : out[i].pixels) {

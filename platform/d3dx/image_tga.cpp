@@ -46,16 +46,16 @@ public:
     TgaDecoder(ByteSpan data, const char* name) : in_(data), name_(name) {}
 
     HRESULT Run(DecodedImage& image) {
-        if (!h_.Read(in_)) return Fail("truncated header (%zu bytes)", in_.Size());
+        if (!h_.Read(in_)) return InvalidData(name_, "truncated header (%zu bytes)", in_.Size());
         HRESULT hr = CheckFormat();
         if (FAILED(hr)) return hr;
-        if (!in_.Skip(h_.idLength)) return Fail("truncated image identification field");
+        if (!in_.Skip(h_.idLength)) return InvalidData(name_, "truncated image identification field");
         if (FAILED(hr = ReadMap())) return hr;
         if (FAILED(hr = CheckImageSize(name_, h_.width, h_.height))) return hr;
         const std::uint64_t count = std::uint64_t{h_.width} * h_.height;
         // Before allocating: enough bytes for the pixels (RLE: one full 128-pixel run per packet).
         const std::uint64_t need = h_.Rle() ? (count + 127) / 128 * (1 + pixelBytes_) : count * pixelBytes_;
-        if (!in_.Has(need)) return Fail("truncated pixel data (%zu of at least %llu bytes)", in_.Remaining(),
+        if (!in_.Has(need)) return InvalidData(name_, "truncated pixel data (%zu of at least %llu bytes)", in_.Remaining(),
                                          static_cast<unsigned long long>(need));
         std::vector<PixelLevel> levels(1);
         if (FAILED(hr = AllocateLevel(name_, h_.width, h_.height, levels[0]))) return hr;
@@ -67,25 +67,17 @@ public:
     }
 
 private:
-    __attribute__((format(printf, 2, 3))) HRESULT Fail(const char* format, ...) {
-        va_list args;
-        va_start(args, format);
-        ImageErrorV(name_, D3DXERR_INVALIDDATA, format, args);
-        va_end(args);
-        return D3DXERR_INVALIDDATA;
-    }
-
     HRESULT CheckFormat() {
         const unsigned kind = h_.Kind();
-        if (h_.imageType == 0) return Fail("Targa file without image data");
-        if ((h_.imageType & ~8u) > 3 || kind == 0) return Fail("unsupported Targa image type %u", h_.imageType);
-        if (h_.mapType > 1) return Fail("unknown Targa colour-map type %u", h_.mapType);
+        if (h_.imageType == 0) return InvalidData(name_, "Targa file without image data");
+        if ((h_.imageType & ~8u) > 3 || kind == 0) return InvalidData(name_, "unsupported Targa image type %u", h_.imageType);
+        if (h_.mapType > 1) return InvalidData(name_, "unknown Targa colour-map type %u", h_.mapType);
         const unsigned bits = h_.pixelBits;
         bool ok = false;
         if (kind == 1) ok = h_.mapType == 1 && (bits == 8 || bits == 16);
         if (kind == 2) ok = bits == 15 || bits == 16 || bits == 24 || bits == 32;
         if (kind == 3) ok = bits == 8 || bits == 16;
-        if (!ok) return Fail("unsupported Targa pixel depth %u for image type %u", bits, h_.imageType);
+        if (!ok) return InvalidData(name_, "unsupported Targa pixel depth %u for image type %u", bits, h_.imageType);
         pixelBytes_ = (bits + 7) / 8;
         return S_OK;
     }
@@ -94,10 +86,10 @@ private:
         if (h_.mapType != 1) return S_OK;
         const unsigned bits = h_.mapEntryBits;
         if (bits != 15 && bits != 16 && bits != 24 && bits != 32)
-            return Fail("unsupported Targa colour-map entry size %u", bits);
+            return InvalidData(name_, "unsupported Targa colour-map entry size %u", bits);
         const unsigned bytes = (bits + 7) / 8;
         const std::uint8_t* entries = in_.Take(std::uint64_t{h_.mapLength} * bytes);
-        if (!entries) return Fail("truncated colour map (%u entries)", h_.mapLength);
+        if (!entries) return InvalidData(name_, "truncated colour map (%u entries)", h_.mapLength);
         if (h_.Kind() != 1) return S_OK;  // a map in a true-colour or grey file is skipped
         map_.resize(h_.mapLength);
         for (unsigned i = 0; i < h_.mapLength; ++i)
@@ -128,13 +120,13 @@ private:
     }
 
     HRESULT BadIndex(const std::uint8_t* p) {
-        return Fail("colour-map index %u outside the map (first %u, %u entries)", ReadRawBytes(p, pixelBytes_),
+        return InvalidData(name_, "colour-map index %u outside the map (first %u, %u entries)", ReadRawBytes(p, pixelBytes_),
                     h_.mapFirst, h_.mapLength);
     }
 
     HRESULT ReadRaw(PixelLevel& level) {
         const std::uint8_t* p = in_.Take(static_cast<std::uint64_t>(level.pixels.size()) * pixelBytes_);
-        if (!p) return Fail("truncated pixel data");
+        if (!p) return InvalidData(name_, "truncated pixel data");
         for (std::uint32_t& pixel : level.pixels) {
             if (!Convert(p, pixel)) return BadIndex(p);
             p += pixelBytes_;
@@ -149,11 +141,11 @@ private:
         const std::size_t total = level.pixels.size();
         while (at < total) {
             std::uint8_t packet = 0;
-            if (!in_.U8(packet)) return Fail("truncated run-length data at pixel %zu of %zu", at, total);
+            if (!in_.U8(packet)) return InvalidData(name_, "truncated run-length data at pixel %zu of %zu", at, total);
             const std::size_t count = std::min<std::size_t>((packet & 0x7F) + 1u, total - at);
             const bool run = (packet & 0x80) != 0;
             const std::uint8_t* p = in_.Take(std::uint64_t{run ? 1u : static_cast<unsigned>(count)} * pixelBytes_);
-            if (!p) return Fail("truncated run-length data at pixel %zu of %zu", at, total);
+            if (!p) return InvalidData(name_, "truncated run-length data at pixel %zu of %zu", at, total);
             for (std::size_t i = 0; i < count; ++i) {
                 if (!Convert(p, level.pixels[at + i])) return BadIndex(p);
                 if (!run) p += pixelBytes_;
