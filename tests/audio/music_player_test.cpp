@@ -15,19 +15,8 @@
 
 namespace {
 
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
-
-std::size_t ThreadCount() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
-    return count;
-}
+using sound_test::ThreadCount;
+using sound_test::WaitFor;
 
 // Each case runs in a fresh temporary working directory; the singleton is stopped after each.
 class MusicPlayerTest : public testing::Test {

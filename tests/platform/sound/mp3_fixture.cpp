@@ -1,5 +1,8 @@
 #include "tests/platform/sound/mp3_fixture.h"
 
+#include <chrono>
+#include <thread>
+
 #include <lame/lame.h>
 #include <unistd.h>
 
@@ -70,6 +73,20 @@ TempDirectory::~TempDirectory() {
     std::error_code ignored;
     std::filesystem::current_path(previous, ignored);
     if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+bool WaitFor(const std::function<bool()>& done) {
+    for (int i = 0; i < 500; ++i) {
+        if (done()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return done();
+}
+
+std::size_t ThreadCount() {
+    std::size_t count = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
+    return count;
 }
 
 }  // namespace sound_test

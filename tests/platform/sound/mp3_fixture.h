@@ -2,7 +2,9 @@
 // that becomes the working directory for the test case.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace sound_test {
@@ -12,6 +14,11 @@ bool WriteSineMp3(const std::filesystem::path& file, double seconds, int rate = 
                   double frequency = 440.0);
 // Writes pseudo-random bytes (fixed seed); a decoder may or may not find frames in them.
 bool WriteJunk(const std::filesystem::path& file, std::size_t bytes, unsigned seed);
+
+// Polls until done() holds, for at most a few seconds of wall time.
+bool WaitFor(const std::function<bool()>& done);
+// The number of threads of this process.
+std::size_t ThreadCount();
 
 // A fresh temporary folder made the working directory; removed again at the end.
 class TempDirectory {

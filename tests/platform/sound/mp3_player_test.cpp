@@ -15,20 +15,8 @@ namespace {
 using platform::Mp3Player;
 using platform::Mp3Source;
 
-// Polls until done() holds, for at most a few seconds of wall time.
-bool WaitFor(const std::function<bool()>& done) {
-    for (int i = 0; i < 500; ++i) {
-        if (done()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return done();
-}
-
-std::size_t ThreadCount() {
-    std::size_t count = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator("/proc/self/task")) ++count;
-    return count;
-}
+using sound_test::ThreadCount;
+using sound_test::WaitFor;
 
 class Mp3PlayerTest : public testing::Test {
 protected:
