@@ -35,25 +35,7 @@ std::string Quad(const std::string& materials) {
 
 const char kHeader[] = "xof 0303txt 0032\n";
 
-class ModelLoadTest : public scenetest::SkinDeviceTest {
-protected:
-    void SetUp() override {
-        SkinDeviceTest::SetUp();
-        dir = fs::path(testing::TempDir()) /
-              ("scene_models_" + std::to_string(::getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Write(const std::string& name, const std::string& text) {
-        const fs::path p = dir / name;
-        std::ofstream(p, std::ios::binary) << text;
-        return p.string();
-    }
-
-    fs::path dir;
-};
+class ModelLoadTest : public scenetest::FileDeviceTest {};
 
 TEST_F(ModelLoadTest, MeshWithoutMaterialsGetsGreyAndIsNotDrawn) {
     AnimatedModel model;

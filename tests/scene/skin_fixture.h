@@ -4,7 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
 #include <vector>
 
 #include "platform/d3dx/d3dx8mesh.h"
@@ -127,6 +132,28 @@ protected:
     }
 
     IDirect3DDevice8* device = nullptr;
+};
+
+// A device test with a folder of its own for the files it writes.
+class FileDeviceTest : public SkinDeviceTest {
+protected:
+    void SetUp() override {
+        SkinDeviceTest::SetUp();
+        dir = std::filesystem::path(testing::TempDir()) /
+              ("scene_" + std::to_string(::getpid()) + "_" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+
+    // Writes `text` as the file `name` in the folder; returns its path.
+    std::string Write(const std::string& name, const std::string& text) {
+        const std::filesystem::path p = dir / name;
+        std::ofstream(p, std::ios::binary) << text;
+        return p.string();
+    }
+
+    std::filesystem::path dir;
 };
 
 }  // namespace scenetest

@@ -28,23 +28,8 @@ Frame dup { }
 )";
 
 // Writes files into a directory of the test's own and loads them as a model does.
-class LoaderTest : public scenetest::SkinDeviceTest {
+class LoaderTest : public scenetest::FileDeviceTest {
 protected:
-    void SetUp() override {
-        SkinDeviceTest::SetUp();
-        dir = fs::path(testing::TempDir()) /
-              ("scene_loader_" + std::to_string(::getpid()) + "_" +
-               testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
-    std::string Write(const std::string& name, const std::string& text) {
-        const fs::path p = dir / name;
-        std::ofstream(p, std::ios::binary) << text;
-        return p.string();
-    }
-
     // Loads `text` (after the frame set above) into model; returns the hierarchy.
     ModelHierarchy* LoadText(AnimatedModel& model, const std::string& text, const std::string& name = "m.x") {
         EXPECT_EQ(model.Load(Write(name, text).c_str()), S_OK);
@@ -63,7 +48,6 @@ protected:
         return list;
     }
 
-    fs::path dir;
 };
 
 TEST_F(LoaderTest, FramesStandInLinkOrderWithTheirMatrices) {
