@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "platform/window/headless_window.h"
 #include "render/render_device.h"
+#include "tests/render/render_device_fixture.h"
 
 namespace {
 
@@ -24,16 +24,8 @@ TEST(FadeOverlayWithoutDeviceTest, DrawsNothingAndDoesNotCrash) {
     overlay.Render(0xFF000000);
 }
 
-class FadeOverlayTest : public testing::Test {
+class FadeOverlayTest : public rendertest::RenderDeviceTest<kWidth, kHeight> {
 protected:
-    void SetUp() override {
-        static platform::HeadlessWindow window(kWidth, kHeight);
-        DisplaySettings settings{kWidth, kHeight, 0, 0, 1, 0};
-        ASSERT_GE(RenderDevice::Instance().Initialize(&window, settings, 0, 0, kWidth, kHeight), 0);
-        device = RenderDevice::Instance().GetDevice();
-        ASSERT_NE(device, nullptr);
-    }
-
     // Paints the picture, clears depth to the nearest value, then lays the overlay over it.
     std::vector<std::uint32_t> DrawOver(FadeOverlay& overlay, D3DCOLOR colour) {
         EXPECT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kPicture, 0.0f, 0), S_OK);
@@ -48,7 +40,6 @@ protected:
         return pixels;
     }
 
-    IDirect3DDevice8* device = nullptr;
 };
 
 TEST_F(FadeOverlayTest, BufferHoldsSixScreenVertices) {

@@ -8,25 +8,16 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/window/headless_window.h"
 #include "render/render_device.h"
+#include "tests/render/render_device_fixture.h"
 
 namespace {
 
 constexpr int kWidth = 640;
 constexpr int kHeight = 480;
 
-// Each test runs in its own process; the headless surface outlives the render device.
-class TextRendererTest : public testing::Test {
+class TextRendererTest : public rendertest::RenderDeviceTest<kWidth, kHeight> {
 protected:
-    void SetUp() override {
-        static platform::HeadlessWindow window(kWidth, kHeight);
-        DisplaySettings settings{kWidth, kHeight, 0, 0, 1, 0};
-        ASSERT_GE(RenderDevice::Instance().Initialize(&window, settings, 0, 0, kWidth, kHeight), 0);
-        device = RenderDevice::Instance().GetDevice();
-        ASSERT_NE(device, nullptr);
-    }
-
     void LimitTextureWidth(DWORD width) {
         D3DCAPS8 caps{};
         ASSERT_EQ(device->GetDeviceCaps(&caps), 0);
@@ -59,7 +50,6 @@ protected:
         return pixels;
     }
 
-    IDirect3DDevice8* device = nullptr;
 };
 
 float Width(const TextRenderer& text, char c) { return (text.Glyph(c).tu2 - text.Glyph(c).tu1) * text.TextureWidth(); }

@@ -15,8 +15,8 @@
 #include "platform/d3dx/d3dx8mesh.h"
 #include "platform/gpu/com_ptr.h"
 #include "platform/gpu/ref_counted.h"
-#include "platform/window/headless_window.h"
 #include "render/render_device.h"
+#include "tests/render/render_device_fixture.h"
 
 namespace scenetest {
 
@@ -113,25 +113,14 @@ private:
     std::vector<Group> groups_;
 };
 
-// Each test runs in its own process; the surface outlives the render device.
-class SkinDeviceTest : public testing::Test {
+class SkinDeviceTest : public rendertest::RenderDeviceTest<kSize, kSize> {
 protected:
-    void SetUp() override {
-        static platform::HeadlessWindow window(kSize, kSize);
-        DisplaySettings settings{kSize, kSize, 0, 0, 1, 0};
-        ASSERT_GE(RenderDevice::Instance().Initialize(&window, settings, 0, 0, kSize, kSize), 0);
-        device = RenderDevice::Instance().GetDevice();
-        ASSERT_NE(device, nullptr);
-    }
-
     void SetBlendMatrices(DWORD count) {
         D3DCAPS8 caps{};
         ASSERT_EQ(device->GetDeviceCaps(&caps), 0);
         caps.MaxVertexBlendMatrices = count;
         device->OverrideDeviceCaps(caps);
     }
-
-    IDirect3DDevice8* device = nullptr;
 };
 
 // A device test with a folder of its own for the files it writes.

@@ -1,30 +1,22 @@
 // The render states the stand-in scenes switch, on a headless device.
 #include <gtest/gtest.h>
 
-#include "platform/window/headless_window.h"
 #include "render/render_device.h"
 #include "show/scenes/hand_scene.h"
 #include "show/scenes/intro_scene.h"
 #include "show/scenes/organic_tunnel_scene.h"
 #include "show/scenes/tunnel_scene.h"
+#include "tests/render/render_device_fixture.h"
 
 namespace {
 
-class SceneStates : public ::testing::Test {
+class SceneStates : public rendertest::RenderDeviceTest<64, 64> {
 protected:
-    void SetUp() override {
-        static platform::HeadlessWindow window(64, 64);
-        const DisplaySettings settings{64, 64, 0, 0, 1, 0};
-        ASSERT_GE(RenderDevice::Instance().Initialize(&window, settings, 0, 0, 64, 64), 0);
-        device = RenderDevice::Instance().GetDevice();
-        ASSERT_NE(device, nullptr);
-    }
     DWORD State(D3DRENDERSTATETYPE state) {
         DWORD value = 0xDEAD;
         EXPECT_GE(device->GetRenderState(state, &value), 0);
         return value;
     }
-    IDirect3DDevice8* device = nullptr;
 };
 
 TEST_F(SceneStates, HandSwitchesSpecularOnWhenMadeAndOffInUnload) {
