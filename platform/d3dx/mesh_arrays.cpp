@@ -2,9 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
-#include <map>
 #include <tuple>
-#include <unordered_map>
 
 #include "platform/gpu/fvf.h"
 
@@ -40,56 +38,77 @@ std::vector<D3DXATTRIBUTERANGE> BuildAttributeTable(const MeshArrays& mesh) {
 std::vector<DWORD> ComputeAdjacency(const MeshArrays& mesh) {
     const DWORD faces = mesh.NumFaces();
     const DWORD vertices = mesh.NumVertices();
-    // Vertices with the same position (exact comparison) share one class.
-    // Keys are the bit patterns (with -0 taken as 0), so that any value, NaN included, is a key.
-    std::map<std::tuple<DWORD, DWORD, DWORD>, DWORD> classes;
-    std::vector<DWORD> classOf(vertices);
+    // Vertices with the same position (exact comparison) share one class. Keys are the bit
+    // patterns (with -0 taken as 0), so that any value, NaN included, is a key.
     auto bits = [](float f) {
         DWORD b = 0;
         if (f != 0.0f) std::memcpy(&b, &f, 4);
         return b;
     };
+    struct Position {
+        std::tuple<DWORD, DWORD, DWORD> key;
+        DWORD vertex;
+    };
+    std::vector<Position> positions(vertices);
     for (DWORD v = 0; v < vertices; ++v) {
         const float* p = mesh.Position(v);
-        auto key = std::make_tuple(bits(p[0]), bits(p[1]), bits(p[2]));
-        classOf[v] = classes.emplace(key, static_cast<DWORD>(classes.size())).first->second;
+        positions[v] = {std::make_tuple(bits(p[0]), bits(p[1]), bits(p[2])), v};
     }
-    // Each undirected edge lists the face edges (face * 3 + k) that run along it.
-    std::unordered_map<std::uint64_t, std::vector<DWORD>> edges;
-    auto key = [](DWORD a, DWORD b) { return (static_cast<std::uint64_t>(std::min(a, b)) << 32) | std::max(a, b); };
+    std::sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) { return a.key < b.key; });
+    std::vector<DWORD> classOf(vertices);
+    for (DWORD i = 0, cls = 0; i < vertices; ++i) {
+        if (i > 0 && positions[i].key != positions[i - 1].key) ++cls;
+        classOf[positions[i].vertex] = cls;
+    }
+
+    // Every face edge (face * 3 + k) under the key of the undirected edge it runs along; sorted,
+    // the face edges of one edge stand together in face order.
     auto corner = [&](DWORD f, int k) {
         DWORD index = mesh.indices[f * 3 + k];
         return index < vertices ? classOf[index] : UNUSED32;
     };
+    struct FaceEdge {
+        std::uint64_t edge;
+        DWORD faceEdge;
+    };
+    std::vector<FaceEdge> list;
+    list.reserve(static_cast<size_t>(faces) * 3);
     for (DWORD f = 0; f < faces; ++f) {
         for (int k = 0; k < 3; ++k) {
             DWORD a = corner(f, k), b = corner(f, (k + 1) % 3);
             if (a == b || a == UNUSED32 || b == UNUSED32) continue;
-            edges[key(a, b)].push_back(f * 3 + k);
+            list.push_back({(static_cast<std::uint64_t>(std::min(a, b)) << 32) | std::max(a, b), f * 3 + k});
         }
     }
+    std::sort(list.begin(), list.end(), [](const FaceEdge& a, const FaceEdge& b) {
+        return a.edge != b.edge ? a.edge < b.edge : a.faceEdge < b.faceEdge;
+    });
+
     std::vector<DWORD> adjacency(static_cast<size_t>(faces) * 3, UNUSED32);
-    for (auto& [edge, list] : edges) {
+    std::vector<bool> paired;
+    for (size_t begin = 0, end = 0; begin < list.size(); begin = end) {
+        end = begin + 1;
+        while (end < list.size() && list[end].edge == list[begin].edge) ++end;
         // Pair the face edges along one edge two by two, preferring opposite directions (the
         // usual case of two faces that agree on their winding).
-        std::vector<bool> paired(list.size(), false);
-        for (size_t i = 0; i < list.size(); ++i) {
-            if (paired[i]) continue;
-            DWORD fi = list[i] / 3;
-            DWORD from = corner(fi, list[i] % 3);
-            size_t best = list.size();
-            for (size_t j = i + 1; j < list.size(); ++j) {
-                if (paired[j] || list[j] / 3 == fi) continue;
-                if (best == list.size()) best = j;
-                if (corner(list[j] / 3, list[j] % 3) != from) {
+        paired.assign(end - begin, false);
+        for (size_t i = begin; i < end; ++i) {
+            if (paired[i - begin]) continue;
+            DWORD fi = list[i].faceEdge / 3;
+            DWORD from = corner(fi, list[i].faceEdge % 3);
+            size_t best = end;
+            for (size_t j = i + 1; j < end; ++j) {
+                if (paired[j - begin] || list[j].faceEdge / 3 == fi) continue;
+                if (best == end) best = j;
+                if (corner(list[j].faceEdge / 3, list[j].faceEdge % 3) != from) {
                     best = j;
                     break;
                 }
             }
-            if (best == list.size()) continue;
-            paired[i] = paired[best] = true;
-            adjacency[list[i]] = list[best] / 3;
-            adjacency[list[best]] = fi;
+            if (best == end) continue;
+            paired[i - begin] = paired[best - begin] = true;
+            adjacency[list[i].faceEdge] = list[best].faceEdge / 3;
+            adjacency[list[best].faceEdge] = fi;
         }
     }
     return adjacency;
