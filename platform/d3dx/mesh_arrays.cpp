@@ -35,6 +35,44 @@ std::vector<D3DXATTRIBUTERANGE> BuildAttributeTable(const MeshArrays& mesh) {
     return table;
 }
 
+namespace {
+
+// A face edge (face * 3 + k) and the higher of the position classes at its two ends.
+struct FaceEdge {
+    DWORD high;
+    DWORD faceEdge;
+};
+
+// The face edges that run along one undirected edge, in face order: pairs them
+// two by two, preferring opposite directions (the usual case of two faces that agree on their
+// winding), and records each pair as neighbours.
+template <class Corner>
+void PairFaceEdges(const FaceEdge* edges, size_t count, const Corner& corner, std::vector<bool>& paired,
+                   std::vector<DWORD>& adjacency) {
+    paired.assign(count, false);
+    for (size_t i = 0; i < count; ++i) {
+        if (paired[i]) continue;
+        const DWORD fi = edges[i].faceEdge / 3;
+        const DWORD from = corner(fi, edges[i].faceEdge % 3);
+        size_t best = count;
+        for (size_t j = i + 1; j < count; ++j) {
+            const DWORD fj = edges[j].faceEdge / 3;
+            if (paired[j] || fj == fi) continue;
+            if (best == count) best = j;
+            if (corner(fj, edges[j].faceEdge % 3) != from) {
+                best = j;
+                break;
+            }
+        }
+        if (best == count) continue;
+        paired[i] = paired[best] = true;
+        adjacency[edges[i].faceEdge] = edges[best].faceEdge / 3;
+        adjacency[edges[best].faceEdge] = fi;
+    }
+}
+
+}  // namespace
+
 std::vector<DWORD> ComputeAdjacency(const MeshArrays& mesh) {
     const DWORD faces = mesh.NumFaces();
     const DWORD vertices = mesh.NumVertices();
@@ -56,59 +94,47 @@ std::vector<DWORD> ComputeAdjacency(const MeshArrays& mesh) {
     }
     std::sort(positions.begin(), positions.end(), [](const Position& a, const Position& b) { return a.key < b.key; });
     std::vector<DWORD> classOf(vertices);
-    for (DWORD i = 0, cls = 0; i < vertices; ++i) {
-        if (i > 0 && positions[i].key != positions[i - 1].key) ++cls;
-        classOf[positions[i].vertex] = cls;
+    DWORD classes = 0;
+    for (DWORD i = 0; i < vertices; ++i) {
+        if (i == 0 || positions[i].key != positions[i - 1].key) ++classes;
+        classOf[positions[i].vertex] = classes - 1;
     }
 
-    // Every face edge (face * 3 + k) under the key of the undirected edge it runs along; sorted,
-    // the face edges of one edge stand together in face order.
+    // Every face edge (face * 3 + k), bucketed by the lower class of its two ends (in face
+    // order), then ordered within its bucket by the higher one: the face edges along one
+    // undirected edge stand together, in face order.
     auto corner = [&](DWORD f, int k) {
         DWORD index = mesh.indices[f * 3 + k];
         return index < vertices ? classOf[index] : UNUSED32;
     };
-    struct FaceEdge {
-        std::uint64_t edge;
-        DWORD faceEdge;
-    };
-    std::vector<FaceEdge> list;
-    list.reserve(static_cast<size_t>(faces) * 3);
-    for (DWORD f = 0; f < faces; ++f) {
-        for (int k = 0; k < 3; ++k) {
-            DWORD a = corner(f, k), b = corner(f, (k + 1) % 3);
-            if (a == b || a == UNUSED32 || b == UNUSED32) continue;
-            list.push_back({(static_cast<std::uint64_t>(std::min(a, b)) << 32) | std::max(a, b), f * 3 + k});
+    auto forEachFaceEdge = [&](auto&& visit) {
+        for (DWORD f = 0; f < faces; ++f) {
+            for (int k = 0; k < 3; ++k) {
+                DWORD a = corner(f, k), b = corner(f, (k + 1) % 3);
+                if (a == b || a == UNUSED32 || b == UNUSED32) continue;
+                visit(std::min(a, b), std::max(a, b), f * 3 + k);
+            }
         }
+    };
+    std::vector<DWORD> bucketStart(static_cast<size_t>(classes) + 1, 0);
+    forEachFaceEdge([&](DWORD low, DWORD, DWORD) { ++bucketStart[low + 1]; });
+    for (DWORD c = 0; c < classes; ++c) bucketStart[c + 1] += bucketStart[c];
+    std::vector<FaceEdge> list(bucketStart[classes]);
+    std::vector<DWORD> cursor(bucketStart.begin(), bucketStart.end() - 1);
+    forEachFaceEdge([&](DWORD low, DWORD high, DWORD faceEdge) { list[cursor[low]++] = {high, faceEdge}; });
+    for (DWORD c = 0; c < classes; ++c) {
+        std::sort(list.begin() + bucketStart[c], list.begin() + bucketStart[c + 1],
+                  [](const FaceEdge& a, const FaceEdge& b) {
+                      return a.high != b.high ? a.high < b.high : a.faceEdge < b.faceEdge;
+                  });
     }
-    std::sort(list.begin(), list.end(), [](const FaceEdge& a, const FaceEdge& b) {
-        return a.edge != b.edge ? a.edge < b.edge : a.faceEdge < b.faceEdge;
-    });
-
     std::vector<DWORD> adjacency(static_cast<size_t>(faces) * 3, UNUSED32);
     std::vector<bool> paired;
-    for (size_t begin = 0, end = 0; begin < list.size(); begin = end) {
-        end = begin + 1;
-        while (end < list.size() && list[end].edge == list[begin].edge) ++end;
-        // Pair the face edges along one edge two by two, preferring opposite directions (the
-        // usual case of two faces that agree on their winding).
-        paired.assign(end - begin, false);
-        for (size_t i = begin; i < end; ++i) {
-            if (paired[i - begin]) continue;
-            DWORD fi = list[i].faceEdge / 3;
-            DWORD from = corner(fi, list[i].faceEdge % 3);
-            size_t best = end;
-            for (size_t j = i + 1; j < end; ++j) {
-                if (paired[j - begin] || list[j].faceEdge / 3 == fi) continue;
-                if (best == end) best = j;
-                if (corner(list[j].faceEdge / 3, list[j].faceEdge % 3) != from) {
-                    best = j;
-                    break;
-                }
-            }
-            if (best == end) continue;
-            paired[i - begin] = paired[best - begin] = true;
-            adjacency[list[i].faceEdge] = list[best].faceEdge / 3;
-            adjacency[list[best].faceEdge] = fi;
+    for (DWORD c = 0; c < classes; ++c) {
+        for (size_t begin = bucketStart[c], end = begin; begin < bucketStart[c + 1]; begin = end) {
+            end = begin + 1;
+            while (end < bucketStart[c + 1] && list[end].high == list[begin].high) ++end;
+            PairFaceEdges(list.data() + begin, end - begin, corner, paired, adjacency);
         }
     }
     return adjacency;
