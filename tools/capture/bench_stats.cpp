@@ -54,8 +54,10 @@ std::string BenchStats::Json() const {
     for (ShowScene scene : kAllScenes) {
         if (!first) json += ",";
         first = false;
-        json += "\"" + std::string(SceneName(scene)) + "\":{\"frames\":" + std::to_string(SceneFrames(scene)) +
-                ",\"median_ms\":" + Number(MedianMs(scene)) + ",\"max_ms\":" + Number(MaxMs(scene)) + "}";
+        json += "\"";
+        json += SceneName(scene);
+        json += "\":{\"frames\":" + std::to_string(SceneFrames(scene)) + ",\"median_ms\":" + Number(MedianMs(scene)) +
+                ",\"max_ms\":" + Number(MaxMs(scene)) + "}";
     }
     return json + "}}";
 }
