@@ -17,6 +17,7 @@
 #include "platform/gpu/ref_counted.h"
 #include "render/render_device.h"
 #include "tests/render/render_device_fixture.h"
+#include "tests/platform/gpu/device_caps.h"
 
 namespace scenetest {
 
@@ -115,12 +116,7 @@ private:
 
 class SkinDeviceTest : public rendertest::RenderDeviceTest<kSize, kSize> {
 protected:
-    void SetBlendMatrices(DWORD count) {
-        D3DCAPS8 caps{};
-        ASSERT_EQ(device->GetDeviceCaps(&caps), 0);
-        caps.MaxVertexBlendMatrices = count;
-        device->OverrideDeviceCaps(caps);
-    }
+    void SetBlendMatrices(DWORD count) { ASSERT_EQ(gputest::SetMaxVertexBlendMatrices(device, count), S_OK); }
 };
 
 // A device test with a folder of its own for the files it writes.

@@ -6,6 +6,7 @@
 #include "platform/d3dx/skin_mesh.h"
 #include "tests/platform/d3dx/mesh_test_helpers.h"
 #include "tests/platform/gpu/headless_fixture.h"
+#include "tests/platform/gpu/device_caps.h"
 
 namespace {
 
@@ -58,12 +59,7 @@ protected:
         HeadlessDeviceTest::TearDown();
     }
 
-    void SetBlendMatrices(DWORD count) {
-        D3DCAPS8 caps{};
-        ASSERT_EQ(device_->GetDeviceCaps(&caps), S_OK);
-        caps.MaxVertexBlendMatrices = count;
-        device_->OverrideDeviceCaps(caps);
-    }
+    void SetBlendMatrices(DWORD count) { ASSERT_EQ(gputest::SetMaxVertexBlendMatrices(device_.Get(), count), S_OK); }
 
     struct Converted {
         ComPtr<ID3DXMesh> mesh;

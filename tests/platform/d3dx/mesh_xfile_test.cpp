@@ -11,6 +11,7 @@
 #include "platform/d3dx/d3dx8mesh.h"
 #include "platform/d3dx/d3dx8tex.h"
 #include "tests/platform/gpu/headless_fixture.h"
+#include "tests/platform/gpu/device_caps.h"
 
 namespace {
 
@@ -430,10 +431,7 @@ TEST_F(XMeshFileTest, DwarfBlendsWithinTheDevicesMatrices) {
         Loaded l = LoadFirst(object);
         ASSERT_EQ(l.hr, S_OK);
         for (DWORD matrices : {4u, 3u}) {
-            D3DCAPS8 caps{};
-            ASSERT_EQ(device_->GetDeviceCaps(&caps), S_OK);
-            caps.MaxVertexBlendMatrices = matrices;
-            device_->OverrideDeviceCaps(caps);
+            ASSERT_EQ(gputest::SetMaxVertexBlendMatrices(device_.Get(), matrices), S_OK);
             ComPtr<ID3DXMesh> blended;
             ComPtr<ID3DXBuffer> table;
             DWORD count = 0;
