@@ -1,0 +1,7 @@
+#include "tools/assets/city/city_files.h"
+
+namespace assets {
+
+AssetList CityFiles() { return {}; }
+
+}  // namespace assets

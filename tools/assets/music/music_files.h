@@ -1,0 +1,10 @@
+#pragma once
+
+#include "tools/assets/core/asset_file.h"
+
+namespace assets {
+
+// The soundtrack, "demo.mp3".
+AssetList MusicFiles();
+
+}  // namespace assets

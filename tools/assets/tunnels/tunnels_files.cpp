@@ -1,0 +1,7 @@
+#include "tools/assets/tunnels/tunnels_files.h"
+
+namespace assets {
+
+AssetList TunnelFiles() { return {}; }
+
+}  // namespace assets
