@@ -13,8 +13,8 @@
 #include "tools/capture/bench_stats.h"
 #include "tools/capture/capture_session.h"
 #include "tools/capture/options.h"
-#include "tools/capture/png_writer.h"
-#include "tools/capture/progress_bar.h"
+#include "tools/common/png_writer.h"
+#include "tools/common/progress_bar.h"
 #include "tools/capture/video_encoder.h"
 
 namespace {
@@ -105,8 +105,8 @@ using PngWriter = TempDir;
 TEST_F(PngWriter, RoundTripsRgbAndAlpha) {
     const std::vector<std::uint32_t> pixels = {0xFFFF0000, 0x8000FF00, 0x000000FF, 0xFF123456, 0x7FFFFFFF, 0xFF000000};
     std::string error;
-    ASSERT_TRUE(capture::WritePng(dir + "/rgb.png", {3, 2, pixels.data(), false}, error)) << error;
-    ASSERT_TRUE(capture::WritePng(dir + "/rgba.png", {3, 2, pixels.data(), true}, error)) << error;
+    ASSERT_TRUE(tools::WritePng(dir + "/rgb.png", {3, 2, pixels.data(), false}, error)) << error;
+    ASSERT_TRUE(tools::WritePng(dir + "/rgba.png", {3, 2, pixels.data(), true}, error)) << error;
     PngImage rgb, rgba;
     ASSERT_TRUE(ReadPng(dir + "/rgb.png", rgb));
     ASSERT_TRUE(ReadPng(dir + "/rgba.png", rgba));
@@ -125,11 +125,11 @@ TEST_F(PngWriter, RoundTripsRgbAndAlpha) {
 TEST_F(PngWriter, FailuresAreReportedNotCrashed) {
     const std::uint32_t pixel = 0xFFFFFFFF;
     std::string error;
-    EXPECT_FALSE(capture::WritePng(dir + "/no/such/dir/a.png", {1, 1, &pixel, false}, error));
+    EXPECT_FALSE(tools::WritePng(dir + "/no/such/dir/a.png", {1, 1, &pixel, false}, error));
     EXPECT_NE(error.find("a.png"), std::string::npos);
     error.clear();
-    EXPECT_FALSE(capture::WritePng(dir + "/empty.png", {0, 4, &pixel, false}, error));
-    EXPECT_FALSE(capture::WritePng(dir + "/null.png", {4, 4, nullptr, false}, error));
+    EXPECT_FALSE(tools::WritePng(dir + "/empty.png", {0, 4, &pixel, false}, error));
+    EXPECT_FALSE(tools::WritePng(dir + "/null.png", {4, 4, nullptr, false}, error));
     EXPECT_FALSE(error.empty());
 }
 
@@ -325,9 +325,10 @@ TEST(BenchStats, MediansMaximaAndJson) {
 }
 
 TEST(ProgressBar, LineShowsShareAndTime) {
-    EXPECT_EQ(capture::ProgressBar::Line(129.0, 258.0), "[###############...............]  50%  129.0/258.0 s");
-    EXPECT_EQ(capture::ProgressBar::Line(-3.0, 10.0), "[..............................]   0%    0.0/10.0 s");
-    EXPECT_EQ(capture::ProgressBar::Line(300.0, 258.0).substr(0, 37), "[##############################] 100%");
+    EXPECT_EQ(tools::ProgressBar::Line(129.0, 258.0), "[###############...............]  50%  129.0/258.0 s");
+    EXPECT_EQ(tools::ProgressBar::Line(-3.0, 10.0), "[..............................]   0%    0.0/10.0 s");
+    EXPECT_EQ(tools::ProgressBar::Line(300.0, 258.0).substr(0, 37), "[##############################] 100%");
+    EXPECT_EQ(tools::ProgressBar::Line(3, 40, "files", 0), "[##............................]   7%     3/40 files");
 }
 
 using VideoEncoderTest = TempDir;

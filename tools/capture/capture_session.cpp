@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "tools/capture/png_writer.h"
+#include "tools/common/png_writer.h"
 
 namespace capture {
 
@@ -41,8 +41,8 @@ bool CaptureSession::ReadFrame() {
 
 void CaptureSession::Save(const std::string& name) {
     std::string error;
-    const PngImage image{width_, height_, pixels_.data(), false};
-    if (WritePng(options_.outDir + "/" + name, image, error)) ++written_;
+    const tools::PngImage image{width_, height_, pixels_.data(), false};
+    if (tools::WritePng(options_.outDir + "/" + name, image, error)) ++written_;
     else Fail(error);
 }
 

@@ -16,7 +16,7 @@
 #include "render/render_device.h"
 #include "show/demo_app.h"
 #include "tools/capture/capture_session.h"
-#include "tools/capture/progress_bar.h"
+#include "tools/common/progress_bar.h"
 #include "tools/capture/video_encoder.h"
 
 namespace {
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
     platform::HeadlessWindow window(options.width, options.height);
     DemoApp app;
     capture::CaptureSession session(options, clock, ReadBackBuffer, video.get());
-    capture::ProgressBar progress(stderr, ExpectedEnd(options), isatty(STDERR_FILENO) && ExpectedEnd(options) > 10.0);
+    tools::ProgressBar progress(stderr, ExpectedEnd(options), isatty(STDERR_FILENO) && ExpectedEnd(options) > 10.0);
     window.SetPresentHandler([&] {
         capture::FrameInfo frame;
         frame.loading = !app.Playing();

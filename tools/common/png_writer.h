@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-namespace capture {
+namespace tools {
 
 struct PngImage {
     int width = 0;
@@ -16,4 +16,4 @@ struct PngImage {
 // False, with the reason in error, when the image is empty or the file cannot be written.
 bool WritePng(const std::string& path, const PngImage& image, std::string& error);
 
-}  // namespace capture
+}  // namespace tools

@@ -1,4 +1,4 @@
-#include "tools/capture/png_writer.h"
+#include "tools/common/png_writer.h"
 
 #include <png.h>
 
@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-namespace capture {
+namespace tools {
 
 namespace {
 
@@ -87,4 +87,4 @@ bool WritePng(const std::string& path, const PngImage& image, std::string& error
     return true;
 }
 
-}  // namespace capture
+}  // namespace tools
