@@ -1,0 +1,4 @@
+# The generator's core: image encoders and the X file writer.
+orrery_test(assets_core_test
+  ${CMAKE_CURRENT_LIST_DIR}/core_image_test.cpp
+  LIBS o3d_assets_core o3d_d3dx)
