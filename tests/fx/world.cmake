@@ -1,0 +1,3 @@
+# Lights, mesh instances, the world render list, screen images and sprites.
+orrery_test(mesh_instance_test mesh_instance_test.cpp LIBS o3d_fx)
+orrery_test(render_list_test render_list_test.cpp LIBS o3d_fx o3d_window)
