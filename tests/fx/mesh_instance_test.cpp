@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <numbers>
 
 #include "fx/light.h"
@@ -28,30 +27,22 @@ MeshInstance MakeInstance(MeshModelBase& model) {
                         1.5f, 1.6f, 1.7f);
 }
 
-TEST(MeshInstanceTest, ConstructorStoresTheMaterialInOrderAndStartsAtIdentity) {
+TEST(MeshInstanceTest, MaterialInArgumentOrderAndIdentityWorldAtTheOrigin) {
     MeshModelBase model;
     model.boundingBox->position = D3DXVECTOR3(5.0f, 6.0f, 7.0f);
-    model.boundingSphere->centre = D3DXVECTOR3(5.0f, 6.0f, 7.0f);
     const MeshInstance instance = MakeInstance(model);
-    const D3DMATERIAL8& m = instance.material;
-    EXPECT_FLOAT_EQ(m.Diffuse.r, 0.1f);
-    EXPECT_FLOAT_EQ(m.Diffuse.a, 0.4f);
-    EXPECT_FLOAT_EQ(m.Ambient.r, 0.5f);
-    EXPECT_FLOAT_EQ(m.Ambient.a, 0.8f);
-    EXPECT_FLOAT_EQ(m.Specular.r, 0.9f);
-    EXPECT_FLOAT_EQ(m.Specular.a, 1.2f);
-    EXPECT_FLOAT_EQ(m.Emissive.r, 1.3f);
-    EXPECT_FLOAT_EQ(m.Emissive.a, 1.6f);
-    EXPECT_FLOAT_EQ(m.Power, 1.7f);
+    EXPECT_FLOAT_EQ(instance.material.Diffuse.a, 0.4f);
+    EXPECT_FLOAT_EQ(instance.material.Ambient.r, 0.5f);
+    EXPECT_FLOAT_EQ(instance.material.Specular.b, 1.1f);
+    EXPECT_FLOAT_EQ(instance.material.Emissive.r, 1.3f);
+    EXPECT_FLOAT_EQ(instance.material.Power, 1.7f);
     D3DXMATRIX identity;
     D3DXMatrixIdentity(&identity);
     EXPECT_EQ(instance.world, identity);
-    // The constructor's Translate(0, 0, 0) places the model's volumes at the origin.
-    EXPECT_EQ(model.boundingBox->position, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
-    EXPECT_EQ(model.boundingSphere->centre, D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+    EXPECT_EQ(model.boundingBox->position, D3DXVECTOR3(0.0f, 0.0f, 0.0f));  // placed by Translate(0, 0, 0)
 }
 
-TEST(MeshInstanceTest, TranslateThenRotateAppliesTheRotationLast) {
+TEST(MeshInstanceTest, TranslateThenRotateSwingsThePositionRound) {
     MeshModelBase model;
     MeshInstance instance = MakeInstance(model);
     instance.Translate(10.0f, 0.0f, 0.0f);
@@ -59,21 +50,19 @@ TEST(MeshInstanceTest, TranslateThenRotateAppliesTheRotationLast) {
     ExpectNear(Place(instance, {0.0f, 0.0f, 0.0f}), 0.0f, 10.0f, 0.0f);
 }
 
-TEST(MeshInstanceTest, RotateThenTranslateLeavesTheTranslation) {
+TEST(MeshInstanceTest, RotateThenTranslateTurnsOnlyTheModel) {
     MeshModelBase model;
     MeshInstance instance = MakeInstance(model);
     instance.Rotate(0.0f, 0.0f, kHalfPi);
     instance.Translate(10.0f, 0.0f, 0.0f);
     ExpectNear(Place(instance, {0.0f, 0.0f, 0.0f}), 10.0f, 0.0f, 0.0f);
-    // The rotation still turns the model itself: its +X axis now points along +Y.
     ExpectNear(Place(instance, {1.0f, 0.0f, 0.0f}), 10.0f, 1.0f, 0.0f);
 }
 
 TEST(MeshInstanceTest, RotationsApplyInXYZOrder) {
     MeshModelBase model;
     MeshInstance instance = MakeInstance(model);
-    // Rx(pi/2) takes +Y to +Z, then Ry(pi/2) takes +Z to +X; Ry first would leave +Y alone
-    // and Rx would then give +Z.
+    // Rx(pi/2) takes +Y to +Z, then Ry(pi/2) takes +Z to +X (the other order would give +Z).
     instance.Rotate(kHalfPi, kHalfPi, 0.0f);
     ExpectNear(Place(instance, {0.0f, 1.0f, 0.0f}), 1.0f, 0.0f, 0.0f);
 }
@@ -83,53 +72,28 @@ TEST(MeshInstanceTest, CallsAccumulateAndTheLastTranslationPlacesTheVolumes) {
     MeshInstance instance = MakeInstance(model);
     instance.Translate(1.0f, 0.0f, 0.0f);
     instance.Translate(1.0f, 2.0f, 3.0f);
-    ExpectNear(Place(instance, {0.0f, 0.0f, 0.0f}), 2.0f, 2.0f, 3.0f);
-    EXPECT_EQ(model.boundingBox->position, D3DXVECTOR3(1.0f, 2.0f, 3.0f));
-    EXPECT_EQ(model.boundingSphere->centre, D3DXVECTOR3(1.0f, 2.0f, 3.0f));
-
     instance.Rotate(0.0f, 0.0f, kHalfPi);
     instance.Rotate(0.0f, 0.0f, kHalfPi);
     ExpectNear(Place(instance, {0.0f, 0.0f, 0.0f}), -2.0f, -2.0f, 3.0f);
-    // Rotating does not move the volumes.
     EXPECT_EQ(model.boundingBox->position, D3DXVECTOR3(1.0f, 2.0f, 3.0f));
+    EXPECT_EQ(model.boundingSphere->centre, D3DXVECTOR3(1.0f, 2.0f, 3.0f));
 }
 
-TEST(MeshInstanceTest, ModelWithoutVolumesCanStillBePlaced) {
-    MeshModelBase model;
-    model.boundingBox.reset();
-    model.boundingSphere.reset();
-    MeshInstance instance = MakeInstance(model);
-    instance.Translate(4.0f, 5.0f, 6.0f);
-    ExpectNear(Place(instance, {0.0f, 0.0f, 0.0f}), 4.0f, 5.0f, 6.0f);
-}
+TEST(LightTest, DirectionalAndPointRecords) {
+    const Light sun(0.2f, 0.4f, 0.6f, 0.8f, 0.0f, 3.0f, -4.0f);
+    EXPECT_EQ(sun.light.Type, D3DLIGHT_DIRECTIONAL);
+    EXPECT_FLOAT_EQ(sun.light.Diffuse.g, 0.4f);
+    EXPECT_FLOAT_EQ(sun.light.Ambient.r, 0.0f);
+    EXPECT_FLOAT_EQ(sun.light.Ambient.a, 0.8f);
+    EXPECT_FLOAT_EQ(sun.light.Direction.y, 0.6f);
+    EXPECT_FLOAT_EQ(sun.light.Direction.z, -0.8f);
 
-TEST(LightTest, DirectionalLightHasNormalisedDirectionAndOnlyAlphaAmbient) {
-    const Light light(0.2f, 0.4f, 0.6f, 0.8f, 0.0f, 3.0f, -4.0f);
-    const D3DLIGHT8& l = light.light;
-    EXPECT_EQ(l.Type, D3DLIGHT_DIRECTIONAL);
-    EXPECT_FLOAT_EQ(l.Diffuse.g, 0.4f);
-    EXPECT_FLOAT_EQ(l.Diffuse.a, 0.8f);
-    EXPECT_FLOAT_EQ(l.Ambient.r, 0.0f);
-    EXPECT_FLOAT_EQ(l.Ambient.b, 0.0f);
-    EXPECT_FLOAT_EQ(l.Ambient.a, 0.8f);
-    EXPECT_FLOAT_EQ(l.Direction.y, 0.6f);
-    EXPECT_FLOAT_EQ(l.Direction.z, -0.8f);
-    EXPECT_FLOAT_EQ(l.Range, 0.0f);
-    EXPECT_FLOAT_EQ(l.Specular.r, 0.0f);
-}
-
-TEST(LightTest, PointLightHasEqualDiffuseAndAmbientAndNoAttenuation) {
-    const Light light(0.2f, 0.4f, 0.6f, 1.0f, 10.0f, -20.0f, 30.0f, 500.0f);
-    const D3DLIGHT8& l = light.light;
-    EXPECT_EQ(l.Type, D3DLIGHT_POINT);
-    EXPECT_FLOAT_EQ(l.Diffuse.b, 0.6f);
-    EXPECT_FLOAT_EQ(l.Ambient.b, 0.6f);
-    EXPECT_FLOAT_EQ(l.Ambient.r, 0.2f);
-    EXPECT_FLOAT_EQ(l.Position.x, 10.0f);
-    EXPECT_FLOAT_EQ(l.Position.y, -20.0f);
-    EXPECT_FLOAT_EQ(l.Position.z, 30.0f);
-    EXPECT_FLOAT_EQ(l.Range, 500.0f);
-    EXPECT_FLOAT_EQ(l.Attenuation0 + l.Attenuation1 + l.Attenuation2 + l.Falloff + l.Theta + l.Phi, 0.0f);
+    const Light lamp(0.2f, 0.4f, 0.6f, 1.0f, 10.0f, -20.0f, 30.0f, 500.0f);
+    EXPECT_EQ(lamp.light.Type, D3DLIGHT_POINT);
+    EXPECT_FLOAT_EQ(lamp.light.Ambient.b, 0.6f);
+    EXPECT_FLOAT_EQ(lamp.light.Position.y, -20.0f);
+    EXPECT_FLOAT_EQ(lamp.light.Range, 500.0f);
+    EXPECT_FLOAT_EQ(lamp.light.Attenuation0 + lamp.light.Attenuation1 + lamp.light.Attenuation2, 0.0f);
 }
 
 }  // namespace
