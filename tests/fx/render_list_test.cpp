@@ -195,4 +195,17 @@ TEST_F(RenderListTest, ModelWithoutMaterialsDrawsNothingButTheInstanceMaterialIs
     EXPECT_FLOAT_EQ(material.Emissive.g, 1.0f);
 }
 
+TEST_F(RenderListTest, MaterialCountBeyondTheArraysDrawsOnlyWhatTheyHold) {
+    MakeModel(AmbientMaterial(1.0f, 1.0f, 1.0f), AmbientMaterial(1.0f, 1.0f, 1.0f));
+    model.materials.resize(1);
+    model.textures.clear();
+    model.materialCount = 7;
+    MeshInstance instance = MakeInstance();
+    RenderList list;
+    list.AddInstance(&instance);
+    const auto pixels = Draw(list);
+    ExpectRgbNear(At(pixels, kLeftQuadX, kMiddleY), 0xAA, 0xAA, 0xAA, 2, "material 0");
+    ExpectRgbNear(At(pixels, kRightQuadX, kMiddleY), 0x20, 0x40, 0x60, 0, "no material 1");
+}
+
 }  // namespace
