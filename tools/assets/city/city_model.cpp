@@ -6,6 +6,8 @@
 #include "tools/assets/city/city_layout.h"
 #include "tools/assets/city/city_shapes.h"
 #include "tools/assets/city/city_textures.h"
+#include "tools/assets/city/city_vehicles.h"
+#include "tools/assets/core/noise.h"
 #include "tools/assets/core/mesh_build.h"
 
 namespace assets::city {
@@ -217,6 +219,32 @@ void AddStreetLamps(Mesh& mesh) {
     }
 }
 
+// Cars parked along some kerbs, lights off, clear of the shots' runners.
+void AddParkedCars(Mesh& mesh) {
+    struct Row {
+        float x0, y0, x1, y1, heading;  // a line along a kerb
+    };
+    const Row rows[] = {
+        {1248, 2700, 1248, 3300, 0.5f * 3.14159265f},  {1248, 3900, 1248, 4500, 0.5f * 3.14159265f},
+        {-668, -700, -668, 1900, 0.5f * 3.14159265f},  {-1400, 3562, 700, 3562, 0.0f},
+        {2000, -1048, 2600, -1048, 3.14159265f},
+    };
+    const float colours[][3] = {{0.5f, 0.1f, 0.1f}, {0.15f, 0.2f, 0.45f}, {0.6f, 0.6f, 0.62f},
+                                {0.1f, 0.1f, 0.12f}, {0.35f, 0.4f, 0.3f}, {0.55f, 0.45f, 0.2f}};
+    Random random(0xCA75u);
+    for (const Row& r : rows) {
+        const float length = std::hypot(r.x1 - r.x0, r.y1 - r.y0);
+        for (float d = 0.0f; d < length; d += random.Range(150.0f, 420.0f)) {
+            const float f = d / length;
+            const float x = r.x0 + (r.x1 - r.x0) * f, y = r.y0 + (r.y1 - r.y0) * f;
+            if (GroundAt(x, y) != Ground::Road) continue;
+            const float* c = colours[random.Int(0, 5)];
+            const Mesh car = CarMesh("parked", c[0], c[1], c[2], false);
+            Append(mesh, car, RotationZ(r.heading) * Translation(x, y, kRoadZ));
+        }
+    }
+}
+
 }  // namespace
 
 Mesh BuildCityMesh() {
@@ -229,6 +257,7 @@ Mesh BuildCityMesh() {
     AddFittings(mesh);
     AddPlaza(mesh);
     AddStreetLamps(mesh);
+    AddParkedCars(mesh);
     return mesh;
 }
 

@@ -182,7 +182,8 @@ std::uint32_t Shop(int x, int y) {
     const float w = (v - 0.5f) * 2.0f;             // 0 at the top of the ground floor, 1 at the street
     Rgb c = wall;
     if (w > 0.08f && w < 0.22f && u > 0.06f && u < 0.94f) {
-        const Rgb sign = Hash2(shop, 1, 703u) < 0.5f ? Rgb{0.95f, 0.30f, 0.25f} : Rgb{0.30f, 0.75f, 1.0f};
+        const Rgb signs[4] = {{0.95f, 0.30f, 0.25f}, {0.30f, 0.75f, 1.0f}, {1.0f, 0.80f, 0.30f}, {0.45f, 0.95f, 0.55f}};
+        const Rgb sign = signs[std::min(3, int(Hash2(shop, 1, 703u) * 4.0f))];
         c = lit > 0.2f ? sign : Scale(sign, 0.25f);
     } else if (w > 0.28f && w < 0.96f && u > 0.08f && u < 0.92f) {
         const bool door = u > 0.66f && u < 0.84f;

@@ -49,14 +49,17 @@ void AddWheel(Mesh& mesh, float x, float y, float radius, float width, std::uint
     AddLathe(mesh, profile, 8, material, RotationX(0.5f * kPi) * Translation(x, y, radius));
 }
 
-Mesh CarMesh(const std::string& name, float r, float g, float b) {
+}  // namespace
+
+Mesh CarMesh(const std::string& name, float r, float g, float b, bool lightsOn) {
     Mesh mesh;
     mesh.name = name;
     const std::uint32_t body = AddMaterial(mesh, Paint(r, g, b, 0.35f));
     const std::uint32_t glass = AddMaterial(mesh, Paint(0.10f, 0.13f, 0.18f, 0.6f));
     const std::uint32_t tyre = AddMaterial(mesh, Paint(0.05f, 0.05f, 0.05f, 0.3f));
-    const std::uint32_t head = AddMaterial(mesh, Paint(1.0f, 0.97f, 0.85f, 1.0f));
-    const std::uint32_t tail = AddMaterial(mesh, Paint(1.0f, 0.08f, 0.05f, 1.0f));
+    const float lamp = lightsOn ? 1.0f : 0.15f;
+    const std::uint32_t head = AddMaterial(mesh, Paint(1.0f, 0.97f, 0.85f, lamp));
+    const std::uint32_t tail = AddMaterial(mesh, Paint(1.0f, 0.08f, 0.05f, lamp));
     // Lower body, bonnet slightly lower than the boot line.
     const D3DXVECTOR3 lb[4] = {{-65, -30, 8}, {65, -30, 8}, {65, 30, 8}, {-65, 30, 8}};
     const D3DXVECTOR3 lt[4] = {{-64, -29, 29}, {63, -29, 26}, {63, 29, 26}, {-64, 29, 29}};
@@ -76,6 +79,8 @@ Mesh CarMesh(const std::string& name, float r, float g, float b) {
     }
     return mesh;
 }
+
+namespace {
 
 // A four-car train, the front car's centre at the origin, heading +X; rails at z = 0.
 Mesh TrainMesh(const std::string& name) {
@@ -253,7 +258,7 @@ Model BuildCarsModel() {
     AnimationSet set;
     set.name = "traffic";
     for (const Car& car : cars) {
-        root.children.push_back(VehicleFrame(car.name, CarMesh(std::string(car.name) + "_body", car.r, car.g, car.b)));
+        root.children.push_back(VehicleFrame(car.name, CarMesh(std::string(car.name) + "_body", car.r, car.g, car.b, true)));
         set.animations.push_back(LoopAnimation(car.name, car.track, kCarPeriod, model.ticksPerSecond));
     }
     model.frames.push_back(std::move(root));

@@ -30,6 +30,9 @@ constexpr float kCarPeriod = 20.0f;     // seconds per loop of cars.x
 constexpr float kTrainPeriod = 40.0f;   // seconds per loop of trains_anim.x
 constexpr float kCrashTime = 5.0f;      // when the two cars collide, seconds into cars.x
 
+// A small saloon, heading +X, its wheels on z = 0, centred on the origin.
+Mesh CarMesh(const std::string& name, float r, float g, float b, bool lightsOn);
+
 Model BuildCarsModel();
 Model BuildTrainsModel();
 
