@@ -22,9 +22,20 @@ std::int16_t ToPcm16(float x) {
     return static_cast<std::int16_t>(std::lrint(clamped * 32767.0f));
 }
 
+// The constant bit rates an MPEG-1 Layer III stream can carry.
+bool IsLayer3Bitrate(int kbps) {
+    for (int rate : {32, 40, 48, 56, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320})
+        if (kbps == rate) return true;
+    return false;
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> EncodeMp3(const std::vector<float>& interleaved, int kbps) {
+    if (!IsLayer3Bitrate(kbps)) {   // the encoder would quietly pick another rate
+        std::fprintf(stderr, "orrery3d-assets: demo.mp3: %d kbps is not an MPEG-1 Layer III bit rate\n", kbps);
+        return {};
+    }
     std::unique_ptr<lame_global_flags, LameCloser> lame(lame_init());
     if (!lame) {
         std::fprintf(stderr, "orrery3d-assets: demo.mp3: lame_init failed\n");

@@ -4,6 +4,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "tools/assets/music/drums.h"
@@ -88,20 +89,17 @@ public:
     }
 
     void Write() {
-        Intro({0, 12});
-        Title({12, 21});
-        Flight({21, 40});
-        Idle({40, 55});
-        Sky({55, 71});
-        Chase({71, 83});
-        TunnelWait({83, 98});
-        TunnelRush({98, 114});
-        Run2({114, 126});
-        Hand({126, 140});
-        Organic({140, 165});
-        StreetA({165, 193});
-        StreetB({193, 226});
-        Credits({226, 258});
+        // Each section writes only inside its own span (plus release tails), so the sections
+        // that start beyond a shortened mix are skipped altogether.
+        const std::pair<Span, void (Score::*)(const Span&)> sections[] = {
+            {{0, 12}, &Score::Intro},        {{12, 21}, &Score::Title},     {{21, 40}, &Score::Flight},
+            {{40, 55}, &Score::Idle},        {{55, 71}, &Score::Sky},       {{71, 83}, &Score::Chase},
+            {{83, 98}, &Score::TunnelWait},  {{98, 114}, &Score::TunnelRush}, {{114, 126}, &Score::Run2},
+            {{126, 140}, &Score::Hand},      {{140, 165}, &Score::Organic}, {{165, 193}, &Score::StreetA},
+            {{193, 226}, &Score::StreetB},   {{226, 258}, &Score::Credits},
+        };
+        for (const auto& [span, write] : sections)
+            if (FrameAt(span.start) < static_cast<std::int64_t>(mix_.Frames())) (this->*write)(span);
     }
 
 private:

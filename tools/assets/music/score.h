@@ -9,8 +9,6 @@ namespace assets::music {
 
 constexpr double kShowSeconds = 258.0;
 
-// Section boundaries of the arrangement, in show seconds (the last is the end of the show).
-constexpr double kSections[] = {0, 12, 21, 40, 55, 71, 83, 98, 114, 126, 140, 165, 193, 226, 258};
 // The white flashes (and the red one at 193) land on a hit after a rise.
 constexpr double kFlashes[] = {12, 40, 98, 193};
 
