@@ -85,7 +85,7 @@ TEST(ImageFiles, AdditiveShapesHaveBlackBordersAndBrightCentres) {
         auto found = Pack().find(name);
         ASSERT_NE(found, Pack().end());
         const d3dx::PixelLevel& level = found->second.Level();
-        EXPECT_LE(BorderMax(level, Brightest), 4);
+        EXPECT_EQ(BorderMax(level, Brightest), 0);
         int centre = 0;
         const std::uint32_t reach = level.width / 8;
         for (std::uint32_t y = level.height / 2 - reach; y < level.height / 2 + reach; ++y) {

@@ -95,8 +95,8 @@ Image MakeSmokePuff(int size) {
 }
 
 Image MakeSnowflake(int size) {
-    const float arm = 0.78f;
-    return Render(size, size / 10, [arm](Point p, float& a) {
+    const float arm = 0.7f;
+    return Render(size, size / 8, [arm](Point p, float& a) {
         float d = 10.0f;
         for (int k = 0; k < 6; ++k) {
             const float angle = kPi / 2.0f + float(k) * kPi / 3.0f;
