@@ -32,7 +32,7 @@ enum Surface { kConcrete, kBrick, kBallast };
 Surface SurfaceOf(const D3DXVECTOR2& a, const D3DXVECTOR2& b) {
     const float z = std::min(a.y, b.y);
     if (a.y <= -118.0f + 0.5f && b.y <= -118.0f + 0.5f) return kBallast;
-    if (std::fabs(a.x) < 111.0f && std::fabs(b.x) < 111.0f) return kBallast;  // the bed's shoulders
+    if (z < -100.0f && std::fabs(a.x) < 111.0f && std::fabs(b.x) < 111.0f) return kBallast;  // the bed's shoulders
     if (z >= -40.0f) return kBrick;
     return kConcrete;
 }
