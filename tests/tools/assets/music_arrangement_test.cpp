@@ -46,7 +46,7 @@ double Brightness(double t0, double t1) {
     return std::sqrt(slope / energy);
 }
 
-TEST(MusicArrangementTest, LevelRisesIntoEachFlashAndPeaksOnIt) {
+void LevelRisesIntoEachFlashAndPeaksOnIt() {
     ASSERT_EQ(Soundtrack().size(), 2 * Frame(kShowSeconds));
     for (double flash : kFlashes) {
         SCOPED_TRACE(testing::Message() << "flash at " << flash << " s");
@@ -64,7 +64,7 @@ TEST(MusicArrangementTest, LevelRisesIntoEachFlashAndPeaksOnIt) {
     }
 }
 
-TEST(MusicArrangementTest, SectionsHaveTheCharacterOfTheirScenes) {
+void SectionsHaveTheCharacterOfTheirScenes() {
     const double city = std::max(LevelDb(42, 53), LevelDb(195, 224));
     const double hand = LevelDb(127, 138);
     const double organic = LevelDb(141, 163);
@@ -84,7 +84,7 @@ TEST(MusicArrangementTest, SectionsHaveTheCharacterOfTheirScenes) {
     EXPECT_LT(LevelDb(139.5, 140), LevelDb(135, 136));
 }
 
-TEST(MusicArrangementTest, EndsInSilenceWithoutClippingOrOffset) {
+void EndsInSilenceWithoutClippingOrOffset() {
     const std::vector<float>& pcm = Soundtrack();
     float peak = 0.0f;
     double sumLeft = 0.0, sumRight = 0.0;
@@ -104,6 +104,22 @@ TEST(MusicArrangementTest, EndsInSilenceWithoutClippingOrOffset) {
     EXPECT_LT(LevelDb(kShowSeconds - 0.5, kShowSeconds), -70.0);
     // The opening is not silent either.
     EXPECT_GT(LevelDb(0.5, 1.5), -40.0);
+}
+
+// One test over the whole soundtrack, so that it is synthesised once (slow in instrumented builds).
+TEST(MusicArrangementTest, FollowsTheShow) {
+    {
+        SCOPED_TRACE("rises and hits");
+        LevelRisesIntoEachFlashAndPeaksOnIt();
+    }
+    {
+        SCOPED_TRACE("sections");
+        SectionsHaveTheCharacterOfTheirScenes();
+    }
+    {
+        SCOPED_TRACE("signal and ending");
+        EndsInSilenceWithoutClippingOrOffset();
+    }
 }
 
 TEST(MusicArrangementTest, SameSamplesOnEveryRun) {
