@@ -78,17 +78,17 @@ Model HandModel() {
     const std::uint32_t m = AddMaterial(hand, skin);
     AddPalm(hand, m);
     AddThumb(hand, m);
-    const Finger fingers[] = {{-2.9f, 7.4f, 0.88f, -0.10f},
-                              {-0.95f, 8.1f, 0.92f, -0.02f},
-                              {0.95f, 7.6f, 0.88f, 0.05f},
-                              {2.85f, 6.0f, 0.74f, 0.13f}};
+    const Finger fingers[] = {{-2.9f, 7.4f, 1.05f, -0.10f},
+                              {-0.95f, 8.1f, 1.1f, -0.02f},
+                              {0.95f, 7.6f, 1.05f, 0.05f},
+                              {2.85f, 6.0f, 0.9f, 0.13f}};
     for (const Finger& f : fingers) AddFinger(hand, m, f);
 
     // Tilt the palm toward the camera at (0, -32, 15), then move the hand so that, after the
-    // scene's offset, the palm lies round (-6, 0, 1) amid the lamps.
+    // scene's offset, the palm lies round (-4, 0, 1) amid the lamps.
     Mesh placed;
     placed.name = "hand";
-    Append(placed, hand, RotationX(0.58f) * Translation(-11.0f - kHandOffset.x, 0.0f - kHandOffset.y, 1.0f - kHandOffset.z));
+    Append(placed, hand, RotationX(0.58f) * Translation(-9.0f - kHandOffset.x, 0.0f - kHandOffset.y, 1.0f - kHandOffset.z));
     Model model;
     model.meshes.push_back(std::move(placed));
     return model;
