@@ -194,7 +194,7 @@ Clip ChangeDir() {
     return c;
 }
 
-// climb: on the wall ahead of the climb camera (world (1150, 5250), the face looking -Y), reaching
+// climb: on the wall ahead of the climb camera (world (1150, 5000), the face looking -Y), reaching
 // up, then climbing hand over hand.
 Clip Climb() {
     constexpr float kGround = 18.5f - 41.0f;  // the scene adds 41 to z
@@ -231,33 +231,36 @@ Clip Climb() {
         // Rising about 9 units a second once climbing; the pulls come in surges.
         const float rise = 9.0f * climbT - 2.0f * std::sin(2.0f * a) / 2.0f * (climbT > 0.0f ? 1.0f : 0.0f);
         p.heading = kPi / 2.0f;
-        p.root = D3DXVECTOR3(1150.0f, 5243.0f + 1.0f, kGround + 1.6f * start + rise * (1.0f - Smooth(9.3f, 9.9f, t)));
+        p.root = D3DXVECTOR3(1150.0f, 4993.0f + 1.0f, kGround + 1.6f * start + rise * (1.0f - Smooth(9.3f, 9.9f, t)));
         return p;
     };
     return c;
 }
 
-// accident: walks across the street (world, from (1878, 1694) toward the camera's right), is struck at 3 s
-// at world (1750, 1650), thrown back along +Y and falls on its back, then lies still.
+// accident: walks across the street x = 1900 toward the north-west corner, where the car thrown
+// out of the crossing slides onto the pavement: struck at 5.6 s at world (1765, 2330), thrown on
+// along the car's path (north-west) and falling on its back, then lying still.
 Clip Accident() {
     const D3DXVECTOR3 offset(-8.0f, 300.0f, 0.0f);
     Clip c{"accident.x", "Accident", 12.0f, 20.0f, 0.0f, true, nullptr};
     const float heading = std::atan2(-0.328f, -0.945f);
-    const D3DXVECTOR3 hit = D3DXVECTOR3(1750.0f, 1650.0f, 0.0f) - offset;
-    auto walk = std::make_shared<Path>(hit - D3DXVECTOR3(std::cos(heading), std::sin(heading), 0) * 135.0f, 12.0f,
+    constexpr float kStruck = 5.6f;
+    const D3DXVECTOR3 hit = D3DXVECTOR3(1765.0f, 2330.0f, 0.0f) - offset;
+    auto walk = std::make_shared<Path>(hit - D3DXVECTOR3(std::cos(heading), std::sin(heading), 0) * (45.0f * kStruck), 12.0f,
                                        [](float) { return 45.0f; }, [heading](float) { return heading; });
     c.pose = [walk, hit, heading](float t) {
-        if (t < 3.0f || t >= 11.6f) {
+        if (t < kStruck || t >= 11.6f) {
             const float u = t >= 11.6f ? 0.0f : t;
             return OnPath(Gait(walk->Distance(u) / kWalk.stride, kWalk), *walk, u);
         }
-        const float since = t - 3.0f;
-        // Thrown along +Y, sliding to a stop about 110 away.
+        const float since = t - kStruck;
+        // Thrown north-west with the car, sliding to a stop about 110 away.
         const float throwF = 1.0f - std::exp(-since * 3.2f);
         Pose p;
-        p.root = hit + D3DXVECTOR3(-10.0f, 110.0f, 0.0f) * throwF;
-        // Turned by the blow to face -Y (back toward the car), then falling backwards.
-        p.heading = heading + std::remainder(-kPi / 2.0f - heading, kTau) * Smooth(0.0f, 0.4f, since);
+        p.root = hit + D3DXVECTOR3(-90.0f, 65.0f, 0.0f) * throwF;
+        // Turned by the blow to face south-east (back toward the car), then falling backwards.
+        const float facing = std::atan2(-65.0f, 90.0f);
+        p.heading = heading + std::remainder(facing - heading, kTau) * Smooth(0.0f, 0.4f, since);
         const float fall = Smooth(0.05f, 0.85f, since);
         p.angles[kHips].y = -1.52f * fall;
         p.angles[kHips].x = 0.35f * std::sin(kPi * std::min(1.0f, since / 1.2f));
@@ -278,7 +281,7 @@ Clip Accident() {
         p.angles[kFootR].y = 0.5f * fall;
         p.angles[kHead].y = 0.5f * flail - 0.15f * fall;
         // A weak attempt to raise the head, then stillness.
-        const float raise = Smooth(4.0f, 5.0f, since) * (1.0f - Smooth(5.8f, 7.0f, since));
+        const float raise = Smooth(2.0f, 2.8f, since) * (1.0f - Smooth(3.6f, 4.6f, since));
         p.angles[kNeck].y = 0.7f * raise;
         p.angles[kUpperArmL].y -= 0.4f * raise;
         // Back to the walk in the last moment of the loop (never seen: the shot is shorter).
@@ -311,13 +314,14 @@ Clip Walk() {
     return c;
 }
 
-// praise: on the rooftop at world (1665, -1160, 1030), arms raised, pumping and swaying, facing
+// praise: on the rooftop at world (1570, -1240, 1030), arms raised, pumping and swaying, facing
 // where its camera comes from.
 Clip Praise() {
-    const D3DXVECTOR3 world(1665.0f, -1160.0f, 1030.0f), offset(2115.0f, 15.0f, 1065.0f);
+    // About 50 beside the camera's glide path, 55 from the point it looks at.
+    const D3DXVECTOR3 world(1570.0f, -1240.0f, 1030.0f), offset(2115.0f, 15.0f, 1065.0f);
     const D3DXVECTOR3 at = world - offset;
     Clip c{"praise.x", "Praise", 16.0f, 10.0f, at.z, true, nullptr};
-    const float heading = std::atan2(-340.0f, 235.0f);
+    const float heading = std::atan2(-330.0f, 655.0f);  // toward where the camera starts
     c.pose = [at, heading](float t) {
         Pose p;
         const float pump = std::sin(kTau * t / 2.0f), sway = std::sin(kTau * t / 4.0f);
