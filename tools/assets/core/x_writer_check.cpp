@@ -21,7 +21,12 @@ bool Keyword(std::string_view name) {
     return std::any_of(std::begin(kKeywords), std::end(kKeywords), [&](const char* k) { return upper == k; });
 }
 
-std::string Quoted(std::string_view s) { return "'" + std::string(s) + "'"; }
+std::string Quoted(std::string_view s) {
+    std::string quoted;
+    quoted.reserve(s.size() + 2);
+    quoted.append(1, '\'').append(s).append(1, '\'');
+    return quoted;
+}
 
 void CollectFrames(const std::vector<Frame>& frames, std::set<std::string>& names, std::string& fault) {
     for (const Frame& f : frames) {

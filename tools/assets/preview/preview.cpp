@@ -7,6 +7,7 @@
 #include "platform/window/headless_window.h"
 #include "render/render_device.h"
 #include "scene/animated_model.h"
+#include "scene/frame_tree.h"
 #include "scene/mesh_model.h"
 #include "tools/common/png_writer.h"
 
@@ -122,6 +123,30 @@ bool PreviewStatic(IDirect3DDevice8* device, const PreviewOptions& options, cons
     });
 }
 
+// Animation can carry a model far from where the file's bind pose put it (root motion, cars on
+// their tracks). When the posed animated frames have left the measured bounds, the camera is
+// fitted to those frames instead.
+Bounds PosedBounds(AnimatedModel& model) {
+    ModelHierarchy& hierarchy = *model.currentHierarchy;
+    const Bounds measured{hierarchy.centre, std::max(hierarchy.radius, 0.01f)};
+    D3DXMatrixIdentity(&hierarchy.root->local);
+    D3DXMatrixIdentity(&hierarchy.root->outer);
+    D3DXMATRIX identity;
+    D3DXMatrixIdentity(&identity);
+    if (FAILED(UpdateTransforms(*hierarchy.root, identity))) return measured;
+    D3DXVECTOR3 lo(1e30f, 1e30f, 1e30f), hi(-1e30f, -1e30f, -1e30f);
+    for (const ModelFrame* a = hierarchy.animationList; a; a = a->nextAnimationFrame) {
+        if (!a->target) continue;
+        const D3DXVECTOR3 origin(a->target->combined._41, a->target->combined._42, a->target->combined._43);
+        D3DXVec3Minimize(&lo, &lo, &origin);
+        D3DXVec3Maximize(&hi, &hi, &origin);
+    }
+    if (lo.x > hi.x) return measured;
+    const D3DXVECTOR3 centre = (lo + hi) * 0.5f, half = (hi - lo) * 0.5f, away = centre - measured.centre;
+    if (D3DXVec3Length(&away) <= measured.radius) return measured;
+    return Bounds{centre, std::max(D3DXVec3Length(&half) * 1.3f, 40.0f)};
+}
+
 bool PreviewAnimated(IDirect3DDevice8* device, const PreviewOptions& options, const std::string& name,
                      const std::filesystem::path& outDir) {
     AnimatedModel model;
@@ -129,12 +154,12 @@ bool PreviewAnimated(IDirect3DDevice8* device, const PreviewOptions& options, co
         std::fprintf(stderr, "orrery3d-assets: %s does not load as an animated model\n", name.c_str());
         return false;
     }
-    const Bounds bounds{model.currentHierarchy->centre, std::max(model.currentHierarchy->radius, 0.01f)};
     bool ok = true;
     float clock = 0.0f;
     for (float time : options.times) {
         model.AdvanceTime(time - clock);
         clock = time;
+        const Bounds bounds = PosedBounds(model);
         ok = Picture(device, options, bounds, outDir / PictureName(name, options, time),
                      [&] { return SUCCEEDED(model.Render()); }) && ok;
     }
