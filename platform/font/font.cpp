@@ -8,17 +8,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "platform/font/font_match.h"
+#include "platform/font/font_face.h"
 
 namespace platform {
 namespace {
-
-std::string FreeTypeMessage(FT_Error code) {
-    const char* text = FT_Error_String(code);
-    char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "FreeType error 0x%02X", static_cast<unsigned>(code));
-    return text ? std::string(buffer) + " (" + text + ")" : std::string(buffer);
-}
 
 void Complain(const FontRequest& request, const std::string& cause) {
     std::fprintf(stderr, "font: cannot open face \"%s\" at %d px: %s\n", request.face.c_str(), request.pixelHeight,
@@ -49,19 +42,11 @@ const char* FontErrorName(FontError error) {
     return "unknown error";
 }
 
-struct Font::Impl {
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    FontMatch match;
+struct Font::Impl : FontFace {
     bool syntheticBold = false;
     bool syntheticItalic = false;
     int ascent = 0;
     int descent = 0;
-
-    ~Impl() {
-        if (face) FT_Done_Face(face);
-        if (library) FT_Done_FreeType(library);
-    }
 
     // Loads the character's outline into the glyph slot, with synthesised styles applied.
     bool Load(char c) const {
@@ -84,26 +69,10 @@ std::unique_ptr<Font> Font::Open(const FontRequest& request, FontError* error) {
         if (error) *error = code;
         return nullptr;
     };
-    if (request.pixelHeight <= 0) return fail(FontError::InvalidArgument, "the pixel height must be positive");
-
     auto impl = std::make_unique<Impl>();
-    if (!MatchFontFace(request.face, request.weight, request.italic, impl->match)) {
-        return fail(FontError::NoMatch, "fontconfig offers no scalable face");
-    }
-    if (FT_Error code = FT_Init_FreeType(&impl->library)) {
-        impl->library = nullptr;
-        return fail(FontError::CannotOpen, "cannot start FreeType: " + FreeTypeMessage(code));
-    }
-    if (FT_Error code = FT_New_Face(impl->library, impl->match.file.c_str(), impl->match.index, &impl->face)) {
-        impl->face = nullptr;
-        return fail(FontError::CannotOpen, impl->match.file + ": " + FreeTypeMessage(code));
-    }
-    if (!FT_IS_SCALABLE(impl->face) || impl->face->units_per_EM == 0) {
-        return fail(FontError::CannotOpen, impl->match.file + ": not a scalable face");
-    }
-    if (FT_Error code = FT_Set_Pixel_Sizes(impl->face, 0, static_cast<FT_UInt>(request.pixelHeight))) {
-        return fail(FontError::CannotSize, impl->match.file + ": " + FreeTypeMessage(code));
-    }
+    FontError code = FontError::None;
+    std::string cause;
+    if (!impl->OpenFace(request, code, cause)) return fail(code, cause);
 
     impl->syntheticBold = request.weight >= 600 && !impl->match.bold;
     impl->syntheticItalic = request.italic && !impl->match.italic;

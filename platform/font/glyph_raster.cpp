@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/font/font_match.h"
+#include "platform/font/font_face.h"
 
 namespace platform {
 namespace {
@@ -17,24 +17,10 @@ void Complain(const FontRequest& request, const std::string& cause) {
                  cause.c_str());
 }
 
-std::string FreeTypeCode(FT_Error code) {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "FreeType error 0x%02X", static_cast<unsigned>(code));
-    return buffer;
-}
-
 }  // namespace
 
-struct GlyphRaster::Impl {
-    FT_Library library = nullptr;
-    FT_Face face = nullptr;
-    FontMatch match;
+struct GlyphRaster::Impl : FontFace {
     bool syntheticBold = false;
-
-    ~Impl() {
-        if (face) FT_Done_Face(face);
-        if (library) FT_Done_FreeType(library);
-    }
 
     bool RenderIndex(FT_UInt index, GlyphCoverage& glyph) const {
         glyph = GlyphCoverage{};
@@ -75,27 +61,12 @@ std::unique_ptr<GlyphRaster> GlyphRaster::Open(const FontRequest& request, FontE
         if (error) *error = code;
         return nullptr;
     };
-    if (request.pixelHeight <= 0) return fail(FontError::InvalidArgument, "the pixel height must be positive");
     auto impl = std::make_unique<Impl>();
-    if (!MatchFontFace(request.face, request.weight, request.italic, impl->match)) {
-        return fail(FontError::NoMatch, "fontconfig offers no scalable face");
-    }
-    if (FT_Error code = FT_Init_FreeType(&impl->library)) {
-        impl->library = nullptr;
-        return fail(FontError::CannotOpen, "cannot start FreeType: " + FreeTypeCode(code));
-    }
-    if (FT_Error code = FT_New_Face(impl->library, impl->match.file.c_str(), impl->match.index, &impl->face)) {
-        impl->face = nullptr;
-        return fail(FontError::CannotOpen, impl->match.file + ": " + FreeTypeCode(code));
-    }
-    if (!FT_IS_SCALABLE(impl->face) || impl->face->units_per_EM == 0) {
-        return fail(FontError::CannotOpen, impl->match.file + ": not a scalable face");
-    }
+    FontError code = FontError::None;
+    std::string cause;
+    if (!impl->OpenFace(request, code, cause)) return fail(code, cause);
     if (FT_Select_Charmap(impl->face, FT_ENCODING_UNICODE) != 0) {
         return fail(FontError::CannotOpen, impl->match.file + ": no Unicode character map");
-    }
-    if (FT_Error code = FT_Set_Pixel_Sizes(impl->face, 0, static_cast<FT_UInt>(request.pixelHeight))) {
-        return fail(FontError::CannotSize, impl->match.file + ": " + FreeTypeCode(code));
     }
     impl->syntheticBold = request.weight >= 600 && !impl->match.bold;
     if (error) *error = FontError::None;
