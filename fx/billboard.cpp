@@ -31,18 +31,7 @@ HRESULT BillboardInstance::Render(const Camera& camera, DWORD additive, float re
     IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
     if (!device) return S_OK;
 
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetTransform(D3DTS_PROJECTION, &camera.Projection());
-    device->SetTransform(D3DTS_VIEW, &camera.View());
-    device->SetRenderState(D3DRS_SRCBLEND, additive ? D3DBLEND_ONE : D3DBLEND_SRCCOLOR);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-
-    device->SetTexture(0, billboard.Texture());
-    device->SetStreamSource(0, billboard.VertexBuffer(), sizeof(BillboardVertex));
-    device->SetVertexShader(kBillboardVertexFormat);
-
-    D3DXMatrixRotationZ(&world, BillboardYaw(camera));
+    world = BeginFacingQuads(device, camera, additive, billboard.Texture(), billboard.VertexBuffer());
 
     D3DMATERIAL8 material{};
     material.Diffuse = {red, green, blue, alpha};
@@ -57,11 +46,6 @@ HRESULT BillboardInstance::Render(const Camera& camera, DWORD additive, float re
     // A billboard whose load failed has no buffer to draw from.
     if (billboard.VertexBuffer()) device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
 
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    device->SetTransform(D3DTS_WORLD, &identity);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetTexture(0, nullptr);
+    EndFacingQuads(device);
     return S_OK;
 }

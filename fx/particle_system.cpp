@@ -120,18 +120,7 @@ HRESULT ParticleSystem::Render(const Camera& camera) {
     IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
     if (!device) return S_OK;
 
-    device->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
-    device->SetTransform(D3DTS_PROJECTION, &camera.Projection());
-    device->SetTransform(D3DTS_VIEW, &camera.View());
-    device->SetRenderState(D3DRS_SRCBLEND, additive ? D3DBLEND_ONE : D3DBLEND_SRCCOLOR);
-    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-
-    device->SetTexture(0, texture.Get());
-    device->SetStreamSource(0, vertexBuffer.Get(), sizeof(BillboardVertex));
-    device->SetVertexShader(kBillboardVertexFormat);
-
-    D3DXMatrixRotationZ(&world, BillboardYaw(camera));
+    world = BeginFacingQuads(device, camera, additive, texture.Get(), vertexBuffer.Get());
 
     for (const Particle& particle : particles) {
         D3DMATERIAL8 material{};
@@ -145,11 +134,6 @@ HRESULT ParticleSystem::Render(const Camera& camera) {
         device->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
     }
 
-    D3DXMATRIX identity;
-    D3DXMatrixIdentity(&identity);
-    device->SetTransform(D3DTS_WORLD, &identity);
-    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
-    device->SetTexture(0, nullptr);
+    EndFacingQuads(device);
     return S_OK;
 }
