@@ -20,7 +20,7 @@ protected:
 
 TEST_F(BillboardTest, LoadWritesTheQuadAndFailsOnAMissingImage) {
     Billboard missing;
-    EXPECT_EQ(missing.Load((folder + "/missing.jpg").c_str(), 10.0f), E_FAIL);
+    EXPECT_EQ(missing.Load((files.Path() + "/missing.jpg").c_str(), 10.0f), E_FAIL);
     EXPECT_EQ(missing.Texture(), nullptr);
     EXPECT_EQ(missing.VertexBuffer(), nullptr);
 

@@ -16,6 +16,7 @@
 
 #include "fx/billboard_quad.h"
 #include "fx/camera.h"
+#include "tests/fx/effect_files.h"
 #include "tests/render/render_device_fixture.h"
 
 namespace effecttest {
@@ -27,37 +28,9 @@ inline int Channel(std::uint32_t pixel, int shift) { return static_cast<int>((pi
 
 class EffectTest : public rendertest::RenderDeviceTest<kWidth, kHeight> {
 protected:
-    void SetUp() override {
-        rendertest::RenderDeviceTest<kWidth, kHeight>::SetUp();
-        std::string pattern = (std::filesystem::temp_directory_path() / "orrery-effects-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
-    }
-
-    // An uncompressed 24-bit Targa of 8 x 8 pixels of one colour (0xRRGGBB); returns its path.
+    // An 8 x 8 Targa of one opaque colour (0xRRGGBB); returns its path.
     std::string SolidTarga(const std::string& name, std::uint32_t rgb) const {
-        const std::string path = folder + "/" + name;
-        std::vector<unsigned char> bytes(18, 0);
-        bytes[2] = 2;  // true colour, uncompressed
-        bytes[12] = 8;
-        bytes[14] = 8;
-        bytes[16] = 24;
-        for (int i = 0; i < 64; ++i) {
-            bytes.push_back(static_cast<unsigned char>(rgb & 0xFF));
-            bytes.push_back(static_cast<unsigned char>((rgb >> 8) & 0xFF));
-            bytes.push_back(static_cast<unsigned char>((rgb >> 16) & 0xFF));
-        }
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr) << path;
-        if (file) {
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
-            std::fclose(file);
-        }
-        return path;
+        return files.WriteTarga(name, 8, 8, [rgb](int, int) { return 0xFF000000u | rgb; });
     }
 
     static std::vector<BillboardVertex> QuadVertices(IDirect3DVertexBuffer8* buffer) {
@@ -141,7 +114,7 @@ protected:
         device->SetRenderState(D3DRS_CULLMODE, D3DCULL_CCW);
     }
 
-    std::string folder;
+    TempFolder files;
 };
 
 }  // namespace effecttest

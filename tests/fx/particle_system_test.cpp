@@ -238,7 +238,7 @@ TEST_F(ParticleSystemTest, FadeAndFadeInCurves) {
 TEST_F(ParticleSystemTest, LoadCreatesOneQuadAndFailsOnAMissingImage) {
     ParticleSystem system(30, 3.0f, 0, 0, 0, 0, 0, 0, 10, 1, 24, 0, -9.8f, 0, 0);
     EXPECT_EQ(system.Texture(), nullptr);
-    EXPECT_EQ(system.Load((folder + "/missing.jpg").c_str()), E_FAIL);
+    EXPECT_EQ(system.Load((files.Path() + "/missing.jpg").c_str()), E_FAIL);
     EXPECT_EQ(system.Texture(), nullptr);
     EXPECT_TRUE(system.Particles().empty());
     EXPECT_EQ(system.Load(nullptr), E_FAIL);

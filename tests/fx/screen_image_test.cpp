@@ -72,7 +72,7 @@ TEST_F(ScreenImageTest, BufferHoldsSixTexturedScreenVertices) {
 
 TEST_F(ScreenImageTest, MissingFileFailsAndLeavesItsNameForTheReport) {
     ScreenImage image;
-    const std::string missing = folder + "/no_title.jpg";
+    const std::string missing = this->files.Path() + "/no_title.jpg";
     EXPECT_EQ(image.Load(missing.c_str()), E_FAIL);
     EXPECT_STREQ(ErrorReporter::Instance().detail, missing.c_str());
     EXPECT_EQ(image.Texture(), nullptr);

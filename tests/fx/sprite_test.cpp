@@ -29,7 +29,7 @@ TEST_F(SpriteTest, StartsWithTheShowsScaleAndTheScreenCentreAndFailsWithoutAnIma
     EXPECT_EQ(sprite.translation, D3DXVECTOR2(0.0f, 0.0f));
     EXPECT_EQ(sprite.colour, 0xFFFFFFFFu);
     EXPECT_EQ(sprite.Draw(), E_FAIL);  // nothing loaded
-    EXPECT_EQ(sprite.Load((folder + "/jap_missing.tga").c_str()), E_FAIL);
+    EXPECT_EQ(sprite.Load((files.Path() + "/jap_missing.tga").c_str()), E_FAIL);
     EXPECT_EQ(sprite.Draw(), E_FAIL);
 }
 

@@ -14,6 +14,7 @@
 
 #include "platform/d3dx/d3dx8mesh.h"
 #include "scene/mesh_model.h"
+#include "tests/fx/effect_files.h"
 #include "tests/render/render_device_fixture.h"
 
 namespace worldtest {
@@ -81,42 +82,9 @@ inline void BuildQuads(IDirect3DDevice8* device, const std::vector<Quad>& quads,
 template <int Width, int Height>
 class WorldTest : public rendertest::RenderDeviceTest<Width, Height> {
 protected:
-    void SetUp() override {
-        rendertest::RenderDeviceTest<Width, Height>::SetUp();
-        std::string pattern = (std::filesystem::temp_directory_path() / "orrery-world-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        if (!folder.empty()) std::filesystem::remove_all(folder, ignored);
-    }
-
-    // A 32-bit top-left-origin Targa of width x height; pixel(x, y) gives 0xAARRGGBB.
     std::string WriteTarga(const std::string& name, int width, int height,
                            const std::function<std::uint32_t(int, int)>& pixel) const {
-        const std::string path = folder + "/" + name;
-        std::vector<unsigned char> bytes(18, 0);
-        bytes[2] = 2;
-        bytes[12] = static_cast<unsigned char>(width & 0xFF);
-        bytes[13] = static_cast<unsigned char>(width >> 8);
-        bytes[14] = static_cast<unsigned char>(height & 0xFF);
-        bytes[15] = static_cast<unsigned char>(height >> 8);
-        bytes[16] = 32;
-        bytes[17] = 0x28;  // 8 alpha bits, top-left origin
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                const std::uint32_t p = pixel(x, y);
-                for (int shift : {0, 8, 16, 24}) bytes.push_back(static_cast<unsigned char>(p >> shift));
-            }
-        }
-        std::FILE* file = std::fopen(path.c_str(), "wb");
-        EXPECT_NE(file, nullptr) << path;
-        if (file) {
-            std::fwrite(bytes.data(), 1, bytes.size(), file);
-            std::fclose(file);
-        }
-        return path;
+        return files.WriteTarga(name, width, height, pixel);
     }
 
     std::vector<std::uint32_t> ReadBack() {
@@ -138,7 +106,7 @@ protected:
         return value;
     }
 
-    std::string folder;
+    effecttest::TempFolder files;
 };
 
 }  // namespace worldtest
