@@ -138,6 +138,16 @@ protected:
         return p.string();
     }
 
+    // Loads a model with the folder as the working directory, as the show loads from its own.
+    template <typename Model>
+    HRESULT LoadIn(Model& model, const char* name) {
+        const auto previous = std::filesystem::current_path();
+        std::filesystem::current_path(dir);
+        const HRESULT hr = model.Load(name);
+        std::filesystem::current_path(previous);
+        return hr;
+    }
+
     std::filesystem::path dir;
 };
 

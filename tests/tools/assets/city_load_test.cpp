@@ -32,15 +32,6 @@ protected:
             Write(f.name, std::string(bytes.begin(), bytes.end()));
         }
     }
-    // Loads with the folder as the working directory, as the show does.
-    template <typename M>
-    HRESULT LoadIn(M& model, const char* name) {
-        const auto cwd = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-        const HRESULT hr = model.Load(name);
-        std::filesystem::current_path(cwd);
-        return hr;
-    }
     // World position and forward (+X) axis of a frame after the model has advanced.
     static D3DXVECTOR3 Position(ModelFrame& root, const char* frame) {
         ModelFrame* f = FindFrameFromRoot(root, frame);

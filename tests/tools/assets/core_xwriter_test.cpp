@@ -290,12 +290,8 @@ TEST_P(XWriterLoad, AnimatedModelLoadsFramesSkinMaterialsAndKeys) {
     Write("test_brick.tga", std::string(tga.begin(), tga.end()));
     const std::string path = Write("model.x", std::string(x.begin(), x.end()));
     // The loader finds textures relative to the working directory.
-    const auto cwd = std::filesystem::current_path();
-    std::filesystem::current_path(dir);
     AnimatedModel loaded;
-    const HRESULT hr = loaded.Load(path.c_str());
-    std::filesystem::current_path(cwd);
-    ASSERT_EQ(hr, S_OK);
+    ASSERT_EQ(LoadIn(loaded, path.c_str()), S_OK);
     ASSERT_NE(loaded.currentHierarchy, nullptr);
     const ModelFrame* root = loaded.currentHierarchy->root.get();
 

@@ -30,14 +30,6 @@ protected:
             Write(f.name, std::string(bytes.begin(), bytes.end()));
         }
     }
-    template <typename M>
-    HRESULT LoadIn(M& model, const char* name) {
-        const auto cwd = std::filesystem::current_path();
-        std::filesystem::current_path(dir);
-        const HRESULT hr = model.Load(name);
-        std::filesystem::current_path(cwd);
-        return hr;
-    }
 };
 
 int Faces(const Model& m) { return int(m.meshes.at(0).faces.size()); }
