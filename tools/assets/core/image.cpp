@@ -115,7 +115,7 @@ Bytes EncodeTga(const Image& image) {
     out.push_back(0);  // no image id
     out.push_back(0);  // no colour map
     out.push_back(2);  // uncompressed true colour
-    for (int i = 0; i < 5; ++i) out.push_back(0);  // colour map specification
+    for (int i = 0; i < 5; ++i) out.push_back(0);  // no colour map: first entry, length, entry size
     Put16(out, 0);     // x origin
     Put16(out, 0);     // y origin
     Put16(out, static_cast<unsigned>(image.width));
