@@ -42,6 +42,10 @@ public:
     // Emits one particle afresh from the process-wide random sequence.
     void Respawn(Particle& particle) const;
 
+    // Where new particles are emitted from; a scene may move it between frames (snow that
+    // follows the camera). Particles already in flight keep their paths.
+    void SetOrigin(const D3DXVECTOR3& newOrigin) { origin = newOrigin; }
+    const D3DXVECTOR3& Origin() const { return origin; }
     const std::vector<Particle>& Particles() const { return particles; }
     IDirect3DTexture8* Texture() const { return texture.Get(); }
     IDirect3DVertexBuffer8* VertexBuffer() const { return vertexBuffer.Get(); }
