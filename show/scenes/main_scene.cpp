@@ -1,8 +1,143 @@
 #include "show/scenes/main_scene.h"
 
-HRESULT MainScene::Load() { return 0; }
+#include "app/frame_timer.h"
+#include "render/render_device.h"
+#include "show/scenes/main_scene_shots.h"
 
-int MainScene::Render(float) { return 0; }
+namespace {
+
+std::unique_ptr<MeshInstance> StandardInstance(MeshModelBase& model) {
+    // Diffuse and ambient white, no specular, no emission.
+    return std::make_unique<MeshInstance>(model, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f,
+                                          0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f);
+}
+
+// Creates the model in slot and loads the file; false when the load failed.
+bool LoadCharacter(std::unique_ptr<AnimatedModel>& slot, const char* fileName) {
+    slot = std::make_unique<AnimatedModel>();
+    return slot->Load(fileName) >= 0;
+}
+
+}  // namespace
+
+MainScene::MainScene()
+    : frustum(std::make_unique<ViewFrustum>()),
+      camera(std::make_unique<Camera>(eye.x, eye.y, eye.z, lookAt.x, lookAt.y, lookAt.z, 0.0f, 0.0f, 1.0f,
+                                      *frustum)) {}
+
+MainScene::~MainScene() = default;
+
+HRESULT MainScene::Load() {
+    snowfall = std::make_unique<ParticleSystem>(500, 20.0f, 0.0f, 0.0f, 970.0f, 0.8f, 0.0f, -2.9f, 1355.0f, 1, 24.0f,
+                                                0, -9.8f, 0, 0);
+    if (snowfall->Load("snowflake.jpg") < 0) return E_FAIL;
+    plumeA = std::make_unique<ParticleSystem>(100, 50.0f, -500.0f, -1865.0f, 15.5f, 0.0f, 0.0f, 0.0f, 75.0f, 0, 38.0f,
+                                              1, -9.8f, 0, 0);
+    if (plumeA->Load("particle3.jpg") < 0) return E_FAIL;
+    plumeB = std::make_unique<ParticleSystem>(100, 50.0f, 1375.0f, -430.0f, 840.5f, 0.0f, 0.0f, 0.0f, 70.0f, 1, 55.0f,
+                                              1, -9.8f, 0, 0);
+    if (plumeB->Load("particle3.jpg") < 0) return E_FAIL;
+    sparks = std::make_unique<ParticleSystem>(70, 22.0f, 900.0f, 3315.0f, 65.5f, 0.0f, 0.0f, 0.0f, 19.0f, 1, 36.0f, 1,
+                                              -9.8f, 0, 0);
+    if (sparks->Load("particle1.jpg") < 0) return E_FAIL;
+
+    worldList = std::make_unique<RenderList>();
+
+    cityModel = std::make_unique<MeshModel>();
+    if (cityModel->Load("demo.x") < 0) return E_FAIL;
+    bloodModel = std::make_unique<MeshModel>();
+    if (bloodModel->Load("blood.x") < 0) return E_FAIL;
+
+    trains = std::make_unique<AnimatedModel>();
+    if (trains->Load("trains_anim.x") < 0) return E_FAIL;
+
+    city = StandardInstance(*cityModel);
+    worldList->AddInstance(city.get());
+    blood = StandardInstance(*bloodModel);  // joins the list at the walk shot
+
+    constexpr float kLampY[4] = {-2880.0f, -1400.0f, -32.0f, 1300.0f};
+    for (std::size_t i = 0; i < 4; ++i) {
+        lights[i] = std::make_unique<Light>(0.2f, 0.2f, 0.0f, 1.0f, -700.0f, kLampY[i], 20.0f, 250.0f);
+    }
+    lights[4] = std::make_unique<Light>(1.0f, 1.0f, 1.0f, 1.0f, -1.2f, 10.8f, 0.0f);
+    for (const auto& light : lights) worldList->AddLight(light.get());
+
+    flare = std::make_unique<Billboard>();
+    flare->Load("lens_flare.jpg", 250.0f);  // a missing flare image leaves the flares dark
+
+    for (std::size_t i = 0; i < kLampFlareCount; ++i) {
+        lampFlares[i] = std::make_unique<BillboardInstance>(*flare);
+        const float y = 1365.0f * static_cast<float>(i) - 2845.0f - (i == 4 ? 160.0f : 0.0f);
+        lampFlares[i]->position = D3DXVECTOR3(-850.0f, y, 250.0f);
+    }
+    for (std::size_t j = 0; j < kHighFlareCount; ++j) {
+        highFlares[j] = std::make_unique<BillboardInstance>(*flare);
+        const float step = 45.0f * static_cast<float>(j);
+        highFlares[j]->position = D3DXVECTOR3(605.0f - step, step - 650.0f, 1070.0f);
+    }
+
+    if (!LoadCharacter(cars, "cars.x") || !LoadCharacter(idle, "idle.x") || !LoadCharacter(run1, "run1.x") ||
+        !LoadCharacter(run2, "run2.x") || !LoadCharacter(accident, "accident.x") ||
+        !LoadCharacter(changedir, "changedir.x") || !LoadCharacter(climb, "climb.x") ||
+        !LoadCharacter(walk, "walk.x") || !LoadCharacter(praise, "praise.x")) {
+        return E_FAIL;
+    }
+
+    spriteA = std::make_unique<Sprite>();
+    if (spriteA->Load("jap_escape.tga") < 0) return E_FAIL;
+    spriteB = std::make_unique<Sprite>();
+    return spriteB->Load("jap_exp.tga") >= 0 ? 0 : E_FAIL;
+}
+
+int MainScene::Render(float t) {
+    RenderDevice::Instance().Clear(0xFF252839);
+    if (worldList) worldList->EnableFog(0xFF000000, 0.00029f);
+
+    // Snow falls around where the camera stood last frame.
+    if (snowfall) {
+        D3DXVECTOR3 d;
+        D3DXVec3Normalize(&d, &lookAt);
+        const D3DXVECTOR3& e = camera->eye;
+        snowfall->SetOrigin(D3DXVECTOR3(e.x + 70.0f * d.x - 570.0f, e.y + 70.0f * d.y - 570.0f, e.z + d.z + 355.0f));
+    }
+    camera->LookAt(eye.x, eye.y, eye.z, lookAt.x, lookAt.y, lookAt.z, 0.0f, 0.0f, 1.0f);
+
+    const float s = static_cast<float>(FrameTimer(ElapsedTime));
+    if (snowfall) snowfall->Update(s * 0.14285715f);
+    if (plumeA) plumeA->Update(s * 0.2f);
+    if (sparks) sparks->Update(s);
+    if (plumeB) plumeB->Update(s);
+
+    if (worldList) worldList->Render(*camera);
+
+    if (trains && t >= 3.5f && (t <= 72.0f || t >= 83.0f)) {
+        trains->AdvanceTime(s * 0.8f);
+        trains->Render();
+    }
+
+    for (ParticleSystem* system : {snowfall.get(), plumeA.get(), sparks.get(), plumeB.get()}) {
+        if (system) system->Render(*camera);
+    }
+
+    // Flares need the quad buffer; a flare that never loaded has none.
+    if (flare && flare->VertexBuffer()) {
+        for (const auto& instance : lampFlares) {
+            if (instance) instance->Render(*camera, 1, 1.0f, 1.0f, 1.0f, 1.0f);
+        }
+        for (const auto& instance : highFlares) {
+            if (instance) instance->Render(*camera, 1, 1.0f, 1.0f, 1.0f, 1.0f);
+        }
+    }
+
+    if (!shots) shots = std::make_unique<MainSceneShots>(*this);
+    shots->RunPhases(t, s);
+    if (t > 55.0f && t <= 70.0f) shots->SpritesShot(t);
+    if (t >= 226.0f) shots->PraiseShot(t, s);
+    if (t >= 71.0f && t <= 82.0f) shots->Run1Shot(t, s);
+    if (t >= 114.0f && t <= 126.0f) shots->Run2Shot(t, s);
+    if (t > 165.0f && t <= 226.0f) shots->StreetShots(t, s);
+    return 0;
+}
 
 void MainScene::Unload() {}
 
