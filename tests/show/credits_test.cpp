@@ -108,6 +108,8 @@ TEST_F(CreditsSceneTest, LinesScrollUpThenStopWhileTheDarkeningGoesOn) {
     EXPECT_NEAR(credits.Scroll(), credits.LastY() - credits.FirstY() + kHeight, 0.01f);
     const Frame after = RenderAt(credits, 257.05f, kPicture);
     EXPECT_EQ(after.CountAtLeast(0x40), 0);
+    EXPECT_GE(first.drawCalls, 1u + CreditsScene::kLineCount);
+    EXPECT_EQ(after.drawCalls, 1u);  // the overlay only
     const int deep = static_cast<int>(after.At(kWidth / 2, kHeight / 2) & 0xFF);
     EXPECT_NEAR(deep, 21, 2);
     EXPECT_EQ(after.CountEqual(after.At(kWidth / 2, kHeight / 2)), kWidth * kHeight);
