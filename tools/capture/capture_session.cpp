@@ -13,7 +13,22 @@ CaptureSession::CaptureSession(const Options& options, VirtualClock& clock, Read
       readBack_(std::move(readBack)),
       video_(video),
       wallClock_(std::move(wallClock)),
-      atDone_(options.at.size(), false) {}
+      atDone_(options.at.size(), false) {
+    if (options.SavesContactSheet()) {
+        const auto shots = ShowShots();
+        sheet_ = std::make_unique<ContactSheet>(std::vector<Shot>(shots.begin(), shots.end()), options.width,
+                                                options.height);
+        shotDone_.assign(sheet_->Count(), false);
+    }
+}
+
+bool CaptureSession::WriteContactSheet() {
+    if (!sheet_) return true;
+    std::string error;
+    if (sheet_->Write(options_.contactSheet, error)) return true;
+    Fail(error);
+    return false;
+}
 
 double CaptureSession::SteadySeconds() {
     using namespace std::chrono;
@@ -57,6 +72,8 @@ bool CaptureSession::AllSaved(float t) const {
     if (options_.loading && !loadingDone_) return false;
     for (bool done : atDone_)
         if (!done) return false;
+    for (bool done : shotDone_)
+        if (!done) return false;
     // A span is finished once its end has been reached; without an end it runs to the show's end.
     if (options_.HasSpan()) return options_.to >= 0.0 && t >= options_.to;
     return true;
@@ -71,6 +88,12 @@ std::string CaptureSession::Missing() const {
         if (atDone_[i]) continue;
         char text[48];
         std::snprintf(text, sizeof text, " the frame at %.3f s", options_.at[i]);
+        missing += text;
+    }
+    for (std::size_t i = 0; i < shotDone_.size(); ++i) {
+        if (shotDone_[i]) continue;
+        char text[48];
+        std::snprintf(text, sizeof text, " the shot at %g s", static_cast<double>(sheet_->ShotAt(i).time));
         missing += text;
     }
     return missing.empty() ? missing : missing.substr(1);
@@ -112,8 +135,15 @@ bool CaptureSession::OnPresent(const FrameInfo& frame) {
         atDone_[i] = true;
         save = true;
     }
+    std::vector<std::size_t> shots;
+    for (std::size_t i = 0; i < shotDone_.size(); ++i) {
+        if (shotDone_[i] || t < sheet_->ShotAt(i).time) continue;
+        shotDone_[i] = true;
+        shots.push_back(i);
+    }
     const bool encode = video_ != nullptr && !videoFailed_;
-    if ((save || encode) && ReadFrame()) {
+    if ((save || encode || !shots.empty()) && ReadFrame()) {
+        for (std::size_t i : shots) sheet_->Place(i, pixels_.data(), width_, height_);
         if (save) Save(FrameName(t));
         if (encode) {
             std::string error;

@@ -7,12 +7,14 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "app/clock_source.h"
 #include "show/timeline.h"
 #include "tools/capture/bench_stats.h"
+#include "tools/capture/contact_sheet.h"
 #include "tools/capture/frame_sink.h"
 #include "tools/capture/options.h"
 
@@ -42,7 +44,12 @@ public:
     int FramesPresented() const { return presented_; }
     int FramesWritten() const { return written_; }
     int FramesEncoded() const { return encoded_; }
-    // Whether every requested frame has been saved (the loading frame, each --at time).
+    // Writes the contact sheet when one was asked for, with whatever shots it has (the missing
+    // ones stay marked); false, with the reason in Error(), when the file cannot be written.
+    bool WriteContactSheet();
+    const ContactSheet* Sheet() const { return sheet_.get(); }
+    // Whether every requested frame has been saved (the loading frame, each --at time, each
+    // thumbnail of the contact sheet).
     bool Complete() const;
     // What was asked for and never saved, empty when nothing.
     std::string Missing() const;
@@ -75,6 +82,8 @@ private:
     int width_ = 0;
     int height_ = 0;
     std::vector<bool> atDone_;
+    std::unique_ptr<ContactSheet> sheet_;  // null when none is asked for
+    std::vector<bool> shotDone_;
     bool loadingDone_ = false;
     bool videoFailed_ = false;
     int presented_ = 0;

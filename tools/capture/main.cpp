@@ -37,7 +37,7 @@ bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height)
 double ExpectedEnd(const capture::Options& options) {
     if (options.to >= 0.0) return options.to;
     if (!options.video.empty() || options.bench || options.HasSpan()) return kShowLength;
-    double end = 0.0;
+    double end = options.SavesContactSheet() ? static_cast<double>(capture::ShowShots().back().time) : 0.0;
     for (double t : options.at) end = std::max(end, t);
     return end;
 }
@@ -64,6 +64,12 @@ int main(int argc, char** argv) {
         std::error_code ec;
         std::filesystem::create_directories(options.outDir, ec);
         if (ec) return Fail(options.outDir + ": " + ec.message());
+    }
+    if (options.SavesContactSheet()) {
+        const std::filesystem::path parent = std::filesystem::path(options.contactSheet).parent_path();
+        std::error_code ec;
+        if (!parent.empty()) std::filesystem::create_directories(parent, ec);
+        if (ec) return Fail(parent.string() + ": " + ec.message());
     }
 
     // A dead encoder shows up as a failed write, not as a signal.
@@ -100,6 +106,7 @@ int main(int argc, char** argv) {
     app.Shutdown();
     progress.Finish();
 
+    session.WriteContactSheet();
     bool ok = session.Error().empty();
     if (!ok) Fail(session.Error());
     if (video && !video->Finish(error)) ok = !Fail(error);
@@ -108,6 +115,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "orrery3d-capture: %d frames presented, %d written", session.FramesPresented(),
                  session.FramesWritten());
     if (options.SavesFrames()) std::fprintf(stderr, " to %s", options.outDir.c_str());
+    if (options.SavesContactSheet()) std::fprintf(stderr, ", contact sheet %s", options.contactSheet.c_str());
     if (video) std::fprintf(stderr, ", %d encoded into %s", session.FramesEncoded(), options.video.c_str());
     std::fputc('\n', stderr);
     if (options.bench) std::printf("%s\n", session.Bench().Json().c_str());

@@ -1,5 +1,7 @@
 #include "tools/capture/options.h"
 
+#include "tools/capture/contact_sheet.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -39,7 +41,7 @@ bool ParseTime(std::string_view text, double& value) {
 
 bool TakesValue(std::string_view arg) {
     return arg == "--size" || arg == "--fps" || arg == "--at" || arg == "--from" || arg == "--to" ||
-           arg == "--out" || arg == "--video";
+           arg == "--out" || arg == "--video" || arg == "--contact-sheet";
 }
 
 }  // namespace
@@ -56,6 +58,7 @@ const char* UsageText() {
            "  --to B         ... to B (either may be left out); with --video or --bench: where they end\n"
            "  --out DIR      directory for the PNG files, named by show time: t012.500.png\n"
            "  --video FILE   encode the show into an MP4 file (H.264), with demo.mp3 when present\n"
+           "  --contact-sheet FILE  write one PNG with a labelled thumbnail of every shot of the show\n"
            "  --bench        render as fast as possible and print frame times as one JSON line\n"
            "                 (each frame is waited for by reading it back)\n"
            "  --help         this text\n"
@@ -95,6 +98,9 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             } else if (arg == "--out") {
                 ok = !value.empty();
                 options.outDir = value;
+            } else if (arg == "--contact-sheet") {
+                ok = !value.empty();
+                options.contactSheet = value;
             } else {  // --video
                 ok = !value.empty();
                 options.video = value;
@@ -124,8 +130,12 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         error = "--from saves a span of frames: not with --video or --bench";
         return false;
     }
-    if (!options.SavesFrames() && !options.Continuous()) {
-        error = "nothing to do: give --loading, --at, --from/--to, --video or --bench";
+    if (options.SavesContactSheet() && options.to >= 0.0 && options.to < static_cast<double>(ShowShots().back().time)) {
+        error = "--to ends the run before the contact sheet's last shot";
+        return false;
+    }
+    if (!options.SavesFrames() && !options.Continuous() && !options.SavesContactSheet()) {
+        error = "nothing to do: give --loading, --at, --from/--to, --video, --bench or --contact-sheet";
         return false;
     }
     return true;

@@ -18,6 +18,7 @@ struct Options {
                                 // (negative: the show's end)
     std::string outDir = ".";   // where PNG files go
     std::string video;          // MP4 file to encode the show into (empty: none)
+    std::string contactSheet;   // PNG file with a labelled thumbnail of every shot (empty: none)
     bool bench = false;         // time the frames and print one JSON line
     bool help = false;
 
@@ -26,6 +27,7 @@ struct Options {
     bool HasSpan() const { return !Continuous() && (from >= 0.0 || to >= 0.0); }
     // Whether any PNG file is asked for.
     bool SavesFrames() const { return loading || !at.empty() || HasSpan(); }
+    bool SavesContactSheet() const { return !contactSheet.empty(); }
 };
 
 // Parses argv; false, with a message in error, for an unknown option, a bad value or a
