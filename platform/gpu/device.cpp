@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/gpu/fvf.h"
+#include "platform/gpu/texture_format.h"
 
 namespace gpu {
 
@@ -322,7 +323,9 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
     if (texture) texture->AddRef();
     textures_[stage] = ComPtr<IDirect3DBaseTexture8>(texture);  // releases the previous one
     if (stage < static_cast<DWORD>(kMaxStages)) {
-        const bool boundChanged = (stageTextures_[stage] == nullptr) != (impl == nullptr);
+        // Programs depend on whether a stage has a texture and whether it has alpha.
+        const auto kind = [](const Texture* t) { return t ? (DescribeFormat(t->Format()).hasAlpha ? 2 : 1) : 0; };
+        const bool boundChanged = kind(stageTextures_[stage]) != kind(impl);
         stageTextures_[stage] = impl;
         renderer_->Mark(Renderer::kTextures | (boundChanged ? Renderer::kPipeline : 0u));
     }

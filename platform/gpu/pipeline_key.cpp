@@ -33,10 +33,23 @@ bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
     }
 }
 
+// Whether the stages end with alpha exactly 1: the last enabled stage selects the alpha of an
+// opaque texture, unmodified. (Any reference value passes a GREATEREQUAL test then.)
+bool AlphaIsOne(const PipelineKey& k, const bool opaque[kMaxStages]) {
+    int last = -1;
+    for (int i = 0; i < kMaxStages && k.stages[i].colorOp != D3DTOP_DISABLE; ++i) last = i;
+    if (last < 0) return false;
+    const StageKey& st = k.stages[last];
+    const auto plainTexture = [](std::uint8_t arg) { return arg == D3DTA_TEXTURE; };
+    const bool selects = (st.alphaOp == D3DTOP_SELECTARG1 && plainTexture(st.alphaArg1)) ||
+                         (st.alphaOp == D3DTOP_SELECTARG2 && plainTexture(st.alphaArg2));
+    return selects && st.textured && opaque[last];
+}
+
 }  // namespace
 
 PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool textured[kMaxStages],
-                            const ActiveLights& lights) {
+                            const ActiveLights& lights, const bool opaque[kMaxStages]) {
     PipelineKey k;
     const auto& rs = s.renderStates;
     k.pretransformed = l.pretransformed;
@@ -104,6 +117,7 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
             st.texSize = static_cast<std::uint8_t>(l.texSize[set]);
         }
     }
+    if (k.alphaFunc == D3DCMP_GREATEREQUAL && opaque && AlphaIsOne(k, opaque)) k.alphaFunc = 0;
     return k;
 }
 

@@ -65,7 +65,10 @@ struct ActiveLights {
 };
 
 ActiveLights CollectLights(const DeviceState& state);
+// opaque[i]: the texture bound to stage i has no alpha channel (it samples as alpha 1). An
+// alpha test that such a pipeline always passes is left out of the key, so that the program has
+// no discard and depth can be tested before shading.
 PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, const bool textured[kMaxStages],
-                            const ActiveLights& lights);
+                            const ActiveLights& lights, const bool opaque[kMaxStages] = nullptr);
 
 }  // namespace gpu

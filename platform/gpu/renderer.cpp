@@ -1,5 +1,7 @@
 #include "platform/gpu/renderer.h"
 
+#include "platform/gpu/texture_format.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -535,7 +537,9 @@ bool Renderer::Prepare(const DeviceState& s, const FvfLayout& layout, Texture* c
     if ((dirty_ & kPipeline) || key_.instanced != instanced) {
         lights_ = CollectLights(s);
         const bool textured[kMaxStages] = {textures[0] != nullptr, textures[1] != nullptr};
-        PipelineKey key = MakePipelineKey(s, layout, textured, lights_);
+        bool opaque[kMaxStages] = {};
+        for (int i = 0; i < kMaxStages; ++i) opaque[i] = textures[i] && !DescribeFormat(textures[i]->Format()).hasAlpha;
+        PipelineKey key = MakePipelineKey(s, layout, textured, lights_, opaque);
         key.instanced = instanced;
         if (!program_ || !(key == key_)) {
             auto it = programs_.find(key);

@@ -173,6 +173,27 @@ TEST_F(TextureTest, AlphaModulateMultipliesTexelAndDiffuseAlpha) {
     EXPECT_TRUE(ColourNear(pixel, 0xFF000000 | v << 16 | v << 8 | v));
 }
 
+TEST_F(TextureTest, AlphaTestFollowsTheBoundTexturesAlphaChannel) {
+    // GREATEREQUAL 0x80, texel alpha 0x10: an A8R8G8B8 texel is discarded; the same bits in an
+    // X8R8G8B8 texture sample as alpha 1 and pass. Swapping the textures under unchanged states
+    // must switch the test on and off again.
+    auto withAlpha = MakeTexture(1, 1, 1, D3DFMT_A8R8G8B8);
+    auto opaque = MakeTexture(1, 1, 1, D3DFMT_X8R8G8B8);
+    ASSERT_TRUE(withAlpha && opaque);
+    FillLevel<std::uint32_t>(withAlpha.Get(), 0, 1, 1, {0x10FFFFFF});
+    FillLevel<std::uint32_t>(opaque.Get(), 0, 1, 1, {0x10FFFFFF});
+    Set(D3DRS_ALPHATESTENABLE, TRUE);
+    Set(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL);
+    Set(D3DRS_ALPHAREF, 0x80);
+    for (IDirect3DTexture8* texture : {withAlpha.Get(), opaque.Get(), withAlpha.Get()}) {
+        ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture)));
+        const std::uint32_t pixel = DrawTexturedQuad(0xFFFFFFFF).At(110, 110);
+        EXPECT_TRUE(ColourNear(pixel, texture == opaque.Get() ? 0xFFFFFFFF : kBackground)) << Hex(pixel);
+    }
+    device_->SetTexture(0, nullptr);
+    Set(D3DRS_ALPHATESTENABLE, FALSE);
+}
+
 // ---- Block-compressed formats: one 4 x 4 block drawn at 8 x 8 pixels per texel ------------
 
 class BlockTextureTest : public TextureTest {
