@@ -34,7 +34,9 @@ TEST(ShotTable, EveryShotFallsInsideItsScenesWindowInTimeOrder) {
         EXPECT_TRUE(ScenesAt(shot.time).Contains(shot.scene))
             << shot.name << " at " << shot.time << " is outside the " << SceneName(shot.scene) << " window";
         EXPECT_LT(shot.time, kShowLength) << shot.name;
-        if (i > 0) EXPECT_LT(shots[i - 1].time, shot.time) << shot.name;
+        if (i > 0) {
+            EXPECT_LT(shots[i - 1].time, shot.time) << shot.name;
+        }
         EXPECT_LE(capture::ShotLabel(shot).size() * tools::kGlyphAdvance, std::size_t(ContactSheet::kThumbWidth))
             << "label too long for its thumbnail: " << capture::ShotLabel(shot);
     }
@@ -91,8 +93,12 @@ TEST(ContactSheetLayout, ThumbnailsInRowsWithLabelsBelowInsideTheSheet) {
         EXPECT_LE(l.y + l.height, sheet.Height());
         EXPECT_LE(t.x + t.width, sheet.Width());
         // No overlap with the next cell in the row or the one below.
-        if (i + 1 < sheet.Count() && (i + 1) % columns != 0) EXPECT_GT(sheet.Thumb(i + 1).x, t.x + t.width);
-        if (i + columns < sheet.Count()) EXPECT_GT(sheet.Thumb(i + columns).y, l.y + l.height);
+        if (i + 1 < sheet.Count() && (i + 1) % columns != 0) {
+            EXPECT_GT(sheet.Thumb(i + 1).x, t.x + t.width);
+        }
+        if (i + columns < sheet.Count()) {
+            EXPECT_GT(sheet.Thumb(i + columns).y, l.y + l.height);
+        }
         // Unfilled: the whole thumbnail in the missing colour, the label drawn in white.
         EXPECT_FALSE(sheet.Filled(i));
         EXPECT_EQ(CountColour(sheet, t, ContactSheet::kMissing), t.width * t.height) << i;

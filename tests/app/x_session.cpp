@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -168,6 +169,15 @@ std::string ReadFile(const std::string& path) {
     std::stringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+bool CopyIntroPictures(const std::string& packDir, const std::string& dir) {
+    std::error_code ec;
+    for (const char* name : {"intro_particle.jpg", "title.jpg"}) {
+        std::filesystem::copy_file(packDir + "/" + name, dir + "/" + name, ec);
+        if (ec) return false;
+    }
+    return true;
 }
 
 std::string MakeTempDir() {

@@ -56,5 +56,8 @@ std::string WaitForWindow(const std::string& display, const std::string& nameCon
                           std::chrono::milliseconds timeout);
 std::string ReadFile(const std::string& path);
 std::string MakeTempDir();
+// Copies the intro's pictures from the data pack into dir, so that the show gets past loading
+// there (the other scenes find nothing and draw what they have). False when a copy fails.
+bool CopyIntroPictures(const std::string& packDir, const std::string& dir);
 
 }  // namespace xtest
