@@ -15,6 +15,7 @@
 #include "app/frame_timer.h"
 #include "show/scene.h"
 #include "tests/render/render_device_fixture.h"
+#include "tests/show/scene_folder.h"
 
 namespace scenetest {
 
@@ -62,21 +63,11 @@ protected:
     void SetUp() override {
         rendertest::RenderDeviceTest<kWidth, kHeight>::SetUp();
         SetFrameTimerSource(&Clock());
-        previousDir = std::filesystem::current_path();
     }
-    void TearDown() override {
-        std::filesystem::current_path(previousDir);
-        if (!emptyDir.empty()) std::filesystem::remove_all(emptyDir);
-        SetFrameTimerSource(nullptr);
-    }
+    void TearDown() override { SetFrameTimerSource(nullptr); }
 
-    void EnterPack() { std::filesystem::current_path(ORRERY_PACK_DIR); }
-    void EnterEmptyFolder() {
-        std::string pattern = (std::filesystem::temp_directory_path() / "o3d-scene-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        emptyDir = pattern;
-        std::filesystem::current_path(emptyDir);
-    }
+    void EnterPack() { folder.EnterPack(); }
+    void EnterEmptyFolder() { ASSERT_TRUE(folder.EnterFolderWith()); }
 
     // Moves the clock to show time t (never backwards), then draws one frame of the scene,
     // optionally over a picture painted first, and reads it back.
@@ -108,8 +99,7 @@ protected:
         return clock;
     }
     double clockSeconds = 0.0;
-    std::filesystem::path previousDir;
-    std::filesystem::path emptyDir;
+    SceneFolder folder;
 };
 
 }  // namespace scenetest

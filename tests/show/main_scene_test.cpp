@@ -14,6 +14,7 @@
 #include "render/render_device.h"
 #include "show/scenes/main_scene.h"
 #include "tests/render/render_device_fixture.h"
+#include "tests/show/scene_folder.h"
 
 namespace {
 
@@ -25,28 +26,16 @@ protected:
     void SetUp() override {
         rendertest::RenderDeviceTest<kWidth, kHeight>::SetUp();
         SetFrameTimerSource(&clock);
-        previous = std::filesystem::current_path();
     }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        if (!folder.empty()) std::filesystem::remove_all(folder);
-        SetFrameTimerSource(nullptr);
-    }
+    void TearDown() override { SetFrameTimerSource(nullptr); }
 
     // Loads the scene from the asset pack; every file is there, so Load succeeds.
     void LoadFromPack(MainScene& scene) {
-        std::filesystem::current_path(ORRERY_PACK_DIR);
+        folder.EnterPack();
         ASSERT_EQ(scene.Load(), 0);
     }
     // A fresh folder holding only the named files copied from the pack.
-    void EnterFolderWith(const std::vector<std::string>& files) {
-        folder = std::filesystem::temp_directory_path() / ("orrery-main-" + std::to_string(getpid()));
-        std::filesystem::create_directories(folder);
-        for (const std::string& name : files) {
-            std::filesystem::copy_file(std::filesystem::path(ORRERY_PACK_DIR) / name, folder / name);
-        }
-        std::filesystem::current_path(folder);
-    }
+    void EnterFolderWith(const std::vector<std::string>& files) { ASSERT_TRUE(folder.EnterFolderWith(files)); }
 
     // One frame at show time t, the frame clock moved by step first.
     void Frame(MainScene& scene, float t, double step) {
@@ -90,8 +79,7 @@ protected:
     VirtualClock clock;
 
 private:
-    std::filesystem::path previous;
-    std::filesystem::path folder;
+    scenetest::SceneFolder folder;
 };
 
 constexpr std::size_t kAll = static_cast<std::size_t>(kWidth * kHeight);

@@ -17,6 +17,7 @@
 #include "platform/d3dx/d3dx8math.h"
 #include "render/render_device.h"
 #include "tests/render/render_device_fixture.h"
+#include "tests/show/scene_folder.h"
 
 namespace tunnelstest {
 
@@ -31,21 +32,11 @@ protected:
     void SetUp() override {
         rendertest::RenderDeviceTest<64, 64>::SetUp();
         SetFrameTimerSource(&clock);
-        previous = std::filesystem::current_path();
     }
-    void TearDown() override {
-        std::filesystem::current_path(previous);
-        if (!emptyFolder.empty()) std::filesystem::remove_all(emptyFolder);
-        SetFrameTimerSource(nullptr);
-    }
+    void TearDown() override { SetFrameTimerSource(nullptr); }
 
-    void EnterPack() { std::filesystem::current_path(ORRERY_PACK_DIR); }
-    void EnterEmptyFolder() {
-        emptyFolder = std::filesystem::temp_directory_path() /
-                      ("orrery-tunnels-" + std::to_string(static_cast<long>(getpid())));
-        std::filesystem::create_directories(emptyFolder);
-        std::filesystem::current_path(emptyFolder);
-    }
+    void EnterPack() { folder.EnterPack(); }
+    void EnterEmptyFolder() { ASSERT_TRUE(folder.EnterFolderWith()); }
 
     // One frame of a scene: the device's frame bracket around Render, the clock moved by step.
     template <typename SceneType>
@@ -86,8 +77,7 @@ protected:
     VirtualClock clock;
 
 private:
-    std::filesystem::path previous;
-    std::filesystem::path emptyFolder;
+    scenetest::SceneFolder folder;
 };
 
 }  // namespace tunnelstest
