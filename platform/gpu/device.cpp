@@ -320,15 +320,15 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
     }
     if (textures_[stage].Get() == texture) return S_OK;
     renderer_->Changing(Renderer::kTextures);
+    // Programs depend on whether a stage has a texture and whether it has alpha; the previous
+    // texture is looked at before it is released.
+    const auto kind = [](const Texture* t) { return t ? (DescribeFormat(t->Format()).hasAlpha ? 2 : 1) : 0; };
+    const bool tracked = stage < static_cast<DWORD>(kMaxStages);
+    const bool boundChanged = tracked && kind(stageTextures_[stage]) != kind(impl);
+    if (tracked) stageTextures_[stage] = impl;
     if (texture) texture->AddRef();
     textures_[stage] = ComPtr<IDirect3DBaseTexture8>(texture);  // releases the previous one
-    if (stage < static_cast<DWORD>(kMaxStages)) {
-        // Programs depend on whether a stage has a texture and whether it has alpha.
-        const auto kind = [](const Texture* t) { return t ? (DescribeFormat(t->Format()).hasAlpha ? 2 : 1) : 0; };
-        const bool boundChanged = kind(stageTextures_[stage]) != kind(impl);
-        stageTextures_[stage] = impl;
-        renderer_->Mark(Renderer::kTextures | (boundChanged ? Renderer::kPipeline : 0u));
-    }
+    if (tracked) renderer_->Mark(Renderer::kTextures | (boundChanged ? Renderer::kPipeline : 0u));
     return S_OK;
 }
 
