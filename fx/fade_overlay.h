@@ -31,3 +31,9 @@ private:
 };
 
 static_assert(sizeof(FadeOverlay::Vertex) == 20);
+
+// An overlay colour: rgb (0xRRGGBB) under the alpha, clamped to 0..255, in the top byte.
+constexpr D3DCOLOR OverlayColour(int alpha, D3DCOLOR rgb) {
+    const int clamped = alpha < 0 ? 0 : (alpha > 255 ? 255 : alpha);
+    return (static_cast<D3DCOLOR>(clamped) << 24) | (rgb & 0x00FFFFFFu);
+}

@@ -5,8 +5,8 @@
 
 namespace {
 
-// White with the given alpha (0 to 255).
-D3DCOLOR WhiteWithAlpha(int alpha) { return (static_cast<D3DCOLOR>(alpha) << 24) + 0xFFFFFFu; }
+// White under the low byte of alpha, as the caption ramps give it.
+D3DCOLOR WhiteWithAlpha(int alpha) { return (static_cast<D3DCOLOR>(alpha & 0xFF) << 24) + 0xFFFFFFu; }
 
 std::unique_ptr<ParticleSystem> MakeFountain(float originY, float spread, DWORD fadeIn) {
     return std::make_unique<ParticleSystem>(100, 0.22f, 1.1f, originY, -0.13f, 0.0f, 0.0f, 0.0f, spread, 0, 10.9f, 1,
@@ -70,7 +70,7 @@ int IntroScene::Render(float t) {
     c.flashAlpha = static_cast<int>(c.flashRamp.Evaluate(t));
     if (c.flashAlpha > 0) {
         if (!c.flashOverlay) c.flashOverlay = std::make_unique<FadeOverlay>();
-        c.flashOverlay->Render(WhiteWithAlpha(c.flashAlpha > 255 ? 255 : c.flashAlpha));
+        c.flashOverlay->Render(OverlayColour(c.flashAlpha, 0xFFFFFF));
     }
     if (c.flashRamp.IsFinished()) {
         c.flashRamp.Reset();
@@ -80,8 +80,8 @@ int IntroScene::Render(float t) {
     if (font) {
         const float x = 0.35f * w;
         const float y = 0.5f * h;
-        if (!c.captionRamp.IsFinished()) font->DrawText(x, y, WhiteWithAlpha(c.captionAlpha & 0xFF), kStudioCaption, 0);
-        font->DrawText(x, y, WhiteWithAlpha(c.presentsAlpha & 0xFF), kPresentsCaption, 0);
+        if (!c.captionRamp.IsFinished()) font->DrawText(x, y, WhiteWithAlpha(c.captionAlpha), kStudioCaption, 0);
+        font->DrawText(x, y, WhiteWithAlpha(c.presentsAlpha), kPresentsCaption, 0);
     }
 
     RenderFountains(t, step);

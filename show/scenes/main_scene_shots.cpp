@@ -1,6 +1,5 @@
 #include "show/scenes/main_scene_shots.h"
 
-#include <algorithm>
 #include <cstdint>
 #include <tuple>
 
@@ -57,9 +56,7 @@ void AnimateCharacter(AnimatedModel* character, float s) {
 
 void OverlayWhileRunning(Ramp& ramp, FadeOverlay& overlay, float t, D3DCOLOR base) {
     if (ramp.IsFinished()) return;
-    const int value = static_cast<int>(ramp.Evaluate(t));  // truncated toward zero
-    const auto alpha = static_cast<std::uint32_t>(std::clamp(value, 0, 255));
-    overlay.Render((alpha << 24) + base);
+    overlay.Render(OverlayColour(static_cast<int>(ramp.Evaluate(t)), base));  // truncated toward zero
 }
 
 MainSceneShots::MainSceneShots(MainScene& owner) : scene(owner) {}

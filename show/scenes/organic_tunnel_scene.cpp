@@ -82,7 +82,7 @@ int OrganicTunnelScene::Render(float t) {
     // The frame that reaches the end time is still drawn with the full fade.
     if (!c.fade.IsFinished()) {
         const int alpha = static_cast<int>(c.fade.Evaluate(t));
-        if (alpha > 0) c.overlay.Render(static_cast<D3DCOLOR>(alpha < 255 ? alpha : 255) << 24);
+        if (alpha > 0) c.overlay.Render(OverlayColour(alpha, 0x000000));
     }
     return 0;
 }

@@ -1,6 +1,5 @@
 #include "show/scenes/tunnel_scene.h"
 
-#include <algorithm>
 
 #include "render/render_device.h"
 
@@ -13,11 +12,6 @@ constexpr float kPi = 3.1415927f;
 D3DXVECTOR3 RegularTarget(const D3DXVECTOR3& eye, const D3DXVECTOR3& lookAt) {
     if (eye == lookAt) return D3DXVECTOR3(eye.x, eye.y + 1.0f, eye.z);
     return lookAt;
-}
-
-// colour with the alpha v (clamped to 0..255) in the top byte.
-D3DCOLOR WithAlpha(int v, D3DCOLOR colour) {
-    return (static_cast<D3DCOLOR>(std::clamp(v, 0, 255)) << 24) | colour;
 }
 
 std::unique_ptr<MeshInstance> MakeInstance(MeshModel& model) {
@@ -137,7 +131,7 @@ void TunnelScene::Choreograph(float t) {
 
     c.fadeRamp.Start(110.0f, 114.0f, 255.0f, 0.0f);
     c.blackAlpha = static_cast<int>(c.fadeRamp.Evaluate(t));
-    if (c.blackAlpha > 0) c.overlay.Render(WithAlpha(c.blackAlpha, 0x000000));
+    if (c.blackAlpha > 0) c.overlay.Render(OverlayColour(c.blackAlpha, 0x000000));
 
     // A move by the difference to the stored y leaves exactly the ramp's value in the world matrix.
     c.trainARamp.Start(84.0f, 94.0f, -5300.0f, c.trainAY);
@@ -154,7 +148,7 @@ void TunnelScene::Choreograph(float t) {
     // the value at or below zero afterwards.
     c.flashRamp.Start(98.0f, 98.5f, 155.0f, static_cast<float>(c.flashAlpha));
     c.flashAlpha = static_cast<int>(c.flashRamp.Evaluate(t));
-    if (c.flashAlpha > 0) c.overlay.Render(WithAlpha(c.flashAlpha, 0xFFFFFF));
+    if (c.flashAlpha > 0) c.overlay.Render(OverlayColour(c.flashAlpha, 0xFFFFFF));
     if (c.flashRamp.IsFinished()) {
         c.flashRamp.Reset();
         c.flashRamp.Start(98.5f, 99.0f, -155.0f, static_cast<float>(c.flashAlpha));

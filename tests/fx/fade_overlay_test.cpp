@@ -113,4 +113,11 @@ TEST_F(FadeOverlayTest, StatesAfterRender) {
     texture->Release();
 }
 
+TEST(OverlayColourTest, ClampsTheAlphaAndKeepsOnlyTheColourBelowIt) {
+    EXPECT_EQ(OverlayColour(128, 0xFFFFFF), 0x80FFFFFFu);
+    EXPECT_EQ(OverlayColour(-40, 0xFFFFFF), 0x00FFFFFFu);  // ramps overshoot below zero
+    EXPECT_EQ(OverlayColour(300, 0x000000), 0xFF000000u);  // and above full
+    EXPECT_EQ(OverlayColour(255, 0x12FF0000), 0xFFFF0000u);  // a stray alpha in rgb is dropped
+}
+
 }  // namespace
