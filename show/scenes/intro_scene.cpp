@@ -34,6 +34,16 @@ HRESULT IntroScene::Load() {
     return FAILED(title->Load("title.jpg")) ? E_FAIL : 0;
 }
 
+void IntroScene::CaptionFade::Step(float t, float inStart, float switchAt, float outEnd) {
+    ramp.Start(inStart, switchAt, 255.0f, static_cast<float>(alpha));
+    if (ramp.IsFinished() && !switched) {
+        switched = true;
+        ramp.Reset();
+        ramp.Start(switchAt, outEnd, -255.0f, static_cast<float>(alpha));
+    }
+    alpha = static_cast<int>(ramp.Evaluate(t));
+}
+
 int IntroScene::Render(float t) {
     RenderDevice& renderDevice = RenderDevice::Instance();
     const float w = static_cast<float>(renderDevice.width);
@@ -44,23 +54,8 @@ int IntroScene::Render(float t) {
     renderDevice.Clear(kBackground);
     const float step = static_cast<float>(FrameTimer(ElapsedTime));
 
-    // Studio caption: in from 2.4 to 4.5 s, then out to 6.4 s, switched once.
-    c.captionRamp.Start(2.4f, 4.5f, 255.0f, static_cast<float>(c.captionAlpha));
-    if (c.captionRamp.IsFinished() && !c.captionSwitched) {
-        c.captionSwitched = true;
-        c.captionRamp.Reset();
-        c.captionRamp.Start(4.5f, 6.4f, -255.0f, static_cast<float>(c.captionAlpha));
-    }
-    c.captionAlpha = static_cast<int>(c.captionRamp.Evaluate(t));
-
-    // Presents caption: in from 7 to 11.5 s, out by 12 s.
-    c.presentsRamp.Start(7.0f, 11.5f, 255.0f, static_cast<float>(c.presentsAlpha));
-    if (c.presentsRamp.IsFinished() && !c.presentsSwitched) {
-        c.presentsSwitched = true;
-        c.presentsRamp.Reset();
-        c.presentsRamp.Start(11.5f, 12.0f, -255.0f, static_cast<float>(c.presentsAlpha));
-    }
-    c.presentsAlpha = static_cast<int>(c.presentsRamp.Evaluate(t));
+    c.caption.Step(t, 2.4f, 4.5f, 6.4f);    // studio caption
+    c.presents.Step(t, 7.0f, 11.5f, 12.0f);  // presents caption
 
     if (t >= 12.0f && t <= 21.0f && title) title->Render(255);
 
@@ -80,8 +75,8 @@ int IntroScene::Render(float t) {
     if (font) {
         const float x = 0.35f * w;
         const float y = 0.5f * h;
-        if (!c.captionRamp.IsFinished()) font->DrawText(x, y, WhiteWithAlpha(c.captionAlpha), kStudioCaption, 0);
-        font->DrawText(x, y, WhiteWithAlpha(c.presentsAlpha), kPresentsCaption, 0);
+        if (!c.caption.ramp.IsFinished()) font->DrawText(x, y, WhiteWithAlpha(c.caption.alpha), kStudioCaption, 0);
+        font->DrawText(x, y, WhiteWithAlpha(c.presents.alpha), kPresentsCaption, 0);
     }
 
     RenderFountains(t, step);

@@ -38,14 +38,21 @@ public:
     const ScreenImage* Title() const { return title.get(); }
 
 private:
+    // A caption that fades in over [inStart, switchAt] and, once that ramp has finished, out
+    // over [switchAt, outEnd]; the switch happens once.
+    struct CaptionFade {
+        Ramp ramp;
+        int alpha = 0;
+        bool switched = false;
+
+        // Advances to show time t and keeps the new alpha.
+        void Step(float t, float inStart, float switchAt, float outEnd);
+    };
+
     // The values that carry the fades from frame to frame; made on the first Render, never reset.
     struct Choreography {
-        Ramp captionRamp;
-        int captionAlpha = 0;
-        bool captionSwitched = false;
-        Ramp presentsRamp;
-        int presentsAlpha = 0;
-        bool presentsSwitched = false;
+        CaptionFade caption;
+        CaptionFade presents;
         Ramp flashRamp;
         int flashAlpha = 0;
         std::unique_ptr<FadeOverlay> flashOverlay;  // made the first time the flash shows
