@@ -59,6 +59,7 @@ public:
 struct D3DDRAWSTATS {
     std::uint64_t drawCalls;
     std::uint64_t primitives;
+    std::uint64_t submissions;  // draws given to GL (merged draws go out as one)
     std::uint64_t programSwitches;
     std::uint64_t programsBuilt;
     std::uint64_t presents;

@@ -580,6 +580,7 @@ void Renderer::Flush() {
     // Nothing touched the GL pipeline since the batch began: every change flushes first.
     glUniform4fv(program_->instances, n * vu::kInstanceRows, batch_.rows[0]);
     glDrawArraysInstanced(batch_.mode, batch_.first, batch_.vertices, n);
+    ++stats_.submissions;
 }
 
 HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIVETYPE type, UINT first,
@@ -621,6 +622,7 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count),
                                  src.indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
                                  reinterpret_cast<const void*>(static_cast<std::uintptr_t>(first) * size), src.baseVertex);
+        ++stats_.submissions;
     } else if (merge) {
         batch_.mode = mode;
         batch_.first = static_cast<GLint>(first);
@@ -630,6 +632,7 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         AppendInstance(s);
     } else {
         glDrawArrays(mode, static_cast<GLint>(first), static_cast<GLsizei>(count));
+        ++stats_.submissions;
     }
     ++stats_.drawCalls;
     stats_.primitives += primitives;
@@ -664,6 +667,7 @@ HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxSta
     } else {
         glDrawArrays(PrimitiveMode(type), 0, static_cast<GLsizei>(count));
     }
+    ++stats_.submissions;
     ++stats_.drawCalls;
     stats_.primitives += primitives;
     return S_OK;

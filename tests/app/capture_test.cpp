@@ -159,8 +159,8 @@ protected:
             return true;
         };
     }
-    capture::FrameInfo Loading() { return capture::FrameInfo{true, 0.0f, {}}; }
-    capture::FrameInfo Show(float t) { return capture::FrameInfo{false, t, ScenesAt(t)}; }
+    capture::FrameInfo Loading() { return capture::FrameInfo{true, 0.0f, {}, {}}; }
+    capture::FrameInfo Show(float t) { return capture::FrameInfo{false, t, ScenesAt(t), {}}; }
     capture::Options Base() {
         capture::Options options;
         options.outDir = dir;
@@ -320,8 +320,30 @@ TEST(BenchStats, MediansMaximaAndJson) {
     EXPECT_EQ(json.back(), '}');
     EXPECT_EQ(json.find('\n'), std::string::npos);
     EXPECT_NE(json.find("\"frames\":5,\"wall_seconds\":0.017,\"fps\":294.118,\"readback_ms\":2.000,"), std::string::npos) << json;
-    EXPECT_NE(json.find("\"main\":{\"frames\":4,\"median_ms\":2.500,\"max_ms\":4.000}"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"main\":{\"frames\":4,\"median_ms\":2.500,\"max_ms\":4.000,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"organic_tunnel\":{\"frames\":0,"), std::string::npos) << json;
+}
+
+TEST(BenchStats, SlowestFrameOverBudgetFramesAndDeviceWorkPerScene) {
+    capture::BenchStats stats;
+    const SceneSelection main = ScenesAt(50.0f);
+    stats.Record(main, 5.0, 50.0f, {100, 2000, 10, 3});
+    stats.Record(main, 20.0, 51.0f, {120, 2200, 30, 1});
+    stats.Record(main, 17.0, 52.0f, {140, 2400, 20, 0});
+    stats.Record(ScenesAt(10.0f), 30.0, 10.0f, {4, 8, 4, 2});
+    EXPECT_FLOAT_EQ(stats.MaxAt(ShowScene::Main), 51.0f);
+    EXPECT_EQ(stats.SlowFrames(ShowScene::Main), 2);  // 20 and 17 ms miss the 16.7 ms budget
+    EXPECT_DOUBLE_EQ(stats.MedianDrawCalls(ShowScene::Main), 120.0);
+    EXPECT_DOUBLE_EQ(stats.MedianPrimitives(ShowScene::Main), 2200.0);
+    EXPECT_DOUBLE_EQ(stats.MedianSubmissions(ShowScene::Main), 20.0);
+    EXPECT_EQ(stats.ProgramsBuilt(ShowScene::Main), 4u);
+    EXPECT_EQ(stats.ProgramsBuilt(ShowScene::Intro), 2u);
+    EXPECT_EQ(stats.SlowFrames(ShowScene::Tunnel), 0);
+    const std::string json = stats.Json();
+    EXPECT_NE(json.find("\"max_at\":51.000,\"slow_frames\":2,\"draw_calls\":120.000,\"primitives\":2200.000,"
+                        "\"gl_draws\":20.000,\"programs_built\":4}"),
+              std::string::npos)
+        << json;
 }
 
 TEST(ProgressBar, LineShowsShareAndTime) {

@@ -179,7 +179,7 @@ TEST_F(ContactSheetSession, FillsEachShotFromTheFirstFrameReachingItAndWritesThe
     const auto shots = capture::ShowShots();
     bool stopped = false;
     float t = 0.0f;
-    for (; t <= kShowLength && !stopped; t += 0.5f) stopped = session.OnPresent({false, t, ScenesAt(t)});
+    for (; t <= kShowLength && !stopped; t += 0.5f) stopped = session.OnPresent({false, t, ScenesAt(t), {}});
     EXPECT_TRUE(stopped);
     // The run stops at the first frame at or past the last shot.
     EXPECT_FLOAT_EQ(session.LastShowTime(), shots.back().time);
@@ -213,7 +213,7 @@ TEST_F(ContactSheetSession, AShortRunNamesTheMissingShotsAndAnUnwritableFileIsAn
     options.contactSheet = dir + "/no/such/dir/sheet.png";
     VirtualClock clock;
     capture::CaptureSession session(options, clock, Frames(), nullptr);
-    for (float t = 0.0f; t <= 20.0f; t += 1.0f) EXPECT_FALSE(session.OnPresent({false, t, ScenesAt(t)}));
+    for (float t = 0.0f; t <= 20.0f; t += 1.0f) EXPECT_FALSE(session.OnPresent({false, t, ScenesAt(t), {}}));
     EXPECT_FALSE(session.Complete());
     EXPECT_NE(session.Missing().find("the shot at 256.5 s"), std::string::npos) << session.Missing();
     EXPECT_EQ(session.Missing().find("the shot at 18.25 s"), std::string::npos) << session.Missing();

@@ -18,10 +18,22 @@ std::string Number(double value) {
 
 }  // namespace
 
-void BenchStats::Record(const SceneSelection& scenes, double ms) {
+void BenchStats::Record(const SceneSelection& scenes, double ms, float t, Work work) {
     ++frames_;
     totalMs_ += ms;
-    for (ShowScene scene : scenes) perScene_[static_cast<std::size_t>(scene)].push_back(ms);
+    for (ShowScene scene : scenes) {
+        perScene_[Index(scene)].push_back(ms);
+        SceneStats& stats = perSceneStats_[Index(scene)];
+        if (ms > stats.maxMs) {
+            stats.maxMs = ms;
+            stats.maxAt = t;
+        }
+        if (ms > kBudgetMs) ++stats.slow;
+        stats.drawCalls.push_back(static_cast<double>(work.drawCalls));
+        stats.primitives.push_back(static_cast<double>(work.primitives));
+        stats.submissions.push_back(static_cast<double>(work.submissions));
+        stats.programsBuilt += work.programsBuilt;
+    }
 }
 
 int BenchStats::SceneFrames(ShowScene scene) const {
@@ -57,7 +69,12 @@ std::string BenchStats::Json() const {
         json += "\"";
         json += SceneName(scene);
         json += "\":{\"frames\":" + std::to_string(SceneFrames(scene)) + ",\"median_ms\":" + Number(MedianMs(scene)) +
-                ",\"max_ms\":" + Number(MaxMs(scene)) + "}";
+                ",\"max_ms\":" + Number(MaxMs(scene)) + ",\"max_at\":" + Number(MaxAt(scene)) +
+                ",\"slow_frames\":" + std::to_string(SlowFrames(scene)) +
+                ",\"draw_calls\":" + Number(MedianDrawCalls(scene)) +
+                ",\"primitives\":" + Number(MedianPrimitives(scene)) +
+                ",\"gl_draws\":" + Number(MedianSubmissions(scene)) +
+                ",\"programs_built\":" + std::to_string(ProgramsBuilt(scene)) + "}";
     }
     return json + "}}";
 }

@@ -120,7 +120,7 @@ bool CaptureSession::OnPresent(const FrameInfo& frame) {
         // frame times cover the rendering (and one read-back), not just the submission.
         ReadFrame();
         const double now = wallClock_();
-        if (lastPresent_ >= 0.0) bench_.Record(frame.scenes, (now - lastPresent_) * 1000.0);
+        if (lastPresent_ >= 0.0) bench_.Record(frame.scenes, (now - lastPresent_) * 1000.0, t, frame.work);
         // What a read-back alone costs: a second one of the frame now finished, a few times.
         if (bench_.ReadBackSamples() < kReadBackSamples) {
             ReadFrame();

@@ -25,6 +25,7 @@ struct FrameInfo {
     bool loading = false;  // the loading screen, before the show's clock starts
     float showTime = 0.0f;
     SceneSelection scenes;
+    BenchStats::Work work;  // what the frame submitted to the device
 };
 
 class CaptureSession {

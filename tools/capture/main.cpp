@@ -33,6 +33,16 @@ bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height)
     return true;
 }
 
+// What the device was given since the previous call.
+capture::BenchStats::Work TakeDeviceWork() {
+    IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
+    if (!device) return {};
+    D3DDRAWSTATS stats{};
+    device->GetDrawStats(&stats);
+    device->ResetDrawStats();
+    return {stats.drawCalls, stats.primitives, stats.submissions, stats.programsBuilt};
+}
+
 // The show time at which the run is expected to end, for the progress bar.
 double ExpectedEnd(const capture::Options& options) {
     if (options.to >= 0.0) return options.to;
@@ -96,6 +106,7 @@ int main(int argc, char** argv) {
         frame.loading = !app.Playing();
         frame.showTime = app.ShowTime();
         if (!frame.loading) frame.scenes = ScenesAt(frame.showTime);
+        frame.work = TakeDeviceWork();
         if (session.OnPresent(frame)) app.RequestStop();
         if (!frame.loading) progress.Update(frame.showTime);
     });

@@ -1,6 +1,7 @@
 // Resources: reference counting, texture and buffer locks (layout, pitch), uploads seen by draws.
 #include <cstring>
 
+#include "platform/gpu/shader_source.h"
 #include "tests/platform/gpu/device_fixture.h"
 
 namespace devicetest {
@@ -388,6 +389,9 @@ TEST_F(MergedDrawTest, EveryDrawKeepsItsOwnWorldAndMaterial) {
     device_->GetDrawStats(&stats);
     EXPECT_EQ(stats.drawCalls, 150u);
     EXPECT_EQ(stats.primitives, 300u);
+    // Merged: far fewer draws reach GL than were made, and at least one per full batch.
+    EXPECT_GE(stats.submissions, (150u + gpu::vu::kBatch - 1) / gpu::vu::kBatch);
+    EXPECT_LT(stats.submissions, 150u / 4);
 }
 
 TEST_F(MergedDrawTest, StateAndDataChangesBetweenDrawsApplyInOrder) {
