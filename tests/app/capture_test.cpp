@@ -303,6 +303,7 @@ TEST_F(CaptureSessionTest, BenchTimesShowFramesPerScene) {
     EXPECT_NEAR(bench.MaxMs(ShowScene::Credits), 4.0, 1e-6);
     EXPECT_EQ(bench.SceneFrames(ShowScene::Main), 1);
     EXPECT_EQ(bench.SceneFrames(ShowScene::Hand), 0);
+    EXPECT_NEAR(bench.LoadingMs(), 5000.0, 1e-6);  // from the loading frame to the first show frame
 }
 
 TEST(BenchStats, MediansMaximaAndJson) {
@@ -319,7 +320,7 @@ TEST(BenchStats, MediansMaximaAndJson) {
     EXPECT_EQ(json.front(), '{');
     EXPECT_EQ(json.back(), '}');
     EXPECT_EQ(json.find('\n'), std::string::npos);
-    EXPECT_NE(json.find("\"frames\":5,\"wall_seconds\":0.017,\"fps\":294.118,\"readback_ms\":2.000,"), std::string::npos) << json;
+    EXPECT_NE(json.find("\"frames\":5,\"wall_seconds\":0.017,\"fps\":294.118,\"readback_ms\":2.000,\"loading_ms\":0.000,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"main\":{\"frames\":4,\"median_ms\":2.500,\"max_ms\":4.000,"), std::string::npos) << json;
     EXPECT_NE(json.find("\"organic_tunnel\":{\"frames\":0,"), std::string::npos) << json;
 }

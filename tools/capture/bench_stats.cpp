@@ -61,7 +61,8 @@ std::string BenchStats::Json() const {
     const double seconds = totalMs_ / 1000.0;
     std::string json = "{\"frames\":" + std::to_string(frames_) + ",\"wall_seconds\":" + Number(seconds) +
                        ",\"fps\":" + Number(seconds > 0.0 ? frames_ / seconds : 0.0) +
-                       ",\"readback_ms\":" + Number(ReadBackMedianMs()) + ",\"scenes\":{";
+                       ",\"readback_ms\":" + Number(ReadBackMedianMs()) +
+                       ",\"loading_ms\":" + Number(loadingMs_) + ",\"scenes\":{";
     bool first = true;
     for (ShowScene scene : kAllScenes) {
         if (!first) json += ",";

@@ -27,6 +27,9 @@ public:
 
     // The time of one read-back of a finished frame (frame times include one each).
     void RecordReadBack(double ms) { readBacks_.push_back(ms); }
+    // From the loading frame's present to the first show frame's: what loading the scenes took.
+    void RecordLoading(double ms) { loadingMs_ = ms; }
+    double LoadingMs() const { return loadingMs_; }
     int ReadBackSamples() const { return static_cast<int>(readBacks_.size()); }
     double ReadBackMedianMs() const { return Median(readBacks_); }
 
@@ -71,6 +74,7 @@ private:
     std::array<SceneStats, kShowSceneCount> perSceneStats_;
     int frames_ = 0;
     double totalMs_ = 0.0;
+    double loadingMs_ = 0.0;
 };
 
 }  // namespace capture

@@ -105,6 +105,7 @@ bool CaptureSession::OnPresent(const FrameInfo& frame) {
     const bool continuous = options_.Continuous();
 
     if (frame.loading) {
+        if (loadingShown_ < 0.0) loadingShown_ = wallClock_();
         if (options_.loading && !loadingDone_) {
             loadingDone_ = true;
             if (ReadFrame()) Save(kLoadingName);
@@ -120,6 +121,7 @@ bool CaptureSession::OnPresent(const FrameInfo& frame) {
         // frame times cover the rendering (and one read-back), not just the submission.
         ReadFrame();
         const double now = wallClock_();
+        if (lastPresent_ < 0.0 && loadingShown_ >= 0.0) bench_.RecordLoading((now - loadingShown_) * 1000.0);
         if (lastPresent_ >= 0.0) bench_.Record(frame.scenes, (now - lastPresent_) * 1000.0, t, frame.work);
         // What a read-back alone costs: a second one of the frame now finished, a few times.
         if (bench_.ReadBackSamples() < kReadBackSamples) {

@@ -90,6 +90,7 @@ private:
     int presented_ = 0;
     int written_ = 0;
     int encoded_ = 0;
+    double loadingShown_ = -1.0;  // when the loading frame was presented, negative before
     double lastPresent_ = -1.0;  // when the previous show frame was done, negative before the first
     float lastShowTime_ = 0.0f;
     std::string error_;
