@@ -123,9 +123,12 @@ TEST_F(CaptureProgram, BenchPrintsOneJsonLineWithFramesAndSceneTimes) {
     std::string scenes;
     for (const char* scene : {"intro", "main", "tunnel", "hand", "organic_tunnel", "credits"})
         scenes += std::string(scenes.empty() ? "" : ",") + "\"" + scene + "\":\\{\"frames\":[0-9]+,\"median_ms\":" +
-                  number + ",\"max_ms\":" + number + "\\}";
+                  number + ",\"max_ms\":" + number + ",\"max_at\":" + number + ",\"slow_frames\":[0-9]+" +
+                  ",\"draw_calls\":" + number + ",\"primitives\":" + number + ",\"gl_draws\":" + number +
+                  ",\"programs_built\":[0-9]+\\}";
     const std::regex json("\\{\"frames\":([0-9]+),\"wall_seconds\":" + number + ",\"fps\":" + number +
-                          ",\"readback_ms\":" + number + ",\"scenes\":\\{" + scenes + "\\}\\}\n");
+                          ",\"readback_ms\":" + number + ",\"loading_ms\":" + number + ",\"scenes\":\\{" +
+                          scenes + "\\}\\}\n");
     std::smatch match;
     ASSERT_TRUE(std::regex_match(out, match, json)) << out;
     // The whole show at 2 frames a second: 517 frames, the first of which is not timed.
