@@ -5,6 +5,7 @@
 #include <cmath>
 #include <optional>
 
+#include "tools/assets/characters/clips.h"
 #include "tools/assets/city/city_blood.h"
 #include "tools/assets/city/city_buildings.h"
 #include "tools/assets/city/city_layout.h"
@@ -229,6 +230,40 @@ TEST(CityBlood, SplashLiesFlatOnTheStreetFacingUp) {
     for (const auto& n : m.normals) EXPECT_GT(n.z, 0.99f);
     EXPECT_EQ(m.materials.size(), 1u);
     EXPECT_EQ(m.materials[0].texture, kBloodTexture);
+}
+
+// The run1 shot at 60 frames a second: the camera looks up the street, then swings round while
+// its eye drifts a little further every frame. The runner comes down the street toward it and
+// runs off along the cross street it turns to, on the ground and in sight all the way.
+TEST(CityLayout, Run1StaysOnTheStreetsAndInTheShotsView) {
+    const assets::characters::Clip* run1 = nullptr;
+    for (const auto& c : assets::characters::Clips())
+        if (c.file == "run1.x") run1 = &c;
+    ASSERT_NE(run1, nullptr);
+    const D3DXVECTOR3 origin(-200, -965, 18.5f);
+    D3DXVECTOR3 eye(-200, -995, 75), lookAt(-200, -955, 75);
+    const float halfWidth = std::atan(std::tan(0.3927f) * 640.0f / 380.0f);  // the letterboxed view
+    int inView = 0, checked = 0;
+    for (int frame = 71 * 60; frame <= 78 * 60; ++frame) {
+        const float t = float(frame) / 60.0f;
+        if (t >= 73.0f) {
+            const float v = -200.0f + 250.0f * std::min(1.0f, (t - 73.0f) / 7.0f);
+            eye.x -= 0.01f * v;
+            eye.y -= 0.002f * v;
+            lookAt.x = v;
+        }
+        const D3DXVECTOR3 root = run1->pose(t - 71.0f).root;
+        const D3DXVECTOR3 at(origin.x + root.x, origin.y + root.y, origin.z + 40.0f);  // the chest
+        EXPECT_NE(GroundAt(at.x, at.y), Ground::Block) << t;
+        if (frame % 15 != 0 || (t > 72.8f && t < 73.6f)) continue;  // it passes the camera at 73
+        ++checked;
+        const float look = std::atan2(lookAt.y - eye.y, lookAt.x - eye.x);
+        float off = std::atan2(at.y - eye.y, at.x - eye.x) - look;
+        off = std::remainder(off, 6.2831853f);
+        if (std::fabs(off) < halfWidth - 0.05f && ClearView(eye, at)) ++inView;
+        else ADD_FAILURE() << "run1 out of sight at " << t << " s, " << off << " rad off the view";
+    }
+    EXPECT_EQ(inView, checked);
 }
 
 }  // namespace

@@ -145,13 +145,13 @@ Clip Idle() {
     return c;
 }
 
-// run1: starts 200 ahead of its origin running +Y, swings right to run toward +X, following the
-// camera that pans from +Y to +X.
+// run1: starts 300 up the street ahead of the camera and runs toward it (-Y), swerves past it at
+// the crossing and runs off along -X, down the cross street that the camera swings round to.
 Clip Run1() {
     Clip c{"run1.x", "Run1", 8.0f, 20.0f, 0.0f, true, nullptr};
     auto path = std::make_shared<Path>(
-        D3DXVECTOR3(0, 200, 0), 8.0f, [](float) { return 210.0f; },
-        [](float t) { return CosineTurn(kPi / 2.0f, -kPi / 6.0f, 0.5f, 2.5f, t); });
+        D3DXVECTOR3(0, 300, 0), 8.0f, [](float) { return 150.0f; },
+        [](float t) { return CosineTurn(-kPi / 2.0f, -kPi, 1.5f, 2.3f, t); });
     c.pose = [path](float t) {
         return OnPath(Gait(path->Distance(t) / kRun.stride, kRun), *path, t, 0.12f);
     };
