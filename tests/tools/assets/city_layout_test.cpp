@@ -2,8 +2,10 @@
 // and effects rely on, checked by casting rays against the generated mesh.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <optional>
+#include <string>
 
 #include "tools/assets/characters/clips.h"
 #include "tools/assets/city/city_blood.h"
@@ -232,18 +234,36 @@ TEST(CityBlood, SplashLiesFlatOnTheStreetFacingUp) {
     EXPECT_EQ(m.materials[0].texture, kBloodTexture);
 }
 
+const assets::characters::Clip& ClipOf(const std::string& file) {
+    for (const auto& c : assets::characters::Clips())
+        if (c.file == file) return c;
+    ADD_FAILURE() << "no clip for " << file;
+    return assets::characters::Clips().front();
+}
+
+// Where a character's chest is in the world, `clipTime` into its clip, placed as the scene does.
+D3DXVECTOR3 ChestAt(const assets::characters::Clip& clip, D3DXVECTOR3 position, float rotationZ, float clipTime) {
+    const D3DXVECTOR3 root = clip.pose(clipTime).root;
+    const float c = std::cos(rotationZ), s = std::sin(rotationZ);
+    return {position.x + c * root.x - s * root.y, position.y + s * root.x + c * root.y, position.z + 40.0f};
+}
+
+// Whether a point is inside the letterboxed view's width from `eye` toward `lookAt` and not hidden.
+::testing::AssertionResult InSight(D3DXVECTOR3 eye, D3DXVECTOR3 lookAt, D3DXVECTOR3 at) {
+    const float halfWidth = std::atan(std::tan(0.3927f) * 640.0f / 380.0f);
+    const float off = std::remainder(
+        std::atan2(at.y - eye.y, at.x - eye.x) - std::atan2(lookAt.y - eye.y, lookAt.x - eye.x), 6.2831853f);
+    if (std::fabs(off) > halfWidth - 0.05f) return ::testing::AssertionFailure() << off << " rad off the view";
+    if (!ClearView(eye, at)) return ::testing::AssertionFailure() << "hidden behind the city";
+    return ::testing::AssertionSuccess();
+}
+
 // The run1 shot at 60 frames a second: the camera looks up the street, then swings round while
 // its eye drifts a little further every frame. The runner comes down the street toward it and
 // runs off along the cross street it turns to, on the ground and in sight all the way.
 TEST(CityLayout, Run1StaysOnTheStreetsAndInTheShotsView) {
-    const assets::characters::Clip* run1 = nullptr;
-    for (const auto& c : assets::characters::Clips())
-        if (c.file == "run1.x") run1 = &c;
-    ASSERT_NE(run1, nullptr);
-    const D3DXVECTOR3 origin(-200, -965, 18.5f);
+    const auto& run1 = ClipOf("run1.x");
     D3DXVECTOR3 eye(-200, -995, 75), lookAt(-200, -955, 75);
-    const float halfWidth = std::atan(std::tan(0.3927f) * 640.0f / 380.0f);  // the letterboxed view
-    int inView = 0, checked = 0;
     for (int frame = 71 * 60; frame <= 78 * 60; ++frame) {
         const float t = float(frame) / 60.0f;
         if (t >= 73.0f) {
@@ -252,18 +272,25 @@ TEST(CityLayout, Run1StaysOnTheStreetsAndInTheShotsView) {
             eye.y -= 0.002f * v;
             lookAt.x = v;
         }
-        const D3DXVECTOR3 root = run1->pose(t - 71.0f).root;
-        const D3DXVECTOR3 at(origin.x + root.x, origin.y + root.y, origin.z + 40.0f);  // the chest
+        const D3DXVECTOR3 at = ChestAt(run1, {-200, -965, 18.5f}, 0.0f, t - 71.0f);
         EXPECT_NE(GroundAt(at.x, at.y), Ground::Block) << t;
         if (frame % 15 != 0 || (t > 72.8f && t < 73.6f)) continue;  // it passes the camera at 73
-        ++checked;
-        const float look = std::atan2(lookAt.y - eye.y, lookAt.x - eye.x);
-        float off = std::atan2(at.y - eye.y, at.x - eye.x) - look;
-        off = std::remainder(off, 6.2831853f);
-        if (std::fabs(off) < halfWidth - 0.05f && ClearView(eye, at)) ++inView;
-        else ADD_FAILURE() << "run1 out of sight at " << t << " s, " << off << " rad off the view";
+        EXPECT_TRUE(InSight(eye, lookAt, at)) << "run1 at " << t << " s";
     }
-    EXPECT_EQ(inView, checked);
+}
+
+// changedir seen across the square once the camera has panned to it: running up the street,
+// stopping and looking round, until it turns and runs off round the corner.
+TEST(CityLayout, ChangeDirStaysOnTheStreetsAndInItsCamerasView) {
+    const auto& changedir = ClipOf("changedir.x");
+    const D3DXVECTOR3 eye(1980, 3500, 50);
+    for (float t = 174.5f; t <= 183.0f; t += 0.25f) {
+        const float pan = std::clamp((t - 175.2f) / 2.8f, 0.0f, 1.0f);
+        const D3DXVECTOR3 lookAt(1580.0f - 700.0f * pan, 2650, 50);
+        const D3DXVECTOR3 at = ChestAt(changedir, {980, 2150, 18.5f}, 1.5f, t - 174.0f);
+        EXPECT_NE(GroundAt(at.x, at.y), Ground::Block) << t;
+        if (t >= 176.5f && t <= 180.5f) EXPECT_TRUE(InSight(eye, lookAt, at)) << "changedir at " << t << " s";
+    }
 }
 
 }  // namespace
