@@ -166,7 +166,7 @@ Clip Run2() {
     return c;
 }
 
-// changedir: runs along +X, slows to a stop, looks round, turns to its left and runs off along +Y.
+// changedir: runs along +X, slows to a stop, looks round, turns round to its left and runs back.
 Clip ChangeDir() {
     Clip c{"changedir.x", "ChangeDir", 11.0f, 20.0f, 0.0f, true, nullptr};
     auto speed = [](float t) {
@@ -175,7 +175,7 @@ Clip ChangeDir() {
         if (t < 6.2f) return 0.0f;
         return 170.0f * Smooth(6.2f, 7.2f, t);
     };
-    auto heading = [](float t) { return CosineTurn(0.0f, kPi / 2.0f, 5.3f, 6.3f, t); };
+    auto heading = [](float t) { return CosineTurn(0.0f, kPi, 5.3f, 6.3f, t); };
     auto path = std::make_shared<Path>(D3DXVECTOR3(0, 0, 0), 11.0f, speed, heading);
     c.pose = [path, speed](float t) {
         const float running = std::clamp(speed(t) / 170.0f, 0.0f, 1.0f);
