@@ -10,10 +10,30 @@
 namespace d3dx {
 namespace {
 
+// The run's triangles in an order good for the vertex cache that also keeps neighbouring
+// triangles together: sorted along a space-filling curve first, and with the vertices numbered
+// in that order, so that where the optimiser starts afresh it carries on with the nearest part
+// of the mesh. Consecutive triangles then lie close together, which lets the device leave out
+// the parts of a large mesh that are out of view.
+void CacheOrder(const MeshArrays& in, const std::vector<unsigned int>& source, std::vector<unsigned int>& result) {
+    std::vector<unsigned int> sorted = source;
+    if (in.stride >= 12 && in.stride <= 256 && in.stride % 4 == 0)
+        meshopt_spatialSortTriangles(sorted.data(), source.data(), source.size(), in.Position(0), in.NumVertices(),
+                                     in.stride);
+    std::unordered_map<unsigned int, unsigned int> local;
+    std::vector<unsigned int> global;
+    for (unsigned int& index : sorted) {
+        auto [it, added] = local.emplace(index, static_cast<unsigned int>(global.size()));
+        if (added) global.push_back(index);
+        index = it->second;
+    }
+    meshopt_optimizeVertexCache(result.data(), sorted.data(), sorted.size(), global.size());
+    for (unsigned int& index : result) index = global[index];
+}
+
 // Reorders the faces of each attribute run for the vertex cache. The optimiser returns a new
 // index list; its triangles keep their corner order, so they are matched back to face numbers.
 void OrderForVertexCache(const MeshArrays& in, std::vector<DWORD>& order) {
-    const DWORD vertices = in.NumVertices();
     size_t runStart = 0;
     while (runStart < order.size()) {
         size_t runEnd = runStart;
@@ -30,7 +50,7 @@ void OrderForVertexCache(const MeshArrays& in, std::vector<DWORD>& order) {
                 for (int k = 0; k < 3; ++k) source[i * 3 + k] = in.indices[face * 3 + k];
                 byCorners.emplace(cornerKey(source[i * 3], source[i * 3 + 1], source[i * 3 + 2]), face);
             }
-            meshopt_optimizeVertexCache(result.data(), source.data(), source.size(), vertices);
+            CacheOrder(in, source, result);
             std::vector<DWORD> reordered;
             reordered.reserve(count);
             for (size_t i = 0; i < count; ++i) {

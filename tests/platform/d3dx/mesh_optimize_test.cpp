@@ -85,6 +85,33 @@ TEST(MeshOptimize, VertexCacheOrderKeepsTrianglesWithinTheirRanges) {
     }
 }
 
+TEST(MeshOptimize, VertexCacheOrderKeepsNeighbouringFacesTogether) {
+    // 64 separate quads along x, listed from both ends alternately: 0, 63, 1, 62, ...
+    std::vector<std::array<float, 3>> positions;
+    std::vector<DWORD> indices, attributes;
+    for (int i = 0; i < 64; ++i) {
+        const auto x = static_cast<float>(2 * (i % 2 ? 63 - i / 2 : i / 2));
+        const auto base = static_cast<DWORD>(positions.size());
+        positions.insert(positions.end(), {{x, 0, 0}, {x + 1, 0, 0}, {x, 1, 0}, {x + 1, 1, 0}});
+        indices.insert(indices.end(), {base, base + 2, base + 1, base + 1, base + 2, base + 3});
+        attributes.insert(attributes.end(), {0, 0});
+    }
+    const MeshArrays quads = MakeArrays(positions, indices, attributes);
+    OptimizedArrays out;
+    ASSERT_EQ(d3dx::OptimizeArrays(D3DXMESHOPT_VERTEXCACHE, quads, nullptr, out), S_OK);
+    ExpectConsistent(quads, out);
+    // Any 16 consecutive faces (8 quads) span little more than 8 of the 64 quads' places.
+    const MeshArrays& m = out.mesh;
+    for (DWORD start = 0; start + 16 <= m.NumFaces(); start += 16) {
+        float lo = 1e9f, hi = -1e9f;
+        for (DWORD i = start * 3; i < (start + 16) * 3; ++i) {
+            lo = std::min(lo, m.Position(m.indices[i])[0]);
+            hi = std::max(hi, m.Position(m.indices[i])[0]);
+        }
+        EXPECT_LE(hi - lo, 40.0f) << "faces " << start << ".." << start + 15;
+    }
+}
+
 TEST(MeshOptimize, CompactDropsUnusedVerticesOthersKeepThemLast) {
     // Vertices 1 and 4 are used by no face.
     MeshArrays m = MakeArrays({{0, 0, 0}, {9, 9, 9}, {1, 0, 0}, {0, 1, 0}, {8, 8, 8}, {1, 1, 0}},
