@@ -249,9 +249,13 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
         return S_OK;
     }
     if (std::memcmp(&state_.material, material, sizeof(D3DMATERIAL8)) == 0) return S_OK;
-    renderer_->Changing(Renderer::kMaterial);
+    // A specular colour turning black or no longer black changes the program.
+    const std::uint32_t changes =
+        Renderer::kMaterial |
+        (MaterialHasSpecular(state_.material) != MaterialHasSpecular(*material) ? Renderer::kPipeline : 0u);
+    renderer_->Changing(changes);
     state_.material = *material;
-    renderer_->Mark(Renderer::kMaterial);
+    renderer_->Mark(changes);
     return S_OK;
 }
 

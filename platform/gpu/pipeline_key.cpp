@@ -48,6 +48,16 @@ bool AlphaIsOne(const PipelineKey& k, const bool opaque[kMaxStages]) {
 
 }  // namespace
 
+bool StagesReadSpecular(const PipelineKey& k) {
+    auto reads = [](std::uint8_t arg) { return (arg & D3DTA_SELECTMASK) == D3DTA_SPECULAR; };
+    for (const StageKey& st : k.stages) {
+        if (st.colorOp == D3DTOP_DISABLE) break;
+        if (reads(st.colorArg1) || reads(st.colorArg2)) return true;
+        if (st.alphaOp != D3DTOP_DISABLE && (reads(st.alphaArg1) || reads(st.alphaArg2))) return true;
+    }
+    return false;
+}
+
 PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool textured[kMaxStages],
                             const ActiveLights& lights, const bool opaque[kMaxStages]) {
     PipelineKey k;
@@ -72,6 +82,11 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
         k.emissiveSource = MaterialSource(s, D3DRS_EMISSIVEMATERIALSOURCE, l);
     }
     k.specular = rs[D3DRS_SPECULARENABLE] != 0;
+    // Nothing to add when the specular colour is black whatever the vertex: lit from a black
+    // material colour or by no light, or unlit without a specular colour in the vertex.
+    const bool black = k.lighting ? k.lightCount == 0 || (k.specularSource == 0 && !MaterialHasSpecular(s.material))
+                                  : !k.hasSpecular;
+    if (black) k.specular = 0;
     if (rs[D3DRS_FOGENABLE]) {
         DWORD mode = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE] : rs[D3DRS_FOGVERTEXMODE];
         if (mode <= D3DFOG_LINEAR) k.fogMode = static_cast<std::uint8_t>(mode);

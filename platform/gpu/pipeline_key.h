@@ -35,7 +35,7 @@ struct PipelineKey {
     std::uint8_t lighting = 0;
     std::uint8_t lightCount = 0;
     std::uint8_t lightTypes[kMaxLights] = {};
-    std::uint8_t specular = 0;  // SPECULARENABLE
+    std::uint8_t specular = 0;  // SPECULARENABLE, with a specular colour that is not always black
     std::uint8_t localViewer = 0;
     std::uint8_t normalize = 0;
     std::uint8_t diffuseSource = 0, ambientSource = 0, specularSource = 0, emissiveSource = 0;  // 0 material, 1 diffuse, 2 specular
@@ -65,6 +65,13 @@ struct ActiveLights {
 };
 
 ActiveLights CollectLights(const DeviceState& state);
+
+// The material's specular colour is not black: lit specular can show.
+inline bool MaterialHasSpecular(const D3DMATERIAL8& m) {
+    return m.Specular.r != 0.0f || m.Specular.g != 0.0f || m.Specular.b != 0.0f;
+}
+// Some blend stage reads the specular colour as an argument.
+bool StagesReadSpecular(const PipelineKey& key);
 // opaque[i]: the texture bound to stage i has no alpha channel (it samples as alpha 1). An
 // alpha test that such a pipeline always passes is left out of the key, so that the program has
 // no discard and depth can be tested before shading.

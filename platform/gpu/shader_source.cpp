@@ -8,6 +8,11 @@ namespace {
 
 std::string N(int v) { return std::to_string(v); }
 
+// Varyings only the programs that read them carry: each one costs setup per triangle and
+// interpolation per pixel.
+bool SpecularVarying(const PipelineKey& k) { return k.specular || StagesReadSpecular(k); }
+bool FogVarying(const PipelineKey& k) { return k.fogMode != 0; }
+
 // Set while generating a merged-draw program: per-instance rows then come from "I".
 thread_local bool t_instanced = false;
 
@@ -75,7 +80,7 @@ void EmitLighting(const PipelineKey& k, std::string& s) {
     s += "  vec3 lit = mEmissive.rgb + mAmbient.rgb * " + V(vu::kAmbient) +
          ".rgb + mAmbient.rgb * sumAmbient + mDiffuse.rgb * sumDiffuse;\n";
     s += "  vDiffuse = vec4(clamp(lit, 0.0, 1.0), clamp(mDiffuse.a, 0.0, 1.0));\n";
-    s += "  vSpecular = clamp(mSpecular.rgb * sumSpecular, 0.0, 1.0);\n";
+    if (SpecularVarying(k)) s += "  vSpecular = clamp(mSpecular.rgb * sumSpecular, 0.0, 1.0);\n";
 }
 
 }  // namespace
@@ -101,7 +106,9 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
         }
         s += "out vec2 vTex" + N(i) + ";\n";
     }
-    s += std::string(interp) + "out vec4 vDiffuse;\n" + interp + "out vec3 vSpecular;\nout float vFogDepth;\n";
+    s += std::string(interp) + "out vec4 vDiffuse;\n";
+    if (SpecularVarying(k)) s += std::string(interp) + "out vec3 vSpecular;\n";
+    if (FogVarying(k)) s += "out float vFogDepth;\n";
     s += "void main() {\n";
     if (k.instanced) s += "  int b = gl_InstanceID * " + N(vu::kInstanceRows) + ";\n";
     for (int i = 0; i < kMaxStages; ++i) {
@@ -116,7 +123,7 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
         s += "  float z = zr.y != zr.x ? (aPosition.z - zr.x) / (zr.y - zr.x) : 0.0;\n";
         s += "  vec4 clip = vec4(ndc * w, z * w, w);\n";
         s += k.hasDiffuse ? "  vDiffuse = aDiffuse;\n" : "  vDiffuse = vec4(1.0);\n";
-        s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
+        if (SpecularVarying(k)) s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
     } else {
         s += "  vec4 p = vec4(aPosition, 1.0);\n";
         if (k.blendWeights == 0) {
@@ -144,10 +151,10 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
             EmitLighting(k, s);
         } else {
             s += k.hasDiffuse ? "  vDiffuse = aDiffuse;\n" : "  vDiffuse = vec4(1.0);\n";
-            s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
+            if (SpecularVarying(k)) s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
         }
     }
-    s += "  vFogDepth = clip.w;\n";
+    if (FogVarying(k)) s += "  vFogDepth = clip.w;\n";
     if (!clipControl) s += "  clip.z = 2.0 * clip.z - clip.w;\n";
     s += "  gl_Position = clip;\n}\n";
     t_instanced = false;
@@ -219,7 +226,9 @@ std::string FragmentShaderSource(const PipelineKey& k) {
         if (k.stages[i].textured) s += "uniform sampler2D uTexture" + N(i) + ";\n";
         if (k.stages[i].texSet != 0xFF) s += "in vec2 vTex" + N(i) + ";\n";
     }
-    s += std::string(interp) + "in vec4 vDiffuse;\n" + interp + "in vec3 vSpecular;\nin float vFogDepth;\n";
+    s += std::string(interp) + "in vec4 vDiffuse;\n";
+    if (SpecularVarying(k)) s += std::string(interp) + "in vec3 vSpecular;\n";
+    if (FogVarying(k)) s += "in float vFogDepth;\n";
     s += "layout(location = 0) out vec4 fragColor;\n";
     s += "void main() {\n  vec4 cur = vDiffuse;\n";
     for (int i = 0; i < kMaxStages; ++i) {
