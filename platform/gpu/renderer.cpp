@@ -471,6 +471,7 @@ void Renderer::BindTextures(const DeviceState& s, Texture* const textures[kMaxSt
 }
 
 void Renderer::ForgetBuffer(std::uint64_t serial) {
+    culler_.Forget(serial);
     for (auto& [key, vao] : vaos_)
         if (vao.elements == serial) vao.elements = 0;
     for (auto it = vaos_.begin(); it != vaos_.end();) {
@@ -619,10 +620,7 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         }
         const UINT size = src.indices32 ? 4 : 2;
         if (static_cast<std::uint64_t>(first + count) * size > src.indices->Length()) return D3DERR_INVALIDCALL;
-        glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count),
-                                 src.indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
-                                 reinterpret_cast<const void*>(static_cast<std::uintptr_t>(first) * size), src.baseVertex);
-        ++stats_.submissions;
+        DrawElements(s, src, type, first, count);
     } else if (merge) {
         batch_.mode = mode;
         batch_.first = static_cast<GLint>(first);
@@ -637,6 +635,50 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
     ++stats_.drawCalls;
     stats_.primitives += primitives;
     return S_OK;
+}
+
+void Renderer::DrawElements(const DeviceState& s, const DrawSources& src, D3DPRIMITIVETYPE type, UINT first,
+                            UINT count) {
+    const UINT size = src.indices32 ? 4 : 2;
+    const GLenum indexType = src.indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
+    auto offset = [size](UINT index) { return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(index) * size); };
+    // Large lists placed by the world matrix alone go out as the runs that can reach the view.
+    if (type == D3DPT_TRIANGLELIST && !key_.pretransformed && key_.blendWeights == 0) {
+        CullDraw draw;
+        draw.vertexSerial = src.vertices->Serial();
+        draw.vertexVersion = src.vertices->Version();
+        draw.vertices = src.vertices->Bits();
+        draw.vertexBytes = src.vertices->Length();
+        draw.stride = src.stride;
+        draw.baseVertex = src.baseVertex;
+        draw.indexSerial = src.indices->Serial();
+        draw.indexVersion = src.indices->Version();
+        draw.indices = src.indices->Bits();
+        draw.indices32 = src.indices32;
+        draw.first = first;
+        draw.count = count;
+        CullView view;
+        view.modelToClip = MultiplyMatrix(MultiplyMatrix(s.transforms[D3DTS_WORLD], s.transforms[D3DTS_VIEW]),
+                                          s.transforms[D3DTS_PROJECTION]);
+        view.pixelShift[0] = 1.0f / static_cast<float>(std::max<DWORD>(s.viewport.Width, 1));
+        view.pixelShift[1] = 1.0f / static_cast<float>(std::max<DWORD>(s.viewport.Height, 1));
+        if (culler_.VisibleRuns(draw, view, runs_)) {
+            if (runs_.empty()) return;
+            runCounts_.clear();
+            runOffsets_.clear();
+            runBases_.assign(runs_.size(), src.baseVertex);
+            for (const DrawCuller::Run& r : runs_) {
+                runCounts_.push_back(static_cast<GLsizei>(r.count));
+                runOffsets_.push_back(offset(r.first));
+            }
+            glMultiDrawElementsBaseVertex(PrimitiveMode(type), runCounts_.data(), indexType, runOffsets_.data(),
+                                          static_cast<GLsizei>(runs_.size()), runBases_.data());
+            ++stats_.submissions;
+            return;
+        }
+    }
+    glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), indexType, offset(first), src.baseVertex);
+    ++stats_.submissions;
 }
 
 HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxStages], D3DPRIMITIVETYPE type,

@@ -14,6 +14,7 @@
 #include "platform/gpu/buffer.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/device_state.h"
+#include "platform/gpu/draw_culling.h"
 #include "platform/gpu/gl_shared.h"
 #include "platform/gpu/pipeline_key.h"
 #include "platform/gpu/shader_source.h"
@@ -115,6 +116,8 @@ private:
     Program* BuildProgram(const PipelineKey& key);
     void UploadUniforms(const DeviceState& state, bool instanced);
     void DeriveUniforms(const DeviceState& state);
+    void DrawElements(const DeviceState& state, const DrawSources& sources, D3DPRIMITIVETYPE type, UINT first,
+                      UINT count);
     void ApplyRaster(const DeviceState& state);
     void ApplyViewport(const DeviceState& state);
     void BindTextures(const DeviceState& state, Texture* const textures[kMaxStages]);
@@ -173,6 +176,12 @@ private:
     UINT userVertexCapacity_ = 0, userIndexCapacity_ = 0;
 
     D3DDRAWSTATS stats_{};
+
+    DrawCuller culler_;
+    std::vector<DrawCuller::Run> runs_;
+    std::vector<GLsizei> runCounts_;
+    std::vector<const void*> runOffsets_;
+    std::vector<GLint> runBases_;
 
     // Consecutive draws that differ only in world matrix and material, merged into one
     // instanced draw (the particle pattern).
