@@ -249,10 +249,8 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
         return S_OK;
     }
     if (std::memcmp(&state_.material, material, sizeof(D3DMATERIAL8)) == 0) return S_OK;
-    // A specular colour turning black or no longer black changes the program.
     const std::uint32_t changes =
-        Renderer::kMaterial |
-        (MaterialHasSpecular(state_.material) != MaterialHasSpecular(*material) ? Renderer::kPipeline : 0u);
+        Renderer::kMaterial | (MaterialChangesProgram(state_.material, *material) ? Renderer::kPipeline : 0u);
     renderer_->Changing(changes);
     state_.material = *material;
     renderer_->Mark(changes);

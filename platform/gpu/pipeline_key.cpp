@@ -33,17 +33,31 @@ bool ReadsTexture(DWORD op, DWORD arg1, DWORD arg2) {
     }
 }
 
-// Whether the stages end with alpha exactly 1: the last enabled stage selects the alpha of an
-// opaque texture, unmodified. (Any reference value passes a GREATEREQUAL test then.)
-bool AlphaIsOne(const PipelineKey& k, const bool opaque[kMaxStages]) {
-    int last = -1;
-    for (int i = 0; i < kMaxStages && k.stages[i].colorOp != D3DTOP_DISABLE; ++i) last = i;
-    if (last < 0) return false;
-    const StageKey& st = k.stages[last];
-    const auto plainTexture = [](std::uint8_t arg) { return arg == D3DTA_TEXTURE; };
-    const bool selects = (st.alphaOp == D3DTOP_SELECTARG1 && plainTexture(st.alphaArg1)) ||
-                         (st.alphaOp == D3DTOP_SELECTARG2 && plainTexture(st.alphaArg2));
-    return selects && st.textured && opaque[last];
+// Whether the stages end with alpha exactly 1 (any reference value passes a GREATEREQUAL test
+// then), followed from the diffuse alpha through each stage's alpha operation.
+bool AlphaIsOne(const PipelineKey& k, bool diffuseOne, const bool opaque[kMaxStages]) {
+    bool current = diffuseOne;
+    for (int i = 0; i < kMaxStages && k.stages[i].colorOp != D3DTOP_DISABLE; ++i) {
+        const StageKey& st = k.stages[i];
+        auto one = [&](std::uint8_t arg) {
+            if (arg & D3DTA_COMPLEMENT) return false;
+            switch (arg & D3DTA_SELECTMASK) {
+                case D3DTA_DIFFUSE: return diffuseOne;
+                case D3DTA_CURRENT: return current;
+                case D3DTA_TEXTURE: return st.textured && opaque && opaque[i];
+                case D3DTA_SPECULAR: return true;  // the specular colour has no alpha: 1
+                default: return false;
+            }
+        };
+        switch (st.alphaOp) {
+            case D3DTOP_DISABLE: break;
+            case D3DTOP_SELECTARG1: current = one(st.alphaArg1); break;
+            case D3DTOP_SELECTARG2: current = one(st.alphaArg2); break;
+            case D3DTOP_MODULATE: current = one(st.alphaArg1) && one(st.alphaArg2); break;
+            default: current = false; break;
+        }
+    }
+    return current;
 }
 
 }  // namespace
@@ -132,7 +146,9 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
             st.texSize = static_cast<std::uint8_t>(l.texSize[set]);
         }
     }
-    if (k.alphaFunc == D3DCMP_GREATEREQUAL && opaque && AlphaIsOne(k, opaque)) k.alphaFunc = 0;
+    // Diffuse alpha 1: lit from an opaque material colour, or unlit without a vertex colour.
+    const bool diffuseOne = k.lighting ? k.diffuseSource == 0 && MaterialIsOpaque(s.material) : !k.hasDiffuse;
+    if (k.alphaFunc == D3DCMP_GREATEREQUAL && AlphaIsOne(k, diffuseOne, opaque)) k.alphaFunc = 0;
     return k;
 }
 

@@ -70,11 +70,18 @@ ActiveLights CollectLights(const DeviceState& state);
 inline bool MaterialHasSpecular(const D3DMATERIAL8& m) {
     return m.Specular.r != 0.0f || m.Specular.g != 0.0f || m.Specular.b != 0.0f;
 }
+// The material's diffuse alpha is 1 (or more, which lighting clamps to 1).
+inline bool MaterialIsOpaque(const D3DMATERIAL8& m) { return m.Diffuse.a >= 1.0f; }
+// What in a material the program depends on: a change of these changes the program.
+inline bool MaterialChangesProgram(const D3DMATERIAL8& a, const D3DMATERIAL8& b) {
+    return MaterialHasSpecular(a) != MaterialHasSpecular(b) || MaterialIsOpaque(a) != MaterialIsOpaque(b);
+}
 // Some blend stage reads the specular colour as an argument.
 bool StagesReadSpecular(const PipelineKey& key);
 // opaque[i]: the texture bound to stage i has no alpha channel (it samples as alpha 1). An
-// alpha test that such a pipeline always passes is left out of the key, so that the program has
-// no discard and depth can be tested before shading.
+// alpha test that the pipeline always passes (alpha 1 from opaque textures, an opaque material
+// or no vertex colour) is left out of the key, so that the program has no discard and depth can
+// be tested before shading.
 PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, const bool textured[kMaxStages],
                             const ActiveLights& lights, const bool opaque[kMaxStages] = nullptr);
 

@@ -216,44 +216,5 @@ TEST_F(CulledDrawTest, ShowsTheSamePictureAsTheWholeList) {
     EXPECT_EQ(differing, 0);
 }
 
-// Specular needs no work where the material's specular colour is black; a material that turns
-// it on again in the same frame gets it back.
-TEST_F(CulledDrawTest, SpecularFollowsTheMaterialWithinAFrame) {
-    Begin();
-    Clear(D3DCOLOR_XRGB(0, 0, 0));
-    SetCamera({0, 0, -5}, {0, 0, 0});
-    EXPECT_EQ(device_->SetRenderState(D3DRS_LIGHTING, TRUE), S_OK);
-    EXPECT_EQ(device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE), S_OK);
-    EXPECT_EQ(device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE), S_OK);
-    D3DLIGHT8 light = DirectionalLight({0, 0, 1}, {0, 0, 0, 0});
-    light.Specular = {1, 1, 1, 1};
-    EXPECT_EQ(device_->SetLight(0, &light), S_OK);
-    EXPECT_EQ(device_->LightEnable(0, TRUE), S_OK);
-    EXPECT_EQ(device_->SetVertexShader(kNormalFvf), S_OK);
-    const float lefts[3] = {-1.9f, -0.4f, 1.1f};
-    const float speculars[3] = {0, 1, 0};
-    for (int i = 0; i < 3; ++i) {
-        D3DMATERIAL8 material{};
-        material.Specular = {speculars[i], speculars[i], speculars[i], 1};
-        material.Power = 1;
-        EXPECT_EQ(device_->SetMaterial(&material), S_OK);
-        const float l = lefts[i], r = l + 0.8f;
-        const NormalVertex quad[4] = {{l, 0.4f, 0, 0, 0, -1}, {r, 0.4f, 0, 0, 0, -1}, {l, -0.4f, 0, 0, 0, -1},
-                                      {r, -0.4f, 0, 0, 0, -1}};
-        EXPECT_EQ(device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(NormalVertex)), S_OK);
-    }
-    End();
-    const Frame frame = Capture();
-    for (int i = 0; i < 3; ++i) {
-        const Vec4 centre = Project({lefts[i] + 0.4f, 0, 0});
-        const std::uint32_t c = frame.At(static_cast<int>(centre.x), static_cast<int>(centre.y));
-        if (speculars[i] > 0) {
-            EXPECT_GT(Channel(c, 8), 200) << "quad " << i << ": " << Hex(c);
-        } else {
-            EXPECT_TRUE(ColourNear(c, 0xFF000000, 1)) << "quad " << i;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace pixeltest
