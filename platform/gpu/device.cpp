@@ -249,11 +249,9 @@ HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
         return S_OK;
     }
     if (std::memcmp(&state_.material, material, sizeof(D3DMATERIAL8)) == 0) return S_OK;
-    const std::uint32_t changes =
-        Renderer::kMaterial | (MaterialChangesProgram(state_.material, *material) ? Renderer::kPipeline : 0u);
-    renderer_->Changing(changes);
+    renderer_->Changing(Renderer::kMaterial);
     state_.material = *material;
-    renderer_->Mark(changes);
+    renderer_->Mark(Renderer::kMaterial);
     return S_OK;
 }
 

@@ -73,7 +73,8 @@ bool StagesReadSpecular(const PipelineKey& k) {
 }
 
 PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool textured[kMaxStages],
-                            const ActiveLights& lights, const bool opaque[kMaxStages]) {
+                            const ActiveLights& lights, const bool opaque[kMaxStages],
+                            const D3DMATERIAL8* material) {
     PipelineKey k;
     const auto& rs = s.renderStates;
     k.pretransformed = l.pretransformed;
@@ -98,7 +99,7 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
     k.specular = rs[D3DRS_SPECULARENABLE] != 0;
     // Nothing to add when the specular colour is black whatever the vertex: lit from a black
     // material colour or by no light, or unlit without a specular colour in the vertex.
-    const bool black = k.lighting ? k.lightCount == 0 || (k.specularSource == 0 && !MaterialHasSpecular(s.material))
+    const bool black = k.lighting ? k.lightCount == 0 || (k.specularSource == 0 && material && !MaterialHasSpecular(*material))
                                   : !k.hasSpecular;
     if (black) k.specular = 0;
     if (rs[D3DRS_FOGENABLE]) {
@@ -147,7 +148,8 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
         }
     }
     // Diffuse alpha 1: lit from an opaque material colour, or unlit without a vertex colour.
-    const bool diffuseOne = k.lighting ? k.diffuseSource == 0 && MaterialIsOpaque(s.material) : !k.hasDiffuse;
+    const bool diffuseOne =
+        k.lighting ? k.diffuseSource == 0 && material && MaterialIsOpaque(*material) : !k.hasDiffuse;
     if (k.alphaFunc == D3DCMP_GREATEREQUAL && AlphaIsOne(k, diffuseOne, opaque)) k.alphaFunc = 0;
     return k;
 }

@@ -66,23 +66,24 @@ struct ActiveLights {
 
 ActiveLights CollectLights(const DeviceState& state);
 
-// The material's specular colour is not black: lit specular can show.
+// What of a material programs can depend on (its specular colour being black, its diffuse
+// alpha being 1), as bits: a draw whose material differs here needs its program looked up again.
 inline bool MaterialHasSpecular(const D3DMATERIAL8& m) {
     return m.Specular.r != 0.0f || m.Specular.g != 0.0f || m.Specular.b != 0.0f;
 }
-// The material's diffuse alpha is 1 (or more, which lighting clamps to 1).
-inline bool MaterialIsOpaque(const D3DMATERIAL8& m) { return m.Diffuse.a >= 1.0f; }
-// What in a material the program depends on: a change of these changes the program.
-inline bool MaterialChangesProgram(const D3DMATERIAL8& a, const D3DMATERIAL8& b) {
-    return MaterialHasSpecular(a) != MaterialHasSpecular(b) || MaterialIsOpaque(a) != MaterialIsOpaque(b);
+inline bool MaterialIsOpaque(const D3DMATERIAL8& m) { return m.Diffuse.a >= 1.0f; }  // lighting clamps to 1
+inline std::uint8_t MaterialBits(const D3DMATERIAL8& m) {
+    return static_cast<std::uint8_t>((MaterialHasSpecular(m) ? 1 : 0) | (MaterialIsOpaque(m) ? 2 : 0));
 }
 // Some blend stage reads the specular colour as an argument.
 bool StagesReadSpecular(const PipelineKey& key);
 // opaque[i]: the texture bound to stage i has no alpha channel (it samples as alpha 1). An
 // alpha test that the pipeline always passes (alpha 1 from opaque textures, an opaque material
 // or no vertex colour) is left out of the key, so that the program has no discard and depth can
-// be tested before shading.
+// be tested before shading; so is specular that is always black. `material` is what the draw is
+// lit with, null when each merged instance brings its own: nothing is then left out for it.
 PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, const bool textured[kMaxStages],
-                            const ActiveLights& lights, const bool opaque[kMaxStages] = nullptr);
+                            const ActiveLights& lights, const bool opaque[kMaxStages] = nullptr,
+                            const D3DMATERIAL8* material = nullptr);
 
 }  // namespace gpu

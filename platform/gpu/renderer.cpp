@@ -535,13 +535,17 @@ bool Renderer::Prepare(const DeviceState& s, const FvfLayout& layout, Texture* c
     if (dirty_ & kViewport) ApplyViewport(s);
     if (dirty_ & kRaster) ApplyRaster(s);
     if (dirty_ & (kTextures | kSamplers)) BindTextures(s, textures);
+    // A program made for another material may leave out what this one needs.
+    if (!instanced && MaterialBits(s.material) != keyMaterial_) dirty_ |= kPipeline;
     if ((dirty_ & kPipeline) || key_.instanced != instanced) {
         lights_ = CollectLights(s);
         const bool textured[kMaxStages] = {textures[0] != nullptr, textures[1] != nullptr};
         bool opaque[kMaxStages] = {};
         for (int i = 0; i < kMaxStages; ++i) opaque[i] = textures[i] && !DescribeFormat(textures[i]->Format()).hasAlpha;
-        PipelineKey key = MakePipelineKey(s, layout, textured, lights_, opaque);
+        // Merged draws carry a material per instance: their program must suit any.
+        PipelineKey key = MakePipelineKey(s, layout, textured, lights_, opaque, instanced ? nullptr : &s.material);
         key.instanced = instanced;
+        keyMaterial_ = instanced ? kAnyMaterial : MaterialBits(s.material);
         if (!program_ || !(key == key_)) {
             auto it = programs_.find(key);
             Program* p = it != programs_.end() ? &it->second : BuildProgram(key);

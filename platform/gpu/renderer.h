@@ -141,6 +141,8 @@ private:
     std::unordered_map<PipelineKey, Program, PipelineKeyHash> programs_;
     Program* program_ = nullptr;
     PipelineKey key_{};
+    static constexpr std::uint8_t kAnyMaterial = 0xFF;
+    std::uint8_t keyMaterial_ = kAnyMaterial;  // MaterialBits of the material key_ was made for
     ActiveLights lights_{};
     DWORD keyFvf_ = 0xFFFFFFFF;
     FvfLayout layout_{};

@@ -355,7 +355,7 @@ protected:
         ASSERT_EQ(vb_->Unlock(), S_OK);
     }
     // Scaled, with its corner on the edge of pixel (x, y): covers size x scale pixels from there.
-    void DrawAt(float x, float y, float scale, float red) {
+    void DrawAt(float x, float y, float scale, float red, float alpha = 1) {
         D3DMATRIX world{};
         world._11 = world._22 = scale;
         world._33 = world._44 = 1;
@@ -363,7 +363,7 @@ protected:
         world._42 = y - 0.5f;
         D3DMATERIAL8 material{};
         material.Emissive = {red, 0, 1 - red, 1};
-        material.Diffuse = {0, 0, 0, 1};
+        material.Diffuse = {0, 0, 0, alpha};
         ASSERT_EQ(device_->SetTransform(D3DTS_WORLD, &world), S_OK);
         ASSERT_EQ(device_->SetMaterial(&material), S_OK);
         ASSERT_EQ(device_->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2), S_OK);
@@ -392,6 +392,29 @@ TEST_F(MergedDrawTest, EveryDrawKeepsItsOwnWorldAndMaterial) {
     // Merged: far fewer draws reach GL than were made, and at least one per full batch.
     EXPECT_GE(stats.submissions, (150u + gpu::vu::kBatch - 1) / gpu::vu::kBatch);
     EXPECT_LT(stats.submissions, 150u / 4);
+}
+
+// Opaque and translucent materials under an alpha test: the test stays in the merged program,
+// so the draws still merge, and the translucent ones below the reference are not drawn.
+TEST_F(MergedDrawTest, MaterialsOfDifferentOpacityStillMerge) {
+    SetUpQuad(0);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), S_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL), S_OK);
+    ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAREF, 128), S_OK);
+    device_->ResetDrawStats();
+    for (int i = 0; i < 60; ++i) DrawAt(static_cast<float>(i % 15) * 4, static_cast<float>(i / 15) * 4, 3, 1, i % 2 ? 0.25f : 1);
+    std::vector<std::uint32_t> pixels;
+    UINT w = 0, h = 0;
+    ASSERT_EQ(device_->ReadBackBuffer(pixels, w, h), S_OK);
+    for (int i = 0; i < 60; ++i) {
+        const int x = (i % 15) * 4 + 1, y = (i / 15) * 4 + 1;
+        const int red = static_cast<int>((pixels[static_cast<size_t>(y) * w + x] >> 16) & 0xFF);
+        EXPECT_EQ(red, i % 2 ? 0 : 255) << i;
+    }
+    D3DDRAWSTATS stats{};
+    device_->GetDrawStats(&stats);
+    EXPECT_EQ(stats.drawCalls, 60u);
+    EXPECT_LT(stats.submissions, 60u / 4);
 }
 
 TEST_F(MergedDrawTest, StateAndDataChangesBetweenDrawsApplyInOrder) {
