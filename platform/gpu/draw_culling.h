@@ -38,8 +38,9 @@ struct CullView {
 class DrawCuller {
 public:
     static constexpr UINT kChunkTriangles = 128;
-    // Smaller lists are drawn whole: culling them saves less than it costs.
-    static constexpr UINT kMinTriangles = 4 * kChunkTriangles;
+    // Smaller lists are drawn whole: culling them saves less than it costs. Lists up to a
+    // chunk long are one chunk, left out whole when out of view.
+    static constexpr UINT kMinTriangles = 32;
     // Contents that keep changing are not worth bounding again and again.
     static constexpr int kMaxRebuilds = 3;
 

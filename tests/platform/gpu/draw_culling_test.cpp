@@ -114,7 +114,7 @@ TEST(DrawCuller, DrawsWholeWhatItCannotBound) {
     DrawCuller culler;
     std::vector<DrawCuller::Run> runs;
 
-    const Ground small = MakeGround(8);  // 128 triangles
+    const Ground small = MakeGround(3);  // 18 triangles
     EXPECT_FALSE(culler.VisibleRuns(DrawOf(small), view, runs));
 
     const Ground ground = MakeGround(64);
