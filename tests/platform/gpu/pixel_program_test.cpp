@@ -28,6 +28,26 @@ protected:
         const Vec4 centre = Project({left + 0.4f, 0, 0});
         return frame.At(static_cast<int>(centre.x), static_cast<int>(centre.y));
     }
+    // Draws the three quads side by side, each with its material, and reads the frame back.
+    Frame DrawWith(const D3DMATERIAL8 (&materials)[3]) {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(device_->SetMaterial(&materials[i]), S_OK);
+            DrawQuad(kLefts[i]);
+        }
+        End();
+        return Capture();
+    }
+    // The quads that `shown` names are bright green in the middle, the others black.
+    void ExpectShown(const Frame& frame, const bool (&shown)[3]) {
+        for (int i = 0; i < 3; ++i) {
+            const std::uint32_t c = CentreOf(frame, kLefts[i]);
+            if (shown[i]) {
+                EXPECT_GT(Channel(c, 8), 200) << "quad " << i << ": " << Hex(c);
+            } else {
+                EXPECT_TRUE(ColourNear(c, 0xFF000000, 1)) << "quad " << i;
+            }
+        }
+    }
     static constexpr float kLefts[3] = {-1.9f, -0.4f, 1.1f};
 };
 
@@ -38,24 +58,10 @@ TEST_F(MaterialProgramTest, SpecularFollowsTheMaterialWithinAFrame) {
     Clear(D3DCOLOR_XRGB(0, 0, 0));
     LightFromTheCamera();
     EXPECT_EQ(device_->SetRenderState(D3DRS_SPECULARENABLE, TRUE), S_OK);
-    const float speculars[3] = {0, 1, 0};
-    for (int i = 0; i < 3; ++i) {
-        D3DMATERIAL8 material{};
-        material.Specular = {speculars[i], speculars[i], speculars[i], 1};
-        material.Power = 1;
-        EXPECT_EQ(device_->SetMaterial(&material), S_OK);
-        DrawQuad(kLefts[i]);
-    }
-    End();
-    const Frame frame = Capture();
-    for (int i = 0; i < 3; ++i) {
-        const std::uint32_t c = CentreOf(frame, kLefts[i]);
-        if (speculars[i] > 0) {
-            EXPECT_GT(Channel(c, 8), 200) << "quad " << i << ": " << Hex(c);
-        } else {
-            EXPECT_TRUE(ColourNear(c, 0xFF000000, 1)) << "quad " << i;
-        }
-    }
+    D3DMATERIAL8 materials[3] = {};
+    for (int i = 0; i < 3; ++i) materials[i].Power = 1;
+    materials[1].Specular = {1, 1, 1, 1};
+    ExpectShown(DrawWith(materials), {false, true, false});
 }
 
 // An alpha test an opaque material always passes is left out; a translucent material in the
@@ -67,23 +73,9 @@ TEST_F(MaterialProgramTest, AlphaTestFollowsTheMaterialWithinAFrame) {
     EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE), S_OK);
     EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATEREQUAL), S_OK);
     EXPECT_EQ(device_->SetRenderState(D3DRS_ALPHAREF, 128), S_OK);
-    const float alphas[3] = {1, 0.25f, 1};
-    for (int i = 0; i < 3; ++i) {
-        D3DMATERIAL8 material{};
-        material.Diffuse = {0, 1, 0, alphas[i]};
-        EXPECT_EQ(device_->SetMaterial(&material), S_OK);
-        DrawQuad(kLefts[i]);
-    }
-    End();
-    const Frame frame = Capture();
-    for (int i = 0; i < 3; ++i) {
-        const std::uint32_t c = CentreOf(frame, kLefts[i]);
-        if (alphas[i] >= 1) {
-            EXPECT_GT(Channel(c, 8), 200) << "quad " << i << ": " << Hex(c);
-        } else {
-            EXPECT_TRUE(ColourNear(c, 0xFF000000, 1)) << "quad " << i << " passed the alpha test";
-        }
-    }
+    D3DMATERIAL8 materials[3] = {};
+    for (int i = 0; i < 3; ++i) materials[i].Diffuse = {0, 1, 0, i == 1 ? 0.25f : 1.0f};
+    ExpectShown(DrawWith(materials), {true, false, true});
 }
 
 }  // namespace
