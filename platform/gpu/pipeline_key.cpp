@@ -99,8 +99,8 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
     k.specular = rs[D3DRS_SPECULARENABLE] != 0;
     // Nothing to add when the specular colour is black whatever the vertex: lit from a black
     // material colour or by no light, or unlit without a specular colour in the vertex.
-    const bool black = k.lighting ? k.lightCount == 0 || (k.specularSource == 0 && material && !MaterialHasSpecular(*material))
-                                  : !k.hasSpecular;
+    const bool blackMaterial = material && !MaterialHasSpecular(*material);
+    const bool black = k.lighting ? k.lightCount == 0 || (k.specularSource == 0 && blackMaterial) : !k.hasSpecular;
     if (black) k.specular = 0;
     if (rs[D3DRS_FOGENABLE]) {
         DWORD mode = rs[D3DRS_FOGTABLEMODE] != D3DFOG_NONE ? rs[D3DRS_FOGTABLEMODE] : rs[D3DRS_FOGVERTEXMODE];

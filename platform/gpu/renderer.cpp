@@ -646,7 +646,7 @@ void Renderer::DrawElements(const DeviceState& s, const DrawSources& src, D3DPRI
     const UINT size = src.indices32 ? 4 : 2;
     const GLenum indexType = src.indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT;
     auto offset = [size](UINT index) { return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(index) * size); };
-    // Large lists placed by the world matrix alone go out as the runs that can reach the view.
+    // Triangle lists placed by the world matrix alone go out as the runs that can reach the view.
     if (type == D3DPT_TRIANGLELIST && !key_.pretransformed && key_.blendWeights == 0) {
         CullDraw draw;
         draw.vertexSerial = src.vertices->Serial();
