@@ -66,34 +66,38 @@ bool DrawCuller::Build(const CullDraw& d, std::vector<Chunk>& chunks) {
     return true;
 }
 
-// True when every point of the chunk's box lies outside one plane of the view volume.
-bool DrawCuller::Outside(const Chunk& chunk, const CullView& view) {
+DrawCuller::Planes DrawCuller::PlanesOf(const CullView& view) {
     const double sx = view.pixelShift[0], sy = view.pixelShift[1];
     // Each plane as weights of clip x, y, z, w, the inside where the weighted sum is >= 0,
     // after the vertex stage's shift (x += w sx, y = -y + w sy).
-    const double planes[6][4] = {
+    const double clip[6][4] = {
         {-1, 0, 0, 1 - sx}, {1, 0, 0, 1 + sx},  // x <= w, x >= -w
         {0, 1, 0, 1 - sy},  {0, -1, 0, 1 + sy},  // y <= w, y >= -w
         {0, 0, 1, 0},       {0, 0, -1, 1},       // z >= 0, z <= w
     };
     const D3DMATRIX& m = view.modelToClip;
+    Planes planes;
+    for (int i = 0; i < 6; ++i)
+        for (int r = 0; r < 4; ++r) {
+            double a = 0.0;
+            for (int j = 0; j < 4; ++j) a += clip[i][j] * m.m[r][j];
+            planes.equations[i][r] = a;
+        }
+    return planes;
+}
+
+// True when every point of the chunk's box lies outside one plane of the view volume.
+bool DrawCuller::Outside(const Chunk& chunk, const Planes& planes) {
     double centre[3], half[3];
     for (int a = 0; a < 3; ++a) {
         centre[a] = 0.5 * (static_cast<double>(chunk.lo[a]) + chunk.hi[a]);
         half[a] = 0.5 * (static_cast<double>(chunk.hi[a]) - chunk.lo[a]);
     }
-    for (const auto& c : planes) {
-        double highest = 0.0, size = 0.0;
-        for (int r = 0; r < 4; ++r) {
-            double a = 0.0;
-            for (int j = 0; j < 4; ++j) a += c[j] * m.m[r][j];
-            if (r == 3) {
-                highest += a;
-                size += std::fabs(a);
-            } else {
-                highest += a * centre[r] + std::fabs(a) * half[r];
-                size += std::fabs(a) * (std::fabs(centre[r]) + half[r]);
-            }
+    for (const auto& e : planes.equations) {
+        double highest = e[3], size = std::fabs(e[3]);
+        for (int r = 0; r < 3; ++r) {
+            highest += e[r] * centre[r] + std::fabs(e[r]) * half[r];
+            size += std::fabs(e[r]) * (std::fabs(centre[r]) + half[r]);
         }
         if (highest < -kPlaneTolerance * size) return true;
     }
@@ -118,8 +122,9 @@ bool DrawCuller::VisibleRuns(const CullDraw& d, const CullView& view, std::vecto
     }
     if (!e.usable) return false;
     runs.clear();
+    const Planes planes = PlanesOf(view);
     for (const Chunk& c : e.chunks) {
-        if (Outside(c, view)) continue;
+        if (Outside(c, planes)) continue;
         if (!runs.empty() && runs.back().first + runs.back().count == c.first) runs.back().count += c.count;
         else runs.push_back({c.first, c.count});
     }

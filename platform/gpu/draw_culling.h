@@ -79,8 +79,14 @@ private:
         std::vector<Chunk> chunks;
     };
 
+    // The view volume's planes in model space: inside where e0 x + e1 y + e2 z + e3 >= 0.
+    struct Planes {
+        double equations[6][4];
+    };
+
     static bool Build(const CullDraw& draw, std::vector<Chunk>& chunks);
-    static bool Outside(const Chunk& chunk, const CullView& view);
+    static Planes PlanesOf(const CullView& view);
+    static bool Outside(const Chunk& chunk, const Planes& planes);
 
     std::unordered_map<Key, Entry, KeyHash> entries_;
 };
