@@ -83,6 +83,12 @@ void EmitLighting(const PipelineKey& k, std::string& s) {
     if (SpecularVarying(k)) s += "  vSpecular = clamp(mSpecular.rgb * sumSpecular, 0.0, 1.0);\n";
 }
 
+// Unlit colours: the vertex's own, white and black where it has none.
+void EmitVertexColours(const PipelineKey& k, std::string& s) {
+    s += k.hasDiffuse ? "  vDiffuse = aDiffuse;\n" : "  vDiffuse = vec4(1.0);\n";
+    if (SpecularVarying(k)) s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
+}
+
 }  // namespace
 
 std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
@@ -122,8 +128,7 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
         s += "  vec2 ndc = 2.0 * (aPosition.xy + 0.5 - vp.xy) / vp.zw - 1.0;\n";
         s += "  float z = zr.y != zr.x ? (aPosition.z - zr.x) / (zr.y - zr.x) : 0.0;\n";
         s += "  vec4 clip = vec4(ndc * w, z * w, w);\n";
-        s += k.hasDiffuse ? "  vDiffuse = aDiffuse;\n" : "  vDiffuse = vec4(1.0);\n";
-        if (SpecularVarying(k)) s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
+        EmitVertexColours(k, s);
     } else {
         s += "  vec4 p = vec4(aPosition, 1.0);\n";
         if (k.blendWeights == 0) {
@@ -150,8 +155,7 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
         if (k.lighting) {
             EmitLighting(k, s);
         } else {
-            s += k.hasDiffuse ? "  vDiffuse = aDiffuse;\n" : "  vDiffuse = vec4(1.0);\n";
-            if (SpecularVarying(k)) s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
+            EmitVertexColours(k, s);
         }
     }
     if (FogVarying(k)) s += "  vFogDepth = clip.w;\n";
