@@ -472,6 +472,7 @@ void Renderer::BindTextures(const DeviceState& s, Texture* const textures[kMaxSt
 
 void Renderer::ForgetBuffer(std::uint64_t serial) {
     culler_.Forget(serial);
+    trimmer_.Forget(serial);
     for (auto& [key, vao] : vaos_)
         if (vao.elements == serial) vao.elements = 0;
     for (auto it = vaos_.begin(); it != vaos_.end();) {
@@ -598,11 +599,21 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
     const UINT count = VertexCount(type, primitives);
     if (!layout_.valid || count == 0 || (indexed && !src.indices)) return D3DERR_INVALIDCALL;
     if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    BufferStorage* vertices = src.vertices;
+    if (!indexed && type == D3DPT_TRIANGLESTRIP && primitives == 2 && src.textures[0]) {
+        const Trim trim = TrimmedQuad(s, src, first, vertices);
+        if (trim == Trim::kNothing) {
+            ++stats_.drawCalls;
+            stats_.primitives += primitives;
+            return S_OK;
+        }
+        if (trim == Trim::kPart) first = 0;
+    }
     const bool merge = Mergeable(s, indexed);
     const GLenum mode = PrimitiveMode(type);
     if (batch_.count) {
         if (merge && batch_.count < vu::kBatch && !(dirty_ & ~(kWorld | kMaterial)) && (worldDirty_ & ~1u) == 0 &&
-            batch_.serial == src.vertices->Serial() && batch_.stride == src.stride && batch_.mode == mode &&
+            batch_.serial == vertices->Serial() && batch_.stride == src.stride && batch_.mode == mode &&
             batch_.first == static_cast<GLint>(first) && batch_.vertices == static_cast<GLsizei>(count)) {
             AppendInstance(s);
             ++stats_.drawCalls;
@@ -612,8 +623,8 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         Flush();
     }
     if (!Prepare(s, layout_, src.textures, merge)) return D3DERR_DRIVERINTERNALERROR;
-    if ((dirty_ & kStream) || !vao_) {
-        BindVertexArray(src.vertices->Serial(), src.vertices->Name(), s.fvf, layout_, src.stride);
+    if ((dirty_ & kStream) || !vao_ || vaoKey_.serial != vertices->Serial()) {
+        BindVertexArray(vertices->Serial(), vertices->Name(), s.fvf, layout_, src.stride);
         dirty_ &= ~kStream;
     }
     if (indexed) {
@@ -629,7 +640,7 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         batch_.mode = mode;
         batch_.first = static_cast<GLint>(first);
         batch_.vertices = static_cast<GLsizei>(count);
-        batch_.serial = src.vertices->Serial();
+        batch_.serial = vertices->Serial();
         batch_.stride = src.stride;
         AppendInstance(s);
     } else {
@@ -639,6 +650,38 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
     ++stats_.drawCalls;
     stats_.primitives += primitives;
     return S_OK;
+}
+
+Trim Renderer::TrimmedQuad(const DeviceState& s, const DrawSources& src, UINT first, BufferStorage*& vertices) {
+    const bool alphaWritten = FormatHasAlpha(desc_.format) && (s.renderStates[D3DRS_COLORWRITEENABLE] & 8);
+    QuadTrimmer::Source quad;
+    quad.channel = BlankLeavesTarget(s, layout_, alphaWritten);
+    if (quad.channel == Blank::kNone) return Trim::kWhole;
+    if (static_cast<std::uint64_t>(first + 4) * src.stride > src.vertices->Length()) return Trim::kWhole;
+    if (!EvenlyLit(s, layout_, src.vertices->Bits() + static_cast<std::size_t>(first) * src.stride, src.stride))
+        return Trim::kWhole;
+    quad.vertices = src.vertices;
+    quad.first = first;
+    quad.stride = src.stride;
+    quad.layout = &layout_;
+    quad.texture = src.textures[0];
+    quad.sampler = SamplerOf(s);
+    BufferStorage* cut = nullptr;
+    const Trim trim = trimmer_.Quad(quad, cut);
+    if (trim == Trim::kPart) vertices = cut;
+    return trim;
+}
+
+Trim Renderer::TrimmedUserQuad(const DeviceState& s, Texture* texture, const void*& vertices, UINT stride) {
+    const bool alphaWritten = FormatHasAlpha(desc_.format) && (s.renderStates[D3DRS_COLORWRITEENABLE] & 8);
+    const Blank channel = BlankLeavesTarget(s, layout_, alphaWritten);
+    if (channel == Blank::kNone || !EvenlyLit(s, layout_, static_cast<const BYTE*>(vertices), stride))
+        return Trim::kWhole;
+    userQuad_.resize(static_cast<std::size_t>(stride) * 4);
+    const UvRect reach = ReachableUv(*texture, SamplerOf(s), channel);
+    const Trim trim = TrimQuad(static_cast<const BYTE*>(vertices), stride, layout_, reach, userQuad_.data());
+    if (trim == Trim::kPart) vertices = userQuad_.data();
+    return trim;
 }
 
 void Renderer::DrawElements(const DeviceState& s, const DrawSources& src, D3DPRIMITIVETYPE type, UINT first,
@@ -696,6 +739,15 @@ HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxSta
     const UINT count = VertexCount(type, primitives);
     if (!layout_.valid || count == 0) return D3DERR_INVALIDCALL;
     if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    if (!indices && type == D3DPT_TRIANGLESTRIP && primitives == 2 && textures[0] && vertexBytes >= 4 * stride) {
+        const Trim trim = TrimmedUserQuad(s, textures[0], vertices, stride);
+        if (trim == Trim::kNothing) {
+            ++stats_.drawCalls;
+            stats_.primitives += primitives;
+            return S_OK;
+        }
+        if (trim == Trim::kPart) vertexBytes = 4 * stride;
+    }
     Flush();
     if (!Prepare(s, layout_, textures, false)) return D3DERR_DRIVERINTERNALERROR;
     glBindBuffer(GL_COPY_WRITE_BUFFER, userVertices_);

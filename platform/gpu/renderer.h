@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/gpu/blank_trim.h"
 #include "platform/gpu/buffer.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/device_state.h"
@@ -108,7 +109,7 @@ private:
             cull = -1, cullFace = -1, polygonMode = -1, colorMask = -1;
     };
 
-    explicit Renderer(std::shared_ptr<GlShared> gl) : gl_(std::move(gl)) {}
+    explicit Renderer(std::shared_ptr<GlShared> gl) : gl_(gl), trimmer_(std::move(gl)) {}
     bool CreateTargets();
     bool Prepare(const DeviceState& state, const FvfLayout& layout, Texture* const textures[kMaxStages], bool instanced);
     bool Mergeable(const DeviceState& state, bool indexed) const;
@@ -123,6 +124,9 @@ private:
     void BindTextures(const DeviceState& state, Texture* const textures[kMaxStages]);
     void BindVertexArray(std::uint64_t serial, GLuint buffer, DWORD fvf, const FvfLayout& layout, UINT stride);
     GLuint Sampler(const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUNT>& stage);
+    // A blended quad of the draw cut down to what can change the picture (see blank_trim.h).
+    Trim TrimmedQuad(const DeviceState& state, const DrawSources& sources, UINT first, BufferStorage*& vertices);
+    Trim TrimmedUserQuad(const DeviceState& state, Texture* texture, const void*& vertices, UINT stride);
     void ResolveInto(GLuint readTarget);
     void ForgetBuffer(std::uint64_t serial);
 
@@ -179,6 +183,8 @@ private:
 
     D3DDRAWSTATS stats_{};
 
+    QuadTrimmer trimmer_;
+    std::vector<BYTE> userQuad_;
     DrawCuller culler_;
     std::vector<DrawCuller::Run> runs_;
     std::vector<GLsizei> runCounts_;

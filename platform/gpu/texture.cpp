@@ -55,7 +55,7 @@ GLenum S3tcFormat(D3DFORMAT f) {
 }  // namespace
 
 Texture::Texture(std::shared_ptr<GlShared> gl, D3DFORMAT format, DWORD usage, D3DPOOL pool)
-    : gl_(std::move(gl)), format_(format), usage_(usage), pool_(pool) {}
+    : gl_(std::move(gl)), format_(format), usage_(usage), pool_(pool), serial_(gl_->NextSerial()) {}
 
 Texture::~Texture() {
     if (gl_->onTextureGone) gl_->onTextureGone(name_);
@@ -152,12 +152,21 @@ HRESULT Texture::UnlockRect(UINT level) {
     if (level >= levels_.size() || !levels_[level].locked) return D3DERR_INVALIDCALL;
     Level& l = levels_[level];
     l.locked = false;
+    if (!l.readOnly) ++version_;
     if (!l.readOnly && gl_->CanCallGl()) {
         if (gl_->beforeUpload) gl_->beforeUpload();
         gl_->BindForUpload(GL_TEXTURE_2D, name_);
         Upload(level);
     }
     return S_OK;
+}
+
+const std::vector<LevelBoxes>& Texture::Boxes() {
+    if (boxesVersion_ == version_) return boxes_;
+    boxes_.clear();
+    for (const Level& l : levels_) boxes_.push_back(FindLevelBoxes(format_, l.bits.data(), l.width, l.height, l.pitch));
+    boxesVersion_ = version_;
+    return boxes_;
 }
 
 // Expects the texture bound on the upload unit.

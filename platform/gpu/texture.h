@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/gpu/blank_trim.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/gl_shared.h"
 #include "platform/gpu/ref_counted.h"
@@ -26,6 +27,12 @@ public:
     GLuint Name() const { return name_; }
     const GlShared* Owner() const { return gl_.get(); }
     D3DFORMAT Format() const { return format_; }
+    // Unique among the device's objects, unlike the GL name, which may come back.
+    std::uint64_t Serial() const { return serial_; }
+    // Counts the changes to the contents.
+    std::uint64_t Version() const { return version_; }
+    // Where each level's non-zero texels lie, found again after the contents change.
+    const std::vector<LevelBoxes>& Boxes();
 
 private:
     struct Level {
@@ -45,6 +52,10 @@ private:
     std::vector<Level> levels_;
     GLuint name_ = 0;
     std::vector<std::uint32_t> scratch_;
+    std::uint64_t serial_ = 0;
+    std::uint64_t version_ = 0;
+    std::vector<LevelBoxes> boxes_;
+    std::uint64_t boxesVersion_ = ~0ull;
 
     friend class RefCounted<IDirect3DTexture8>;
 };
