@@ -242,31 +242,41 @@ Trim TrimQuad(const BYTE* vertices, UINT stride, const FvfLayout& l, const UvRec
 
 bool EvenlyLit(const DeviceState& s, const FvfLayout& layout, const BYTE* vertices, UINT stride) {
     if (layout.pretransformed || !s.renderStates[D3DRS_LIGHTING]) return true;
+    // Only positional lights with an ambient colour depend on where a vertex lies.
+    const ActiveLights active = CollectLights(s);
+    const D3DLIGHT8* positional[kMaxLights];
+    int count = 0;
+    for (int i = 0; i < active.count; ++i) {
+        const D3DLIGHT8& l = s.lights[active.index[i]].light;
+        if (l.Type != D3DLIGHT_DIRECTIONAL && (l.Ambient.r != 0.0f || l.Ambient.g != 0.0f || l.Ambient.b != 0.0f))
+            positional[count++] = &l;
+    }
+    if (count == 0) return true;
     D3DVECTOR p[4];
+    const D3DMATRIX& w = s.transforms[D3DTS_WORLD];
     for (int i = 0; i < 4; ++i) {
         const BYTE* v = vertices + static_cast<std::size_t>(i) * stride;
-        const D3DMATRIX& w = s.transforms[D3DTS_WORLD];
         const float x = FloatAt(v, 0), y = FloatAt(v, 4), z = FloatAt(v, 8);
         p[i] = {x * w._11 + y * w._21 + z * w._31 + w._41, x * w._12 + y * w._22 + z * w._32 + w._42,
                 x * w._13 + y * w._23 + z * w._33 + w._43};
     }
-    auto distance = [](const D3DVECTOR& a, const D3DVECTOR& b) {
-        return std::sqrt((a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z));
+    auto squared = [](const D3DVECTOR& a, const D3DVECTOR& b) {
+        return (a.x - b.x) * (a.x - b.x) + (a.y - b.y) * (a.y - b.y) + (a.z - b.z) * (a.z - b.z);
     };
     const D3DVECTOR centre = {(p[0].x + p[3].x) * 0.5f, (p[0].y + p[3].y) * 0.5f, (p[0].z + p[3].z) * 0.5f};
     float radius = 0.0f;
-    for (const D3DVECTOR& q : p) radius = std::max(radius, distance(centre, q));
-    const ActiveLights lights = CollectLights(s);
-    for (int i = 0; i < lights.count; ++i) {
-        const D3DLIGHT8& l = s.lights[lights.index[i]].light;
-        if (l.Type == D3DLIGHT_DIRECTIONAL) continue;  // the same everywhere
-        if (l.Ambient.r == 0.0f && l.Ambient.g == 0.0f && l.Ambient.b == 0.0f) continue;
+    for (const D3DVECTOR& q : p) radius = std::max(radius, squared(centre, q));
+    radius = std::sqrt(radius);
+    for (int i = 0; i < count; ++i) {
+        const D3DLIGHT8& l = *positional[i];
         const float margin = 1e-3f * std::max(1.0f, l.Range);
-        if (distance(centre, l.Position) > l.Range + radius + margin) continue;  // out of reach
+        const float reach = l.Range + radius + margin;
+        if (squared(centre, l.Position) > reach * reach) continue;  // out of reach
         // Within range a point light without falloff adds the same everywhere.
-        bool inside = l.Type == D3DLIGHT_POINT && l.Attenuation1 == 0.0f && l.Attenuation2 == 0.0f;
-        for (const D3DVECTOR& q : p) inside = inside && distance(q, l.Position) < l.Range - margin;
-        if (!inside) return false;
+        if (l.Type != D3DLIGHT_POINT || l.Attenuation1 != 0.0f || l.Attenuation2 != 0.0f) return false;
+        const float inner = std::max(0.0f, l.Range - margin);
+        for (const D3DVECTOR& q : p)
+            if (squared(q, l.Position) >= inner * inner) return false;
     }
     return true;
 }
