@@ -657,7 +657,7 @@ Trim Renderer::TrimmedQuad(const DeviceState& s, const DrawSources& src, UINT fi
     QuadTrimmer::Source quad;
     quad.channel = BlankLeavesTarget(s, layout_, alphaWritten);
     if (quad.channel == Blank::kNone) return Trim::kWhole;
-    if (static_cast<std::uint64_t>(first + 4) * src.stride > src.vertices->Length()) return Trim::kWhole;
+    if ((static_cast<std::uint64_t>(first) + 4) * src.stride > src.vertices->Length()) return Trim::kWhole;
     if (!EvenlyLit(s, layout_, src.vertices->Bits() + static_cast<std::size_t>(first) * src.stride, src.stride))
         return Trim::kWhole;
     quad.vertices = src.vertices;
