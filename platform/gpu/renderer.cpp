@@ -652,14 +652,17 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
     return S_OK;
 }
 
-Trim Renderer::TrimmedQuad(const DeviceState& s, const DrawSources& src, UINT first, BufferStorage*& vertices) {
+Blank Renderer::TrimChannel(const DeviceState& s, const BYTE* quad, UINT stride) const {
     const bool alphaWritten = FormatHasAlpha(desc_.format) && (s.renderStates[D3DRS_COLORWRITEENABLE] & 8);
-    QuadTrimmer::Source quad;
-    quad.channel = BlankLeavesTarget(s, layout_, alphaWritten);
-    if (quad.channel == Blank::kNone) return Trim::kWhole;
+    const Blank channel = BlankLeavesTarget(s, layout_, alphaWritten);
+    return channel != Blank::kNone && EvenlyLit(s, layout_, quad, stride) ? channel : Blank::kNone;
+}
+
+Trim Renderer::TrimmedQuad(const DeviceState& s, const DrawSources& src, UINT first, BufferStorage*& vertices) {
     if ((static_cast<std::uint64_t>(first) + 4) * src.stride > src.vertices->Length()) return Trim::kWhole;
-    if (!EvenlyLit(s, layout_, src.vertices->Bits() + static_cast<std::size_t>(first) * src.stride, src.stride))
-        return Trim::kWhole;
+    QuadTrimmer::Source quad;
+    quad.channel = TrimChannel(s, src.vertices->Bits() + static_cast<std::size_t>(first) * src.stride, src.stride);
+    if (quad.channel == Blank::kNone) return Trim::kWhole;
     quad.vertices = src.vertices;
     quad.first = first;
     quad.stride = src.stride;
@@ -673,10 +676,8 @@ Trim Renderer::TrimmedQuad(const DeviceState& s, const DrawSources& src, UINT fi
 }
 
 Trim Renderer::TrimmedUserQuad(const DeviceState& s, Texture* texture, const void*& vertices, UINT stride) {
-    const bool alphaWritten = FormatHasAlpha(desc_.format) && (s.renderStates[D3DRS_COLORWRITEENABLE] & 8);
-    const Blank channel = BlankLeavesTarget(s, layout_, alphaWritten);
-    if (channel == Blank::kNone || !EvenlyLit(s, layout_, static_cast<const BYTE*>(vertices), stride))
-        return Trim::kWhole;
+    const Blank channel = TrimChannel(s, static_cast<const BYTE*>(vertices), stride);
+    if (channel == Blank::kNone) return Trim::kWhole;
     userQuad_.resize(static_cast<std::size_t>(stride) * 4);
     const UvRect reach = ReachableUv(*texture, SamplerOf(s), channel);
     const Trim trim = TrimQuad(static_cast<const BYTE*>(vertices), stride, layout_, reach, userQuad_.data());

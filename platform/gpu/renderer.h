@@ -124,6 +124,9 @@ private:
     void BindTextures(const DeviceState& state, Texture* const textures[kMaxStages]);
     void BindVertexArray(std::uint64_t serial, GLuint buffer, DWORD fvf, const FvfLayout& layout, UINT stride);
     GLuint Sampler(const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUNT>& stage);
+    // Which blank texels of stage 0 leave the target unchanged for the quad at `quad`; kNone
+    // when it must be drawn whole.
+    Blank TrimChannel(const DeviceState& state, const BYTE* quad, UINT stride) const;
     // A blended quad of the draw cut down to what can change the picture (see blank_trim.h).
     Trim TrimmedQuad(const DeviceState& state, const DrawSources& sources, UINT first, BufferStorage*& vertices);
     Trim TrimmedUserQuad(const DeviceState& state, Texture* texture, const void*& vertices, UINT stride);
