@@ -110,8 +110,9 @@ LevelBoxes FindLevelBoxes(D3DFORMAT format, const BYTE* bits, UINT width, UINT h
         DecodeDxt(format, bits, width, height, decoded);
         bits = reinterpret_cast<const BYTE*>(decoded.data());
         pitch = width * 4;
-        m = {4, 0x00FFFFFFu, 0xFF000000u};
-    } else if (!MasksOf(format, m)) {
+        format = D3DFMT_A8R8G8B8;  // what the blocks decode to
+    }
+    if (!MasksOf(format, m)) {
         out.box[kColour] = out.box[kAlpha] = Everywhere(width, height);
         return out;
     }
