@@ -35,9 +35,12 @@ std::uint32_t StageStateDirty(DWORD stage, DWORD type) {
         case D3DTSS_COLOROP: case D3DTSS_COLORARG1: case D3DTSS_COLORARG2: case D3DTSS_ALPHAOP:
         case D3DTSS_ALPHAARG1: case D3DTSS_ALPHAARG2: case D3DTSS_TEXCOORDINDEX:
             return stage < static_cast<DWORD>(kMaxStages) ? std::uint32_t{Renderer::kPipeline} : 0u;
-        case D3DTSS_MINFILTER: case D3DTSS_MAGFILTER: case D3DTSS_MIPFILTER: case D3DTSS_ADDRESSU:
-        case D3DTSS_ADDRESSV:
+        case D3DTSS_MINFILTER: case D3DTSS_MAGFILTER: case D3DTSS_MIPFILTER:
             return stage < static_cast<DWORD>(kMaxStages) ? std::uint32_t{Renderer::kSamplers} : 0u;
+        // Where the border shows, a texture without alpha no longer always samples as alpha 1,
+        // which programs depend on.
+        case D3DTSS_ADDRESSU: case D3DTSS_ADDRESSV: case D3DTSS_BORDERCOLOR:
+            return stage < static_cast<DWORD>(kMaxStages) ? Renderer::kSamplers | Renderer::kPipeline : 0u;
         default: return 0;
     }
 }

@@ -93,6 +93,16 @@ GLint Wrap(DWORD a) {
 
 bool FormatHasAlpha(D3DFORMAT f) { return f == D3DFMT_A8R8G8B8; }
 
+bool SamplesBorder(const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUNT>& t) {
+    return t[D3DTSS_ADDRESSU] == D3DTADDRESS_BORDER || t[D3DTSS_ADDRESSV] == D3DTADDRESS_BORDER;
+}
+
+// A texture without alpha samples as alpha 1, except where a border colour with less shows.
+bool SamplesOpaque(const Texture* texture, const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUNT>& t) {
+    if (!texture || DescribeFormat(texture->Format()).hasAlpha) return false;
+    return !SamplesBorder(t) || (t[D3DTSS_BORDERCOLOR] >> 24) == 0xFF;
+}
+
 GLuint Compile(GLenum type, const std::string& source) {
     GLuint s = glCreateShader(type);
     const char* text = source.c_str();
@@ -436,8 +446,11 @@ void Renderer::ApplyRaster(const DeviceState& s) {
 GLuint Renderer::Sampler(const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUNT>& t) {
     auto filter = [](DWORD f) { return f >= D3DTEXF_LINEAR ? 2u : 1u; };
     const DWORD mip = t[D3DTSS_MIPFILTER] > D3DTEXF_LINEAR ? D3DTEXF_LINEAR : t[D3DTSS_MIPFILTER];
-    const std::uint32_t key = filter(t[D3DTSS_MINFILTER]) | (filter(t[D3DTSS_MAGFILTER]) << 2) | (mip << 4) |
-                              ((t[D3DTSS_ADDRESSU] & 7) << 6) | ((t[D3DTSS_ADDRESSV] & 7) << 9);
+    // The border colour tells samplers apart only where it can show.
+    const bool border = SamplesBorder(t);
+    const std::uint64_t key = filter(t[D3DTSS_MINFILTER]) | (filter(t[D3DTSS_MAGFILTER]) << 2) | (mip << 4) |
+                              ((t[D3DTSS_ADDRESSU] & 7) << 6) | ((t[D3DTSS_ADDRESSV] & 7) << 9) |
+                              (border ? std::uint64_t{t[D3DTSS_BORDERCOLOR]} << 32 : 0);
     auto it = samplers_.find(key);
     if (it != samplers_.end()) return it->second;
     GLuint s = 0;
@@ -450,12 +463,20 @@ GLuint Renderer::Sampler(const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUNT>& t
     glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, filter(t[D3DTSS_MAGFILTER]) == 2 ? GL_LINEAR : GL_NEAREST);
     glSamplerParameteri(s, GL_TEXTURE_WRAP_S, Wrap(t[D3DTSS_ADDRESSU]));
     glSamplerParameteri(s, GL_TEXTURE_WRAP_T, Wrap(t[D3DTSS_ADDRESSV]));
+    if (border) {
+        // Red, green, blue, alpha: GL's order whatever the texture's upload order.
+        float colour[4];
+        SetColour(colour, t[D3DTSS_BORDERCOLOR]);
+        glSamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, colour);
+    }
     samplers_.emplace(key, s);
     return s;
 }
 
 void Renderer::BindTextures(const DeviceState& s, Texture* const textures[kMaxStages]) {
     for (int i = 0; i < kMaxStages; ++i) {
+        // Only a texture that stores every channel it samples as shows the border colour as given.
+        if (textures[i] && SamplesBorder(s.stageStates[i])) textures[i]->StoreEveryChannel();
         GLuint name = textures[i] ? textures[i]->Name() : 0;
         if (boundTexture_[i] != name) {
             glActiveTexture(GL_TEXTURE0 + static_cast<GLenum>(i));
@@ -542,7 +563,7 @@ bool Renderer::Prepare(const DeviceState& s, const FvfLayout& layout, Texture* c
         lights_ = CollectLights(s);
         const bool textured[kMaxStages] = {textures[0] != nullptr, textures[1] != nullptr};
         bool opaque[kMaxStages] = {};
-        for (int i = 0; i < kMaxStages; ++i) opaque[i] = textures[i] && !DescribeFormat(textures[i]->Format()).hasAlpha;
+        for (int i = 0; i < kMaxStages; ++i) opaque[i] = SamplesOpaque(textures[i], s.stageStates[i]);
         // Merged draws carry a material per instance: their program must suit any.
         PipelineKey key = MakePipelineKey(s, layout, textured, lights_, opaque, instanced ? nullptr : &s.material);
         key.instanced = instanced;

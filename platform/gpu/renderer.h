@@ -178,7 +178,7 @@ private:
 
     GLuint boundTexture_[kMaxStages] = {};
     GLuint boundSampler_[kMaxStages] = {};
-    std::unordered_map<std::uint32_t, GLuint> samplers_;
+    std::unordered_map<std::uint64_t, GLuint> samplers_;
 
     GLuint userVertices_ = 0, userIndices_ = 0;
     std::uint64_t userSerial_ = 0, userIndexSerial_ = 0;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "platform/gpu/texture_format.h"
 
@@ -9,11 +10,16 @@ namespace gpu {
 
 namespace {
 
+// What an upload does to the texels first: nothing, set the alpha bits of formats that have
+// none, or widen one- and two-channel texels to A8R8G8B8.
+enum class Widen { kNone, kOpaque, kToArgb };
+
 struct GlFormat {
     GLint internal;
     GLenum format;
     GLenum type;
     GLint swizzle[4];
+    Widen widen = Widen::kNone;
 };
 
 constexpr GLint kRgba[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
@@ -41,6 +47,62 @@ GlFormat GlFormatOf(D3DFORMAT f) {
         default:  // DXT decoded on the CPU
             return make(GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, kRgba[0], kRgba[1], kRgba[2], kRgba[3]);
     }
+}
+
+// Formats whose GL texture holds every channel they sample as, in either layout.
+bool StoresEveryChannel(D3DFORMAT f) {
+    return f == D3DFMT_A8R8G8B8 || f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4 || DescribeFormat(f).compressed;
+}
+
+// The layout that stores every channel: no swizzle, alpha and colour held in the texels.
+GlFormat EveryChannelFormatOf(D3DFORMAT f) {
+    GlFormat g = GlFormatOf(f);
+    std::copy(std::begin(kRgba), std::end(kRgba), g.swizzle);
+    switch (f) {
+        case D3DFMT_X8R8G8B8:
+        case D3DFMT_X1R5G5B5:
+        case D3DFMT_X4R4G4B4: g.widen = Widen::kOpaque; break;
+        case D3DFMT_R8G8B8:
+        case D3DFMT_R5G6B5: g.internal = GL_RGBA8; break;  // red, green and blue data load as alpha 1
+        case D3DFMT_A8:
+        case D3DFMT_L8:
+        case D3DFMT_A8L8:
+            g.internal = GL_RGBA8;
+            g.format = GL_BGRA;
+            g.type = GL_UNSIGNED_BYTE;
+            g.widen = Widen::kToArgb;
+            break;
+        default: break;
+    }
+    return g;
+}
+
+// The texels of `bits` as `widen` asks, in `out`.
+const BYTE* WidenTexels(D3DFORMAT f, Widen widen, const std::vector<BYTE>& bits, std::vector<BYTE>& out) {
+    const UINT bytes = DescribeFormat(f).bytesPerPixel;
+    if (widen == Widen::kOpaque) {
+        // The alpha bits sit at the top of the texel's last byte.
+        const BYTE alpha = f == D3DFMT_X8R8G8B8 ? 0xFF : f == D3DFMT_X1R5G5B5 ? 0x80 : 0xF0;
+        out = bits;
+        for (std::size_t i = bytes - 1; i < out.size(); i += bytes) out[i] |= alpha;
+        return out.data();
+    }
+    const std::size_t texels = bits.size() / bytes;
+    out.resize(texels * 4);
+    for (std::size_t i = 0; i < texels; ++i) {
+        const BYTE first = bits[i * bytes];
+        BYTE luminance = first, alpha = 0xFF;
+        if (f == D3DFMT_A8) {
+            luminance = 0;
+            alpha = first;
+        } else if (f == D3DFMT_A8L8) {
+            alpha = bits[i * bytes + 1];
+        }
+        BYTE* texel = &out[i * 4];  // B, G, R, A
+        texel[0] = texel[1] = texel[2] = luminance;
+        texel[3] = alpha;
+    }
+    return out.data();
 }
 
 GLenum S3tcFormat(D3DFORMAT f) {
@@ -161,6 +223,16 @@ HRESULT Texture::UnlockRect(UINT level) {
     return S_OK;
 }
 
+void Texture::StoreEveryChannel() {
+    if (everyChannel_) return;
+    everyChannel_ = true;
+    if (StoresEveryChannel(format_) || !gl_->CanCallGl()) return;
+    if (gl_->beforeUpload) gl_->beforeUpload();
+    gl_->BindForUpload(GL_TEXTURE_2D, name_);
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, EveryChannelFormatOf(format_).swizzle);
+    for (UINT i = 0; i < levels_.size(); ++i) Upload(i);
+}
+
 const std::vector<LevelBoxes>& Texture::Boxes() {
     if (boxesVersion_ == version_) return boxes_;
     boxes_.clear();
@@ -184,8 +256,10 @@ void Texture::Upload(UINT level) {
         }
         return;
     }
-    GlFormat gf = GlFormatOf(format_);
-    glTexImage2D(GL_TEXTURE_2D, lv, gf.internal, w, h, 0, gf.format, gf.type, l.bits.data());
+    const GlFormat gf = everyChannel_ ? EveryChannelFormatOf(format_) : GlFormatOf(format_);
+    std::vector<BYTE> widened;
+    const BYTE* texels = gf.widen == Widen::kNone ? l.bits.data() : WidenTexels(format_, gf.widen, l.bits, widened);
+    glTexImage2D(GL_TEXTURE_2D, lv, gf.internal, w, h, 0, gf.format, gf.type, texels);
 }
 
 }  // namespace gpu

@@ -34,6 +34,13 @@ public:
     // Where each level's non-zero texels lie, found again after the contents change.
     const std::vector<LevelBoxes>& Boxes();
 
+    // From now on the GL texture holds every channel the format samples as, the ones the format
+    // leaves out (the alpha of X8R8G8B8, the colour of A8, ...) filled in on upload, instead of
+    // leaving them to the swizzle or to GL's missing channels. GL applies those to the border
+    // colour as well, so a sampler's border shows as given only on a texture stored this way.
+    // Textures start in the smaller layout; their samples are the same in both.
+    void StoreEveryChannel();
+
 private:
     struct Level {
         UINT width, height, pitch, rows;
@@ -52,6 +59,7 @@ private:
     std::vector<Level> levels_;
     GLuint name_ = 0;
     std::vector<std::uint32_t> scratch_;
+    bool everyChannel_ = false;
     std::uint64_t serial_ = 0;
     std::uint64_t version_ = 0;
     std::vector<LevelBoxes> boxes_;

@@ -8,6 +8,7 @@ orrery_test(gpu_pixel_tests
   ${CMAKE_CURRENT_LIST_DIR}/pixel_present_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pixel_stateblock_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pixel_texture_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/pixel_border_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pixel_draw_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/draw_culling_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pixel_program_test.cpp
