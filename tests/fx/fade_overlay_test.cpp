@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "render/render_device.h"
+#include "tests/render/fresh_process.h"
 #include "tests/render/render_device_fixture.h"
 
 namespace {
@@ -16,12 +17,14 @@ constexpr D3DCOLOR kPicture = 0xFF305070;
 
 int Channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
 
-// Runs first when the binary runs as one process; under ctest every case has its own process.
 TEST(FadeOverlayWithoutDeviceTest, DrawsNothingAndDoesNotCrash) {
-    if (RenderDevice::Instance().GetDevice()) GTEST_SKIP() << "a device exists already";
-    FadeOverlay overlay;
-    EXPECT_EQ(overlay.VertexBuffer(), nullptr);
-    overlay.Render(0xFF000000);
+    // Once made, the process's render device stays: a process of its own has none yet.
+    freshprocess::ExpectInFreshProcess([] {
+        ASSERT_EQ(RenderDevice::Instance().GetDevice(), nullptr);
+        FadeOverlay overlay;
+        EXPECT_EQ(overlay.VertexBuffer(), nullptr);
+        overlay.Render(0xFF000000);
+    });
 }
 
 class FadeOverlayTest : public rendertest::RenderDeviceTest<kWidth, kHeight> {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "render/render_device.h"
+#include "tests/render/fresh_process.h"
 #include "tests/render/render_device_fixture.h"
 
 namespace {
@@ -312,9 +313,13 @@ TEST_F(TextRendererTest, TextureCreationFailureIsReturnedAndNothingIsCreated) {
 }
 
 TEST(TextRendererWithoutDevice, InitAndDrawFail) {
-    TextRenderer text("Arial", 8, 0);
-    EXPECT_EQ(text.Init(), E_FAIL);
-    EXPECT_EQ(text.DrawText(0.0f, 0.0f, 0xFFFFFFFF, "A", 0), E_FAIL);
+    // Once made, the process's render device stays: a process of its own has none yet.
+    freshprocess::ExpectInFreshProcess([] {
+        ASSERT_EQ(RenderDevice::Instance().GetDevice(), nullptr);
+        TextRenderer text("Arial", 8, 0);
+        EXPECT_EQ(text.Init(), E_FAIL);
+        EXPECT_EQ(text.DrawText(0.0f, 0.0f, 0xFFFFFFFF, "A", 0), E_FAIL);
+    });
 }
 
 TEST(TextRendererConstruction, FaceNamesAreCutToSeventyNineCharacters) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/render_device.h"
+#include "tests/render/fresh_process.h"
 #include "tests/render/scripted_window.h"
 
 using platform::GlProfile;
@@ -85,17 +86,19 @@ protected:
 
 }  // namespace
 
-// Runs first when the binary runs as a whole, while the singleton is still fresh.
 TEST_F(RenderDeviceTest, BeforeInitializeHasDefaultsAndIgnoresFrameCalls) {
-    RenderDevice& rd = RenderDevice::Instance();
-    EXPECT_EQ(&rd, &RenderDevice::Instance());
-    if (rd.GetDevice()) GTEST_SKIP() << "singleton already initialised by an earlier test in this process";
-    EXPECT_EQ(rd.width, 640);
-    EXPECT_EQ(rd.height, 480);
-    rd.BeginFrame(true);
-    rd.Clear(0xFFFFFFFF);
-    rd.EndFrame();
-    EXPECT_EQ(rd.ApplyViewport(true), E_FAIL);
+    // The singleton as it is before any Initialize: only a process of its own still has it so.
+    freshprocess::ExpectInFreshProcess([] {
+        RenderDevice& rd = RenderDevice::Instance();
+        EXPECT_EQ(&rd, &RenderDevice::Instance());
+        ASSERT_EQ(rd.GetDevice(), nullptr);
+        EXPECT_EQ(rd.width, 640);
+        EXPECT_EQ(rd.height, 480);
+        rd.BeginFrame(true);
+        rd.Clear(0xFFFFFFFF);
+        rd.EndFrame();
+        EXPECT_EQ(rd.ApplyViewport(true), E_FAIL);
+    });
 }
 
 TEST_F(RenderDeviceTest, HardwareDeviceNeedsNoFallback) {
