@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "fx/particle_system_random.h"
 #include "tests/fx/particle_effect_fixture.h"
 
 namespace {
@@ -13,9 +14,8 @@ namespace {
 using effecttest::Channel;
 
 // An independent model of emission, written from the emitter's description: the classic rand
-// from state 1 and the draws of one emission in their order. Under ctest every test case runs in
-// its own process, so the process-wide sequence of the system under test also starts at state 1
-// in each case; the reference comparisons assume that and fail when the binary runs all cases at once.
+// from state 1 and the draws of one emission in their order. The process-wide sequence of the
+// system under test goes on from whatever earlier tests emitted, so each test starts it over.
 class ReferenceRand {
 public:
     unsigned Next() {
@@ -81,6 +81,11 @@ void ExpectMatches(const Particle& p, const Emitted& e, int index) {
 
 class ParticleSystemTest : public effecttest::EffectTest {
 protected:
+    void SetUp() override {
+        effecttest::EffectTest::SetUp();
+        particle_random::Restart();
+    }
+
     // A system with the given emission and update parameters and a grey texture, loaded.
     ParticleSystem& Make(unsigned count, float spread, float lifetimeRange, DWORD fade, DWORD jitter, DWORD fadeIn,
                          D3DXVECTOR3 acceleration = {0, 0, 0}, float gravity = -9.8f) {
