@@ -41,7 +41,10 @@ void Application::Shutdown() {}
 
 bool Application::Startup(HINSTANCE, const char* title) {
     // 1. The window class: the window system, the class name and the icon.
-    if (!platform::InitWindowSystem("Orrery3D")) return false;
+    if (!platform::InitWindowSystem("Orrery3D")) {
+        startupExitCode_ = kWindowSystemFailure;
+        return false;
+    }
     windowSystem_ = true;
     // 2. The display settings.
     if (!Configure(settings)) return false;

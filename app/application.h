@@ -35,8 +35,14 @@ public:
     // Called on the main thread while the window is destroyed, after the worker has finished.
     virtual void Shutdown();
 
-    // Creates the window and starts the worker. False ends the program quietly.
+    // Exit code of a program whose window system could not be started.
+    static constexpr int kWindowSystemFailure = 1;
+
+    // Creates the window and starts the worker. False ends the program with StartupExitCode.
     bool Startup(HINSTANCE instance, const char* title);
+    // After a failed Startup: kWindowSystemFailure when the window system could not be started,
+    // 0 for every other end of start-up (a cancelled setup dialog among them).
+    int StartupExitCode() const { return startupExitCode_; }
     // Pumps messages until the quit message; returns its exit code.
     int RunMessageLoop();
     HWND GetWindow() const { return window; }
@@ -95,6 +101,7 @@ private:
     bool attached_ = false;
     bool windowDestroyed_ = false;
     bool windowSystem_ = false;
+    int startupExitCode_ = 0;
     std::mutex queueMutex_;
     std::condition_variable queueChanged_;
     std::deque<Message> queue_;

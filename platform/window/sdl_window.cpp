@@ -82,11 +82,22 @@ bool InitWindowSystem(const char* className) {
     SDL_SetHint(SDL_HINT_APP_NAME, className);
     setenv("SDL_VIDEO_X11_WMCLASS", className, 0);
     // Only real window systems: SDL would otherwise fall back to its off-screen driver when the
-    // display cannot be reached, and the program would run with no window at all.
-    if (!std::getenv("SDL_VIDEODRIVER")) SDL_SetHint(SDL_HINT_VIDEODRIVER, "x11,wayland");
+    // display cannot be reached, and the program would run with no window at all. Wayland only
+    // where a compositor is announced: probing for one elsewhere prints the client library's
+    // own complaints.
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!std::getenv("SDL_VIDEODRIVER"))
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, wayland && *wayland ? "x11,wayland" : "x11");
     if (SDL_WasInit(SDL_INIT_VIDEO)) return true;
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "sdl_window: cannot start the window system: %s\n", SDL_GetError());
+        if (x11 && *x11) {
+            std::fprintf(stderr, "sdl_window: cannot start the window system on display \"%s\": %s\n", x11,
+                         SDL_GetError());
+        } else {
+            std::fprintf(stderr, "sdl_window: cannot start the window system (DISPLAY is not set): %s\n",
+                         SDL_GetError());
+        }
         return false;
     }
     if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string_view(driver) == "x11")

@@ -2,6 +2,7 @@
 // setup dialog, the show's window with its loading caption, Esc, and the error paths.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -97,6 +98,59 @@ protected:
     xtest::Child program;
     std::string dir, errPath;
 };
+
+// Runs that never reach a display: the program starts with DISPLAY and WAYLAND_DISPLAY removed.
+class ProgramWithoutDisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = xtest::MakeTempDir();
+        ASSERT_FALSE(dir.empty());
+    }
+    void TearDown() override {
+        program.Kill();
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+    }
+    // Runs the program with args to its end: its exit code, or -1 when it did not end in time.
+    int Run(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {"env", "-u", "DISPLAY", "-u", "WAYLAND_DISPLAY", ORRERY3D_PROGRAM};
+        argv.insert(argv.end(), args.begin(), args.end());
+        int code = -1;
+        if (!program.Start(argv, {}, dir, dir + "/stderr.txt", dir + "/stdout.txt")) return -1;
+        if (!program.WaitExit(30s, code)) return -1;
+        return code;
+    }
+    std::string Out() const { return xtest::ReadFile(dir + "/stdout.txt"); }
+    std::string Err() const { return xtest::ReadFile(dir + "/stderr.txt"); }
+
+    xtest::Child program;
+    std::string dir;
+};
+
+TEST_F(ProgramWithoutDisplayTest, NoWindowSystemIsAFailureWithExitCodeOne) {
+    EXPECT_EQ(Run({}), 1) << Err();
+    const std::string err = Err();
+    EXPECT_NE(err.find("cannot start the window system"), std::string::npos) << err;
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_EQ(Out(), "");
+    // Arguments other than --help and --version change nothing.
+    EXPECT_EQ(Run({"--fullscreen", "extra"}), 1) << Err();
+    EXPECT_NE(Err().find("cannot start the window system"), std::string::npos) << Err();
+}
+
+TEST_F(ProgramWithoutDisplayTest, VersionAndHelpAnswerOnStandardOutputWithoutOpeningAnything) {
+    EXPECT_EQ(Run({"--version"}), 0) << Err();
+    EXPECT_EQ(Out(), "orrery3d 1.0.0.1\n");
+    EXPECT_EQ(Err(), "");  // the window system was never asked for
+    EXPECT_EQ(Run({"--help"}), 0) << Err();
+    const std::string help = Out();
+    EXPECT_EQ(help.rfind("usage: orrery3d", 0), 0u) << help;
+    EXPECT_NE(help.find("--version"), std::string::npos) << help;
+    EXPECT_NE(help.find("Esc"), std::string::npos) << help;
+    EXPECT_EQ(Err(), "");
+    // The first of the two that comes is answered, wherever it stands.
+    EXPECT_EQ(Run({"other", "--version", "--help"}), 0) << Err();
+    EXPECT_EQ(Out(), "orrery3d 1.0.0.1\n");
+}
 
 TEST_F(ProgramTest, EscapeInTheDialogEndsWithZeroAndNoShowWindow) {
     ASSERT_TRUE(MakeSoundtrack());

@@ -38,7 +38,7 @@ bool OnPath(const char* program) {
 Child::~Child() { Kill(); }
 
 bool Child::Start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                  const std::string& workDir, const std::string& stderrPath) {
+                  const std::string& workDir, const std::string& stderrPath, const std::string& stdoutPath) {
     std::vector<char*> args;
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
@@ -47,10 +47,13 @@ bool Child::Start(const std::vector<std::string>& argv, const std::map<std::stri
     if (pid_ == 0) {
         for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-        if (!stderrPath.empty()) {
-            const int fd = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd >= 0) dup2(fd, 2);
-        }
+        const auto redirect = [](const std::string& path, int target) {
+            if (path.empty()) return;
+            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+            if (fd >= 0) dup2(fd, target);
+        };
+        redirect(stderrPath, 2);
+        redirect(stdoutPath, 1);
         const int devnull = open("/dev/null", O_RDWR);
         if (devnull >= 0) dup2(devnull, 0);
         execvp(args[0], args.data());
@@ -118,7 +121,9 @@ bool Xvfb::StartOn(int number) {
     if (pipe(fds) != 0) return false;
     // Xvfb writes the display number to the descriptor once it accepts connections. Without
     // -noreset it would reset whenever its last client leaves, refusing connections meanwhile.
-    const bool started = server_.Start({"Xvfb", ":" + std::to_string(number), "-displayfd", std::to_string(fds[1]),
+    std::string name(":");
+    name += std::to_string(number);
+    const bool started = server_.Start({"Xvfb", name, "-displayfd", std::to_string(fds[1]),
                                         "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset"},
                                        {}, "", "/dev/null");
     close(fds[1]);
@@ -131,7 +136,7 @@ bool Xvfb::StartOn(int number) {
     }
     close(fds[0]);
     if (written != std::to_string(number)) return false;  // busy number: the server gave up
-    display_ = ":" + written;
+    display_ = name;
     return !RunOnDisplay(display_, "xdotool getdisplaygeometry").empty();
 }
 

@@ -18,8 +18,10 @@ public:
     Child& operator=(const Child&) = delete;
     ~Child();  // kills the child if it is still running
 
+    // Standard input is /dev/null; standard error (and standard output, when a path is given)
+    // goes to the named files.
     bool Start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-               const std::string& workDir, const std::string& stderrPath);
+               const std::string& workDir, const std::string& stderrPath, const std::string& stdoutPath = "");
     // Waits up to timeout for the exit; true with the exit code (128 + signal for a signal).
     bool WaitExit(std::chrono::milliseconds timeout, int& exitCode);
     bool IsRunning();
@@ -42,6 +44,8 @@ public:
     static bool Available();
     bool Start();
     const std::string& Display() const { return display_; }
+    // Kills the server at once, as a crash would: its clients lose their connections.
+    void Kill() { server_.Kill(); }
 
 private:
     bool StartOn(int number);
