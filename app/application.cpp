@@ -1,7 +1,12 @@
 #include "app/application.h"
 
+#include <cstdio>
+#include <exception>
 #include <future>
+#include <new>
+#include <system_error>
 
+#include "app/error_reporter.h"
 #include "app/thread_priority.h"
 #include "platform/window/cursor.h"
 #include "platform/window/events.h"
@@ -87,10 +92,15 @@ bool Application::StartWorker() {
     if (workerThread.joinable()) return false;
     std::promise<DWORD> started;
     std::future<DWORD> id = started.get_future();
-    workerThread = std::thread([this, started = std::move(started)]() mutable {
-        started.set_value(CurrentThreadId());
-        WorkerMain(this);
-    });
+    try {
+        workerThread = std::thread([this, started = std::move(started)]() mutable {
+            started.set_value(CurrentThreadId());
+            WorkerMain(this);
+        });
+    } catch (const std::system_error& error) {
+        std::fprintf(stderr, "application: cannot start the worker thread: %s\n", error.what());
+        return false;
+    }
     workerThreadId = id.get();
     return true;
 }
@@ -102,7 +112,19 @@ void Application::StopWorker() {
 
 DWORD Application::WorkerMain(Application* application) {
     application->running = true;
-    application->Run();
+    // Nothing may leave the worker: an exception out of Run ends the program through the error
+    // reporter (exit code 3) instead of terminating it.
+    try {
+        application->Run();
+    } catch (const std::bad_alloc&) {
+        ErrorReporter::Instance().Report(application->window, ErrorReporter::kOutOfMemory, 1);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "application: the show stopped on an unexpected failure: %s\n", error.what());
+        ErrorReporter::Instance().Report(application->window, ErrorReporter::kGenericError, 1);
+    } catch (...) {
+        std::fprintf(stderr, "application: the show stopped on an unexpected failure\n");
+        ErrorReporter::Instance().Report(application->window, ErrorReporter::kGenericError, 1);
+    }
     // Let the main thread take the rendering context over (it releases the device at exit).
     platform::ReleaseCurrentGlContext();
     application->PostMessage(application->window, WM_CLOSE, 0, 0);

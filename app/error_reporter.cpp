@@ -23,6 +23,7 @@ const char* MessageText(int code) {
     case 5: return "Could not initialize MP3 Player\n";
     case 6: return "Could not play MP3\n";
     case 7: return "Could not load bitmap: ";
+    case ErrorReporter::kOutOfMemory: return "The show stopped: out of memory.\n";
     default: return "Generic engine error. Enable\ndebug output for detailed information.\n";
     }
 }

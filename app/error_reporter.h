@@ -8,6 +8,11 @@
 class ErrorReporter {
 public:
     static constexpr std::size_t kDetailCapacity = 260;
+    // The shell's own message code, well clear of the show's 1 to 7: memory ran out while the
+    // show ran.
+    static constexpr int kOutOfMemory = 100;
+    // Any code without a text of its own shows the generic text; the shell uses this one.
+    static constexpr int kGenericError = 0;
 
     static ErrorReporter& Instance();
     virtual ~ErrorReporter();

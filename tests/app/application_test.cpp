@@ -2,8 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <pthread.h>
+#include <sys/resource.h>
+
 #include <atomic>
+#include <cerrno>
 #include <chrono>
+#include <cstdlib>
+#include <functional>
+#include <new>
+#include <optional>
+#include <stdexcept>
+#include <string>
 #include <thread>
 
 #include "fake_window.h"
@@ -48,6 +58,77 @@ public:
     int shutdownCalls = 0;
     bool runHadReturnedAtShutdown = false;
 };
+
+// While it lives, no thread can be created in the process: the default stack asked of every new
+// thread is far larger than any address space.
+class NoNewThreads {
+public:
+    NoNewThreads() {
+        pthread_getattr_default_np(&saved_);
+        pthread_attr_t huge;
+        pthread_attr_init(&huge);
+        pthread_attr_setstacksize(&huge, std::size_t{1} << 46);
+        pthread_setattr_default_np(&huge);
+        pthread_attr_destroy(&huge);
+    }
+    ~NoNewThreads() {
+        pthread_setattr_default_np(&saved_);
+        pthread_attr_destroy(&saved_);
+    }
+    NoNewThreads(const NoNewThreads&) = delete;
+    NoNewThreads& operator=(const NoNewThreads&) = delete;
+
+private:
+    pthread_attr_t saved_;
+};
+
+// Sets an environment variable for its lifetime.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : name_(name) {
+        if (const char* old = std::getenv(name)) saved_ = old;
+        setenv(name, value, 1);
+    }
+    ~ScopedEnv() {
+        if (saved_) setenv(name_.c_str(), saved_->c_str(), 1);
+        else unsetenv(name_.c_str());
+    }
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    std::string name_;
+    std::optional<std::string> saved_;
+};
+
+// A TestApp that goes through the whole Startup on SDL's display-free video driver, with the
+// settings it is given. threadsFail makes the worker thread's creation (the step right after
+// AfterWindow) fail.
+class StartedApp : public TestApp {
+public:
+    explicit StartedApp(DisplaySettings chosen, bool threadsFail = false) : chosen_(chosen), threadsFail_(threadsFail) {}
+    bool Configure(DisplaySettings& s) override {
+        s = chosen_;
+        return true;
+    }
+    bool AfterWindow() override {
+        if (threadsFail_) noThreads.emplace();
+        return true;
+    }
+    void Run() override {
+        errno = 0;
+        workerNice = getpriority(PRIO_PROCESS, 0);
+        TestApp::Run();
+    }
+    std::optional<NoNewThreads> noThreads;
+    std::atomic<int> workerNice{1000};
+
+private:
+    DisplaySettings chosen_;
+    bool threadsFail_;
+};
+
+constexpr DisplaySettings kWindowed640{640, 480, 0, 0, 1, 0};
 
 int QueuedMessages(Application& app) {
     int count = 0;
@@ -175,6 +256,63 @@ TEST(WorkerLifecycle, WindowClosedFromOutsideWaitsForTheFrameInProgress) {
     EXPECT_EQ(app.shutdownCalls, 1);
     EXPECT_TRUE(app.runHadReturnedAtShutdown);
     EXPECT_EQ(QueuedMessages(app), 0);  // the worker's late close request went nowhere
+}
+
+TEST(WorkerLifecycle, AWorkerThatCannotBeCreatedFailsStartWorker) {
+    FakeHeadlessWindow window;
+    TestApp app;
+    app.AttachWindow(&window);
+    {
+        NoNewThreads scope;
+        EXPECT_FALSE(app.StartWorker());
+    }
+    EXPECT_EQ(app.runCalls, 0);
+    // Once threads can be made again, the worker starts as usual.
+    ASSERT_TRUE(app.StartWorker());
+    ASSERT_TRUE(app.WaitForFrames(1));
+    app.RequestStop();
+}
+
+TEST(Startup, AWorkerThatCannotBeCreatedEndsStartupWithFalse) {
+    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+    StartedApp app(kWindowed640, true);
+    EXPECT_FALSE(app.Startup(nullptr, "no worker"));
+    ASSERT_TRUE(app.noThreads.has_value()) << "start-up ended before the worker's step";
+    app.noThreads.reset();
+    EXPECT_NE(app.GetWindow(), nullptr);
+    EXPECT_EQ(app.runCalls, 0);
+    EXPECT_EQ(app.StartupExitCode(), 0);  // a quiet end, as for the shell's other failing steps
+}
+
+// A shell whose Run does whatever it is given, run headless on a window without a display.
+void RunHeadlessDoing(std::function<void()> work) {
+    class App : public Application {
+    public:
+        explicit App(std::function<void()> w) : work_(std::move(w)) {}
+        void Run() override { work_(); }
+
+    private:
+        std::function<void()> work_;
+    } app(std::move(work));
+    FakeHeadlessWindow surface;
+    app.RunHeadless(surface, kWindowed640);
+}
+
+TEST(WorkerSafetyNet, OutOfMemoryInRunIsReportedAndEndsWithThree) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunHeadlessDoing([] { throw std::bad_alloc(); }), testing::ExitedWithCode(3),
+                "Orrery3D Error\n[^\n]*out of memory");
+    // Its relatives from the library (array sizes that cannot be had) are the same thing.
+    EXPECT_EXIT(RunHeadlessDoing([] { throw std::bad_array_new_length(); }), testing::ExitedWithCode(3),
+                "out of memory");
+}
+
+TEST(WorkerSafetyNet, AnyOtherExceptionIsReportedAndEndsWithThree) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(RunHeadlessDoing([] { throw std::runtime_error("the scene table is broken"); }),
+                testing::ExitedWithCode(3), "the scene table is broken(.|\n)*Orrery3D Error\nGeneric engine error");
+    EXPECT_EXIT(RunHeadlessDoing([] { throw 42; }), testing::ExitedWithCode(3),
+                "Orrery3D Error\nGeneric engine error");
 }
 
 TEST(WorkerLifecycle, RunHeadlessRunsOnceWithTheGivenSurfaceAndSettings) {
