@@ -9,10 +9,10 @@
 #include "app/error_reporter.h"
 #include "app/thread_priority.h"
 #include "platform/window/cursor.h"
+#include "platform/window/event_thread.h"
 #include "platform/window/events.h"
 #include "platform/window/gl_current.h"
 #include "platform/window/key_map.h"
-#include "platform/window/message_box.h"
 #include "platform/window/sdl_window.h"
 #include "resources/resources.h"
 
@@ -32,7 +32,7 @@ constexpr LPARAM kReleased = LPARAM{1} << 31;
 Application::Application() = default;
 
 Application::~Application() {
-    if (windowSystem_) platform::SetMessageBoxPump(false);
+    if (windowSystem_) platform::SetEventPump(false);
     StopWorker();
     if (attachedApplication == this) {
         attachedApplication = nullptr;
@@ -68,10 +68,11 @@ bool Application::Startup(HINSTANCE, const char* title) {
     AttachWindow(window);
     // 7.
     SetProcessPriority(settings.highPriority != 0);
-    // 8. and 9. Boxes the worker asks for wait for the message loop, which follows at once.
-    platform::SetMessageBoxPump(true);
+    // 8. and 9. Window work the worker hands over (message boxes, full screen) waits for the
+    // message loop, which follows at once.
+    platform::SetEventPump(true);
     if (!StartWorker()) {
-        platform::SetMessageBoxPump(false);
+        platform::SetEventPump(false);
         return false;
     }
     RaiseThreadPriority(workerThreadId);
@@ -142,11 +143,12 @@ void Application::RunHeadless(platform::Window& surface, const DisplaySettings& 
 }
 
 int Application::RunMessageLoop() {
-    // While the loop pumps, message boxes the worker asks for are shown from here.
-    if (windowSystem_) platform::SetMessageBoxPump(true);
+    // While the loop pumps, window work the worker hands over (message boxes, full screen) is
+    // done from here.
+    if (windowSystem_) platform::SetEventPump(true);
     Message message;
     while (GetMessage(message)) DispatchMessage(message);
-    if (windowSystem_) platform::SetMessageBoxPump(false);
+    if (windowSystem_) platform::SetEventPump(false);
     return static_cast<int>(message.wParam);
 }
 
@@ -259,8 +261,9 @@ LRESULT Application::HandleMessage(HWND target, UINT message, WPARAM wParam, LPA
     case WM_DESTROY:
         running = false;
         // The worker finishes its frame and leaves Run before Shutdown destroys what it uses.
-        // No events are pumped meanwhile, so a box it asks for now goes to stderr only.
-        if (windowSystem_) platform::SetMessageBoxPump(false);
+        // No events are pumped meanwhile, so a box it asks for now goes to stderr only (and a
+        // full-screen request is given up).
+        if (windowSystem_) platform::SetEventPump(false);
         StopWorker();
         Shutdown();
         PostQuitMessage(0);

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "platform/window/key_map.h"
-#include "platform/window/message_box.h"
+#include "platform/window/event_thread.h"
 
 namespace platform {
 
@@ -75,8 +75,8 @@ bool WaitEvent(Event& event) {
             return false;
         }
         if (!Translate(e, event)) continue;
-        if (event.type == EventType::Wake && event.code == kMessageBoxWakeCode) {
-            ServeMessageBoxRequest();
+        if (event.type == EventType::Wake && event.code == kEventThreadWakeCode) {
+            ServeEventThreadWork();
             continue;
         }
         return true;
