@@ -5,7 +5,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <string_view>
 
 #include "platform/window/x11_errors.h"
 
@@ -100,8 +99,9 @@ bool InitWindowSystem(const char* className) {
         }
         return false;
     }
-    if (const char* driver = SDL_GetCurrentVideoDriver(); driver && std::string_view(driver) == "x11")
-        InstallX11ErrorHandler();
+    // Every X connection of the process shares the handlers, so this covers the setup dialog's
+    // and the message boxes' connections too, also when SDL itself runs on Wayland.
+    InstallX11ErrorHandlers();
     return true;
 }
 

@@ -1,9 +1,12 @@
 #include "platform/window/x11_errors.h"
 
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace platform {
 
@@ -27,8 +30,22 @@ int LogXError(::Display* display, XErrorEvent* error) {
     return 0;
 }
 
+// Never returns: nothing of the window system works any more, and the exit handlers must not run
+// (a thread may wait for the event thread, which will never answer).
+int EndOnLostDisplay(::Display* display) {
+    const int cause = errno;
+    const char* name = display ? DisplayString(display) : nullptr;
+    const char* why = cause == 0 || cause == EAGAIN ? "the server closed it" : std::strerror(cause);
+    std::fprintf(stderr, "x11: lost the connection to the display \"%s\" (%s); the program ends\n",
+                 name ? name : "", why);
+    _exit(kLostDisplayExitCode);
+}
+
 }  // namespace
 
-void InstallX11ErrorHandler() { XSetErrorHandler(LogXError); }
+void InstallX11ErrorHandlers() {
+    XSetErrorHandler(LogXError);
+    XSetIOErrorHandler(EndOnLostDisplay);
+}
 
 }  // namespace platform

@@ -88,6 +88,28 @@ protected:
         xtest::RunOnDisplay(xvfb.Display(), "import -window " + window + " 'png:" + path + "'");
         return ReadPng(path, image);
     }
+    // Waits for the show's letterboxed picture in window: the dark grey that the loading screen
+    // and the intro both clear to, at the left of the picture. False when it never came.
+    bool WaitForPicture(const std::string& window, PngImage& picture) {
+        const auto deadline = std::chrono::steady_clock::now() + kAppear;
+        while (std::chrono::steady_clock::now() < deadline) {
+            if (Snapshot(window, picture) && picture.width == 640 && picture.height == 480 &&
+                picture.At(80, 240)[1] == 0x10)
+                return true;
+            std::this_thread::sleep_for(200ms);
+        }
+        return false;
+    }
+    // After the display server went away: the program ends within a few seconds with the
+    // window-system failure code and says why on stderr.
+    void ExpectEndForLostDisplay() {
+        int code = -1;
+        ASSERT_TRUE(program.WaitExit(10s, code)) << "the program did not end without its display\n"
+                                                 << xtest::ReadFile(errPath);
+        EXPECT_EQ(code, 1) << xtest::ReadFile(errPath);
+        const std::string err = xtest::ReadFile(errPath);
+        EXPECT_NE(err.find("lost the connection to the display"), std::string::npos) << err;
+    }
     int ExpectExit(std::chrono::milliseconds timeout) {
         int code = -1;
         EXPECT_TRUE(program.WaitExit(timeout, code)) << "the program did not end\n" << State();
@@ -182,16 +204,9 @@ TEST_F(ProgramTest, RunDemoOpensTheLetterboxedWindowAndEscapeEndsTheShow) {
     EXPECT_NE(Xdo("getwindowgeometry " + window).find("Geometry: 640x480"), std::string::npos)
         << Xdo("getwindowgeometry " + window);
 
-    // The show in its letterbox: black bands above and below, the dark grey that the loading
-    // screen and the intro both clear to at the left of the picture.
+    // The show in its letterbox: black bands above and below the grey picture.
     PngImage picture;
-    bool letterboxed = false;
-    for (int attempt = 0; attempt < 50 && !letterboxed; ++attempt) {
-        std::this_thread::sleep_for(200ms);
-        if (!Snapshot(window, picture) || picture.width != 640 || picture.height != 480) continue;
-        letterboxed = picture.At(80, 240)[1] == 0x10;
-    }
-    ASSERT_TRUE(letterboxed) << "no letterboxed picture seen\n" << State();
+    ASSERT_TRUE(WaitForPicture(window, picture)) << "no letterboxed picture seen\n" << State();
     for (int y : {0, 49, 430, 479}) EXPECT_EQ(picture.At(320, y)[1], 0) << "y " << y;
     for (int y : {50, 240, 429}) EXPECT_EQ(picture.At(80, y)[1], 0x10) << "y " << y;
 
@@ -235,6 +250,33 @@ TEST_F(ProgramTest, WindowDestroyedFromOutsideEndsTheRunWithZero) {
     std::this_thread::sleep_for(500ms);
     Xdo("windowclose " + window);  // destroys the X window under the running frames
     EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
+}
+
+TEST_F(ProgramTest, LosingTheDisplayInTheDialogEndsTheProgram) {
+    ASSERT_TRUE(MakeSoundtrack());
+    Launch();
+    ASSERT_FALSE(WaitForDialog().empty()) << State();
+    xvfb.Kill();
+    ExpectEndForLostDisplay();
+}
+
+TEST_F(ProgramTest, LosingTheDisplayDuringTheShowEndsTheProgram) {
+    const std::string window = LaunchShow();
+    ASSERT_FALSE(window.empty()) << State();
+    PngImage picture;
+    ASSERT_TRUE(WaitForPicture(window, picture)) << "the show did not start\n" << State();
+    xvfb.Kill();
+    ExpectEndForLostDisplay();
+}
+
+TEST_F(ProgramTest, LosingTheDisplayWithTheErrorBoxUpEndsTheProgram) {
+    Launch();  // no soundtrack: the show stops with an error box
+    const std::string dialog = WaitForDialog();
+    ASSERT_FALSE(dialog.empty()) << State();
+    PressOn(dialog, "Return");
+    ASSERT_FALSE(xtest::WaitForWindow(xvfb.Display(), "Orrery3D Error", kAppear).empty()) << State();
+    xvfb.Kill();
+    ExpectEndForLostDisplay();
 }
 
 TEST_F(ProgramTest, UnusableOpenGlWarnsThenReportsAnErrorAndExitsWithThree) {
