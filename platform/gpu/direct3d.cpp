@@ -97,6 +97,11 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
         std::fprintf(stderr, "gpu/direct3d: the back buffer cannot be made, no device\n");
         return D3DERR_NOTAVAILABLE;
     }
+    // Full screen is the desktop's: the window covers the display in its current mode and the
+    // back buffer, of the chosen size, is shown scaled with its shape kept. A window that cannot
+    // cover the display shows the picture in the window instead.
+    if (!p.Windowed && !window->IsHeadless() && !window->EnterFullscreen())
+        std::fprintf(stderr, "gpu/direct3d: full screen is not available; the picture stays in the window\n");
     *device = new Device(this, type, p, std::move(gl), std::move(renderer));
     return S_OK;
 }

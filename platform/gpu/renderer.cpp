@@ -857,11 +857,30 @@ void Renderer::Present(platform::GlContext& context) {
             source = resolveFbo_;
         }
         const auto w = static_cast<GLint>(desc_.width), h = static_cast<GLint>(desc_.height);
+        // Where the picture goes: the whole framebuffer, or (full screen) the largest centred
+        // rectangle of the picture's shape, black around it.
+        GLint x0 = 0, y0 = 0, x1 = dw, y1 = dh;
+        if (context.Fit() == platform::PictureFit::KeepAspect) {
+            const std::int64_t across = std::int64_t{dw} * h, down = std::int64_t{dh} * w;
+            const auto fitW = static_cast<GLint>(across <= down ? dw : (down + h / 2) / h);
+            const auto fitH = static_cast<GLint>(across <= down ? (across + w / 2) / w : dh);
+            x0 = (dw - fitW) / 2;
+            y0 = (dh - fitH) / 2;
+            x1 = x0 + fitW;
+            y1 = y0 + fitH;
+        }
         glDisable(GL_SCISSOR_TEST);
         glBindFramebuffer(GL_READ_FRAMEBUFFER, source);
         glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+        if (x0 > 0 || y0 > 0) {
+            const GLfloat black[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+            glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+            raster_.colorMask = -1;
+            glClearBufferfv(GL_COLOR, 0, black);
+        }
         // The back buffer's first row is the top of the picture; the window's is the bottom.
-        glBlitFramebuffer(0, 0, w, h, 0, dh, dw, 0, GL_COLOR_BUFFER_BIT, (dw == w && dh == h) ? GL_NEAREST : GL_LINEAR);
+        const bool sameSize = x1 - x0 == w && y1 - y0 == h;
+        glBlitFramebuffer(0, 0, w, h, x0, y1, x1, y0, GL_COLOR_BUFFER_BIT, sameSize ? GL_NEAREST : GL_LINEAR);
         context.SwapBuffers();
         glBindFramebuffer(GL_FRAMEBUFFER, fbo_);
         glEnable(GL_SCISSOR_TEST);

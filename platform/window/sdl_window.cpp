@@ -3,15 +3,19 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 
+#include "platform/window/event_thread.h"
 #include "platform/window/x11_errors.h"
+#include "platform/window/x11_fullscreen.h"
 
 namespace platform {
 
 struct SdlWindow::Handle {
     SDL_Window* window = nullptr;
+    std::atomic<bool> fullscreen{false};  // read by the rendering thread at every present
     explicit Handle(SDL_Window* w) : window(w) {}
     ~Handle() {
         // After SDL_Quit (or if video never came up) the window is gone with the subsystem.
@@ -41,6 +45,7 @@ public:
     void DrawableSize(int& width, int& height) const override {
         SDL_GL_GetDrawableSize(handle_->window, &width, &height);
     }
+    PictureFit Fit() const override { return handle_->fullscreen ? PictureFit::KeepAspect : PictureFit::Stretch; }
 
 private:
     std::shared_ptr<SdlWindow::Handle> handle_;
@@ -115,7 +120,8 @@ std::unique_ptr<SdlWindow> SdlWindow::Create(const char* title, int x, int y, in
         std::fprintf(stderr, "sdl_window: window \"%s\": invalid size %d x %d\n", title, width, height);
         return nullptr;
     }
-    const Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE;
+    // Not resizable: the picture has the chosen size, and the window keeps it.
+    const Uint32 flags = SDL_WINDOW_HIDDEN;
     SDL_Window* window = SDL_CreateWindow(title, x, y, width, height, flags | SDL_WINDOW_OPENGL);
     if (!window) {
         // Without a usable OpenGL visual the window can still exist; context creation then fails
@@ -173,6 +179,28 @@ void SdlWindow::Focus() {
     SDL_RaiseWindow(handle_->window);
     SDL_SetWindowInputFocus(handle_->window);
 }
+
+bool SdlWindow::EnterFullscreen() {
+    bool entered = false;
+    auto enter = [&] {
+        if (closed_) return;
+        if (SDL_SetWindowFullscreen(handle_->window, SDL_WINDOW_FULLSCREEN_DESKTOP) != 0) {
+            std::fprintf(stderr, "sdl_window: window \"%s\" cannot cover the display: %s\n",
+                         SDL_GetWindowTitle(handle_->window), SDL_GetError());
+            return;
+        }
+        CoverDisplayWithoutWindowManager(handle_->window);
+        handle_->fullscreen = true;
+        entered = true;
+    };
+    if (!RunOnEventThread(enter)) {
+        std::fprintf(stderr, "sdl_window: full screen given up: the event loop has stopped\n");
+        return false;
+    }
+    return entered;
+}
+
+bool SdlWindow::IsFullscreen() const { return handle_->fullscreen; }
 
 void SdlWindow::Close() {
     if (closed_) return;

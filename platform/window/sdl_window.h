@@ -1,7 +1,8 @@
 // SdlWindow: the program's top-level window on SDL2, with OpenGL contexts made on any thread.
+// It cannot be sized through its frame.
 //
 // The window must be created, shown and destroyed on the main thread (the thread that runs the
-// event loop). CreateGlContext may be called from the rendering thread. A context keeps the
+// event loop). CreateGlContext and EnterFullscreen may be called from the rendering thread. A context keeps the
 // native window alive, so a device that outlives the Window object still releases its context
 // against a valid window.
 #pragma once
@@ -38,6 +39,10 @@ public:
     std::unique_ptr<GlContext> CreateGlContext(GlProfile profile) override;
     bool IsHeadless() const override { return false; }
     void ClientSize(int& width, int& height) const override;
+
+    // Covers the display: SDL's desktop full screen, done on the thread that pumps events.
+    bool EnterFullscreen() override;
+    bool IsFullscreen() const;
 
     void Show();
     void Focus();

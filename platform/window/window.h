@@ -15,6 +15,12 @@ enum class GlProfile {
     Software,  // Mesa's software rasteriser
 };
 
+// How a picture whose size differs from the default framebuffer's is shown in it.
+enum class PictureFit {
+    Stretch,     // over the whole framebuffer (a window's client area)
+    KeepAspect,  // as large as fits with its aspect ratio kept, centred, black around it
+};
+
 class GlContext {
 public:
     virtual ~GlContext() = default;
@@ -24,6 +30,8 @@ public:
     virtual void SwapBuffers() = 0;
     // Size of the default framebuffer in pixels (0 x 0 when there is none, as headless).
     virtual void DrawableSize(int& width, int& height) const = 0;
+    // How the device's back buffer is shown in the default framebuffer.
+    virtual PictureFit Fit() const { return PictureFit::Stretch; }
 };
 
 class Window {
@@ -35,6 +43,11 @@ public:
     virtual bool IsHeadless() const = 0;
     // Client-area size in pixels.
     virtual void ClientSize(int& width, int& height) const = 0;
+    // Makes the window cover its whole display, without changing the display's mode; from then
+    // on its contexts keep the picture's shape (PictureFit::KeepAspect). May be called from any
+    // thread. False, with a message on stderr, when the window cannot; surfaces that are not on
+    // a display (headless) are never asked.
+    virtual bool EnterFullscreen() { return false; }
 };
 
 }  // namespace platform

@@ -20,6 +20,19 @@ constexpr auto kAppear = 60s;  // sanitizer builds start slowly
 const std::string kTitle = "P r o j e c t";
 const std::string kDialogTitle = "Project Kaede  Setup";
 
+// A point of the setup dialog, in window pixels, from a control's place in dialog units (1.5 x
+// 1.625 pixels per unit): its centre.
+struct DialogSpot {
+    int x, y;
+};
+DialogSpot ControlCentre(int x, int y, int w, int h) {
+    auto px = [](int v) { return (v * 6 + 2) / 4; };
+    auto py = [](int v) { return (v * 13 + 4) / 8; };
+    return {px(x) + px(w) / 2, py(y) + py(h) / 2};
+}
+const DialogSpot kFullscreenBox = ControlCentre(15, 83, 72, 10);
+const DialogSpot k640x400Button = ControlCentre(13, 18, 52, 10);
+
 class ProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -47,14 +60,33 @@ protected:
         ASSERT_TRUE(program.Start({ORRERY3D_PROGRAM}, env, dir, errPath));
     }
     std::string WaitForDialog() { return xtest::WaitForWindow(xvfb.Display(), kDialogTitle, kAppear); }
-    // Starts the program with a soundtrack and takes the dialog's default ("Run demo").
-    std::string LaunchShow() {
+    // Starts the program with a soundtrack, clicks the given spots of the dialog and runs the
+    // demo (Return); the show's window, or "" when it did not come.
+    std::string LaunchShow(const std::vector<DialogSpot>& clicks = {}) {
         if (!MakeSoundtrack()) return "";
         Launch();
         const std::string dialog = WaitForDialog();
-        if (dialog.empty()) return "";
+        if (dialog.empty() || !xtest::WaitUntilViewable(xvfb.Display(), dialog, kAppear)) return "";
+        for (const DialogSpot& spot : clicks) {
+            Xdo("mousemove --sync --window " + dialog + " " + std::to_string(spot.x) + " " + std::to_string(spot.y));
+            Xdo("click 1");
+        }
         PressOn(dialog, "Return");
         return xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
+    }
+    // The window's size as xdotool reports it ("640x480").
+    std::string WindowSize(const std::string& window) {
+        const std::string geometry = Xdo("getwindowgeometry " + window);
+        const auto at = geometry.find("Geometry: ");
+        return at == std::string::npos ? "" : Trim(geometry.substr(at + 10, geometry.find('\n', at) - at - 10));
+    }
+    bool WaitForWindowSize(const std::string& window, const std::string& size) {
+        const auto deadline = std::chrono::steady_clock::now() + kAppear;
+        while (WindowSize(window) != size) {
+            if (std::chrono::steady_clock::now() > deadline) return false;
+            std::this_thread::sleep_for(100ms);
+        }
+        return true;
     }
     // What the display and the program look like, for failure messages.
     std::string State() {
@@ -90,11 +122,13 @@ protected:
     }
     // Waits for the show's letterboxed picture in window: the dark grey that the loading screen
     // and the intro both clear to, at the left of the picture. False when it never came.
-    bool WaitForPicture(const std::string& window, PngImage& picture) {
+    // The picture has the given size; (greyX, greyY) is a point of the grey.
+    bool WaitForPicture(const std::string& window, PngImage& picture, int width = 640, int height = 480,
+                        int greyX = 80, int greyY = 240) {
         const auto deadline = std::chrono::steady_clock::now() + kAppear;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (Snapshot(window, picture) && picture.width == 640 && picture.height == 480 &&
-                picture.At(80, 240)[1] == 0x10)
+            if (Snapshot(window, picture) && picture.width == width && picture.height == height &&
+                picture.At(greyX, greyY)[1] == 0x10)
                 return true;
             std::this_thread::sleep_for(200ms);
         }
@@ -210,7 +244,51 @@ TEST_F(ProgramTest, RunDemoOpensTheLetterboxedWindowAndEscapeEndsTheShow) {
     for (int y : {0, 49, 430, 479}) EXPECT_EQ(picture.At(320, y)[1], 0) << "y " << y;
     for (int y : {50, 240, 429}) EXPECT_EQ(picture.At(80, y)[1], 0x10) << "y " << y;
 
+    // The window cannot be sized through its frame: the window manager is told that its
+    // smallest and largest sizes are its size.
+    if (std::system("command -v xprop >/dev/null 2>&1") == 0) {
+        const std::string hints = xtest::RunOnDisplay(xvfb.Display(), "xprop -id " + window + " WM_NORMAL_HINTS");
+        EXPECT_NE(hints.find("minimum size: 640 by 480"), std::string::npos) << hints;
+        EXPECT_NE(hints.find("maximum size: 640 by 480"), std::string::npos) << hints;
+    } else {
+        ADD_FAILURE() << "xprop is not installed (x11-utils): the window's size hints were not checked";
+    }
+
     ASSERT_TRUE(program.IsRunning()) << State();  // the show runs on
+    PressOn(window, "Escape");
+    EXPECT_EQ(ExpectExit(10s), 0) << xtest::ReadFile(errPath);
+}
+
+// Full screen: the window covers the 1024 x 768 display and the 640 x 480 back buffer is scaled
+// by 1.6 to fill it, so the letterbox's 50-pixel bands become 80 pixels.
+TEST_F(ProgramTest, FullscreenCoversTheDisplayWithTheScaledPicture) {
+    const std::string window = LaunchShow({kFullscreenBox});
+    ASSERT_FALSE(window.empty()) << State();
+    ASSERT_TRUE(WaitForWindowSize(window, "1024x768")) << WindowSize(window) << "\n" << State();
+    PngImage picture;
+    ASSERT_TRUE(WaitForPicture(window, picture, 1024, 768, 128, 384)) << "no full-screen picture seen\n" << State();
+    // Rows 79 and 80 (and 687, 688) mix band and picture in the scaling.
+    for (int y : {0, 40, 78, 689, 730, 767}) EXPECT_EQ(picture.At(512, y)[1], 0) << "y " << y;
+    for (int y : {81, 384, 686}) EXPECT_EQ(picture.At(128, y)[1], 0x10) << "y " << y;
+    for (int x : {0, 1023}) EXPECT_EQ(picture.At(x, 384)[1], 0x10) << "x " << x;  // no bars at the sides
+
+    ASSERT_TRUE(program.IsRunning()) << State();
+    PressOn(window, "Escape");
+    EXPECT_EQ(ExpectExit(10s), 0) << xtest::ReadFile(errPath);
+}
+
+// A 640 x 400 back buffer keeps its shape on the 4:3 display: scaled by 1.6 to 1024 x 640 and
+// centred, black above and below it (64 pixels each), where stretching would fill the display.
+TEST_F(ProgramTest, FullscreenKeepsTheAspectRatioWithBlackAroundThePicture) {
+    const std::string window = LaunchShow({k640x400Button, kFullscreenBox});
+    ASSERT_FALSE(window.empty()) << State();
+    ASSERT_TRUE(WaitForWindowSize(window, "1024x768")) << WindowSize(window) << "\n" << State();
+    PngImage picture;
+    ASSERT_TRUE(WaitForPicture(window, picture, 1024, 768, 128, 384)) << "no full-screen picture seen\n" << State();
+    // The picture spans rows 64 to 703; its own bands rows 64 to 143 and 624 to 703.
+    for (int y : {0, 63, 100, 142, 625, 704, 767}) EXPECT_EQ(picture.At(512, y)[1], 0) << "y " << y;
+    for (int y : {145, 384, 622}) EXPECT_EQ(picture.At(128, y)[1], 0x10) << "y " << y;
+
     PressOn(window, "Escape");
     EXPECT_EQ(ExpectExit(10s), 0) << xtest::ReadFile(errPath);
 }

@@ -169,6 +169,17 @@ std::string WaitForWindow(const std::string& display, const std::string& nameCon
     return "";
 }
 
+bool WaitUntilViewable(const std::string& display, const std::string& window, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        std::stringstream ids(RunOnDisplay(display, "xdotool search --onlyvisible --maxdepth 1 ''"));
+        for (std::string id; std::getline(ids, id);)
+            if (id == window) return true;
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+}
+
 std::string ReadFile(const std::string& path) {
     std::ifstream in(path);
     std::stringstream s;

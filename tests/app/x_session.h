@@ -58,6 +58,8 @@ std::string RunOnDisplay(const std::string& display, const std::string& command)
 // Polls until a top-level window whose name contains the text appears; its id, or "" on timeout.
 std::string WaitForWindow(const std::string& display, const std::string& nameContains,
                           std::chrono::milliseconds timeout);
+// Polls until the window is mapped and viewable (it takes input from then on); false on timeout.
+bool WaitUntilViewable(const std::string& display, const std::string& window, std::chrono::milliseconds timeout);
 std::string ReadFile(const std::string& path);
 std::string MakeTempDir();
 // Copies the intro's pictures from the data pack into dir, so that the show gets past loading
