@@ -307,17 +307,24 @@ TEST_F(ProgramTest, AMissingSoundtrackIsAnErrorWithExitCodeThree) {
     EXPECT_NE(err.find("demo.mp3"), std::string::npos) << err;
 }
 
+// Whether the program has handled everything sent to window so far and still runs with the
+// window up: pings sent after it come back from the event loop's later passes ("pong"); a
+// program that acted on a close request closes its window ("gone") or stops answering.
+std::string PingAfterEverythingSent(const std::string& display, const std::string& window) {
+    return xtest::RunOnDisplay(display, std::string(PING_PROGRAM) + " " + window + " 3");
+}
+
 TEST_F(ProgramTest, CloseRequestIsIgnored) {
     const std::string window = LaunchShow();
     ASSERT_FALSE(window.empty()) << State();
     ASSERT_EQ(xtest::RunOnDisplay(xvfb.Display(), std::string(CLOSE_REQUEST_PROGRAM) + " " + window + " && echo sent"),
               "sent\n");
-    std::this_thread::sleep_for(1500ms);
-    EXPECT_TRUE(program.IsRunning()) << xtest::ReadFile(errPath);
-    EXPECT_EQ(xtest::WaitForWindow(xvfb.Display(), kTitle, 5s), window);
+    EXPECT_EQ(PingAfterEverythingSent(xvfb.Display(), window), "pong\n") << State();
+    EXPECT_TRUE(program.IsRunning()) << State();
     PressOn(window, "alt+F4");  // the keyboard way to ask the same
-    std::this_thread::sleep_for(1000ms);
-    EXPECT_TRUE(program.IsRunning());
+    EXPECT_EQ(PingAfterEverythingSent(xvfb.Display(), window), "pong\n") << State();
+    EXPECT_TRUE(program.IsRunning()) << State();
+    EXPECT_TRUE(xtest::WaitUntilViewable(xvfb.Display(), window, 0ms));
     PressOn(window, "Escape");
     EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
 }

@@ -3,7 +3,6 @@
 
 #include <filesystem>
 #include <sstream>
-#include <thread>
 
 #include "tests/app/x_session.h"
 
@@ -38,7 +37,8 @@ protected:
         ASSERT_TRUE(probe.Start({DIALOG_PROBE_PROGRAM, outPath}, {{"DISPLAY", xvfb.Display()}}, dir, errPath));
         window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
         ASSERT_FALSE(window.empty()) << xtest::ReadFile(errPath);
-        std::this_thread::sleep_for(300ms);  // let it map and draw
+        // Input reaches it once it is mapped; it is made at its place, so it does not move after.
+        ASSERT_TRUE(xtest::WaitUntilViewable(xvfb.Display(), window, kAppear)) << xtest::ReadFile(errPath);
     }
     void TearDown() override {
         probe.Kill();
@@ -49,10 +49,11 @@ protected:
         Xdo("windowfocus --sync " + window);
         Xdo("key --clearmodifiers " + std::string(key));
     }
+    // The dialog reads its input in the order it came, so clicks and keys need no pause between
+    // them: each one is handled before the next.
     void Click(Spot spot) {
         Xdo("mousemove --sync --window " + window + " " + std::to_string(spot.x) + " " + std::to_string(spot.y));
         Xdo("click 1");
-        std::this_thread::sleep_for(150ms);
     }
     // The probe's report once it has ended with 0; empty otherwise.
     std::string Outcome() {
