@@ -1,10 +1,22 @@
 #include "platform/sound/audio_output.h"
 
 #include <SDL.h>
+#include <alsa/asoundlib.h>
 
 #include <cstdio>
 
 namespace platform {
+
+namespace {
+
+// alsa-lib reports every failed step of opening a device on stderr itself: nine "ALSA lib ...
+// cannot find card" lines where there is no sound card, before SDL gives up on its ALSA driver.
+// The failure reaches us through SDL and is reported in one line, so alsa-lib's own reports are
+// dropped. (SDL loads libasound.so.2 at run time; being linked to it, we set the handler of that
+// same library.)
+void DropAlsaReport(const char*, int, const char*, int, const char*, ...) {}
+
+}  // namespace
 
 HRESULT AudioOutput::Open(const PcmFormat& format, const char* what) {
     Close();
@@ -13,6 +25,7 @@ HRESULT AudioOutput::Open(const PcmFormat& format, const char* what) {
                      format.channels);
         return E_INVALIDARG;
     }
+    snd_lib_error_set_handler(DropAlsaReport);
     // The subsystem is reference counted by SDL, so this coexists with the window's use of SDL.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         std::fprintf(stderr, "sound: %s: no audio driver (%s)\n", what, SDL_GetError());

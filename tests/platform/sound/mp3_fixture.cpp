@@ -1,13 +1,16 @@
 #include "tests/platform/sound/mp3_fixture.h"
 
 #include <chrono>
+#include <future>
 #include <thread>
 
+#include <fcntl.h>
 #include <lame/lame.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <random>
@@ -73,6 +76,33 @@ TempDirectory::~TempDirectory() {
     std::error_code ignored;
     std::filesystem::current_path(previous, ignored);
     if (!path.empty()) std::filesystem::remove_all(path, ignored);
+}
+
+std::string CaptureStderr(const std::function<void()>& what) {
+    std::fflush(stderr);
+    std::FILE* file = std::tmpfile();
+    if (!file) return "(stderr could not be captured)";
+    const int saved = dup(2);
+    dup2(fileno(file), 2);
+    what();
+    std::fflush(stderr);
+    dup2(saved, 2);
+    close(saved);
+    std::string text;
+    std::rewind(file);
+    for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
+    std::fclose(file);
+    return text;
+}
+
+bool FinishesWithoutAWriter(const std::filesystem::path& fifo, const std::function<void()>& work) {
+    std::future<void> done = std::async(std::launch::async, work);
+    if (done.wait_for(std::chrono::seconds(30)) == std::future_status::ready) return true;
+    // A reader blocked in open() counts as a reader, so this open does not wait.
+    const int writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) close(writer);
+    done.wait();
+    return false;
 }
 
 bool WaitFor(const std::function<bool()>& done) {

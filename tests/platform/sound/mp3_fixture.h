@@ -15,6 +15,13 @@ bool WriteSineMp3(const std::filesystem::path& file, double seconds, int rate = 
 // Writes pseudo-random bytes (fixed seed); a decoder may or may not find frames in them.
 bool WriteJunk(const std::filesystem::path& file, std::size_t bytes, unsigned seed);
 
+// Runs what with this process's stderr going to a file; returns what was written meanwhile.
+std::string CaptureStderr(const std::function<void()>& what);
+// Runs work on a thread of its own and waits up to 30 seconds for it. If it has not finished by
+// then (it waits for a writer on the FIFO at fifo), a writer comes and goes so that it can end,
+// and the answer is false.
+bool FinishesWithoutAWriter(const std::filesystem::path& fifo, const std::function<void()>& work);
+
 // Polls until done() holds, for at most a few seconds of wall time.
 bool WaitFor(const std::function<bool()>& done);
 // The number of threads of this process.

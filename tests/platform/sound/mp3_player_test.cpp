@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -107,6 +108,25 @@ TEST_F(Mp3PlayerTest, PlayingPlayerIsStoppedByItsDestructor) {
     EXPECT_GE(ThreadCount(), threadsBefore + 2);
     player.reset();
     EXPECT_EQ(ThreadCount(), threadsBefore);
+}
+
+// Without a sound card alsa-lib would print its own lines for every failed step; the only line
+// is ours, naming the file. (Where there is a card, playback starts and nothing is printed.)
+TEST_F(Mp3PlayerTest, NoSoundCardIsOneLineOfOursOnStderr) {
+    auto source = Open("tone.mp3", 1.0);
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    Mp3Player player;
+    player.SetSource(std::move(source));
+    HRESULT result = S_OK;
+    const std::string err = sound_test::CaptureStderr([&] { result = player.Play(); });
+    player.Stop();
+    EXPECT_EQ(err.find("ALSA lib"), std::string::npos) << err;
+    if (SUCCEEDED(result)) {
+        EXPECT_EQ(err, "");
+    } else {
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(err.rfind("sound: tone.mp3: ", 0), 0u) << err;
+    }
 }
 
 TEST_F(Mp3PlayerTest, MissingAudioDriverFailsPlay) {
