@@ -16,7 +16,8 @@ namespace platform {
 class Mp3Source {
 public:
     // Opens path and decodes its first frame to learn the format. Fails with kSoundDecodeError (and
-    // one line on stderr naming the file and the cause) when the file cannot be read or decoded.
+    // one line on stderr naming the file and the cause) when the file cannot be read or decoded,
+    // and without waiting when it is no regular file (a FIFO, a folder, a device).
     static HRESULT Open(const char* path, std::unique_ptr<Mp3Source>& out);
 
     // Only Open makes sources.
@@ -24,7 +25,8 @@ public:
         friend class Mp3Source;
         Key() = default;
     };
-    Mp3Source(Key, mpg123_handle_struct* handle, const char* path);
+    // Takes over handle and the open file descriptor fd (-1: none) it reads.
+    Mp3Source(Key, mpg123_handle_struct* handle, int fd, const char* path);
     ~Mp3Source();
     Mp3Source(const Mp3Source&) = delete;
     Mp3Source& operator=(const Mp3Source&) = delete;
@@ -44,6 +46,7 @@ private:
     void ReportError(const char* what, bool withDecoderMessage = true) const;
 
     mpg123_handle_struct* handle = nullptr;
+    int fd = -1;
     std::string path;
     PcmFormat format;
     std::atomic<long> framesDecoded{0};

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cmath>
+#include <filesystem>
 #include <fstream>
+#include <string>
 #include <vector>
 
 #include "tests/platform/sound/mp3_fixture.h"
@@ -40,6 +44,29 @@ class Mp3SourceTest : public testing::Test {
 protected:
     sound_test::TempDirectory directory;
 };
+
+TEST_F(Mp3SourceTest, NamesThatAreNoRegularFileAreRefusedWithoutWaiting) {
+    // Reading a FIFO would wait for a writer that never comes.
+    ASSERT_EQ(mkfifo("pipe.mp3", 0600), 0);
+    HRESULT result = S_OK;
+    std::string err;
+    EXPECT_TRUE(sound_test::FinishesWithoutAWriter("pipe.mp3", [&] {
+        err = sound_test::CaptureStderr([&] {
+            std::unique_ptr<Mp3Source> source;
+            result = Mp3Source::Open("pipe.mp3", source);
+            EXPECT_EQ(source, nullptr);
+        });
+    }));
+    EXPECT_EQ(result, platform::kSoundDecodeError);
+    EXPECT_EQ(err, "sound: pipe.mp3: not a regular file (a FIFO), not played\n");
+
+    std::filesystem::create_directory("folder.mp3");
+    std::unique_ptr<Mp3Source> source;
+    err = sound_test::CaptureStderr([&] { result = Mp3Source::Open("folder.mp3", source); });
+    EXPECT_EQ(result, platform::kSoundDecodeError);
+    EXPECT_EQ(err, "sound: folder.mp3: not a regular file (a folder), not played\n");
+    EXPECT_EQ(source, nullptr);
+}
 
 TEST_F(Mp3SourceTest, FilesWithoutAudioFailToOpen) {
     std::unique_ptr<Mp3Source> source;
