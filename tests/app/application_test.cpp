@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <chrono>
 #include <cstdlib>
 #include <functional>
@@ -115,13 +116,9 @@ public:
         if (threadsFail_) noThreads.emplace();
         return true;
     }
-    void Run() override {
-        errno = 0;
-        workerNice = getpriority(PRIO_PROCESS, 0);
-        TestApp::Run();
-    }
+    // The worker's kernel thread id, known once Startup has returned.
+    std::uint32_t WorkerThread() const { return workerThreadId; }
     std::optional<NoNewThreads> noThreads;
-    std::atomic<int> workerNice{1000};
 
 private:
     DisplaySettings chosen_;
@@ -282,6 +279,55 @@ TEST(Startup, AWorkerThatCannotBeCreatedEndsStartupWithFalse) {
     EXPECT_NE(app.GetWindow(), nullptr);
     EXPECT_EQ(app.runCalls, 0);
     EXPECT_EQ(app.StartupExitCode(), 0);  // a quiet end, as for the shell's other failing steps
+}
+
+// A thread's nice value (lower runs first); 1000 when it cannot be read.
+int NiceOf(id_t thread) {
+    errno = 0;
+    const int nice = getpriority(PRIO_PROCESS, thread);
+    return nice == -1 && errno != 0 ? 1000 : nice;
+}
+
+// Whether this process may raise a thread's priority (lower its nice value), as the shell does.
+bool MayRaisePriorities() {
+    bool allowed = false;
+    std::thread([&] { allowed = setpriority(PRIO_PROCESS, 0, NiceOf(0) - 1) == 0; }).join();
+    return allowed;
+}
+
+// Puts the calling thread's nice value back when it ends.
+class KeepNice {
+public:
+    KeepNice() : nice_(NiceOf(0)) {}
+    ~KeepNice() { setpriority(PRIO_PROCESS, 0, nice_); }
+    KeepNice(const KeepNice&) = delete;
+    KeepNice& operator=(const KeepNice&) = delete;
+    int Value() const { return nice_; }
+
+private:
+    int nice_;
+};
+
+// High Priority: the process runs at nice -10, and the worker one step above the process, with
+// or without it. (On Linux the main thread stands for the process: threads made later inherit
+// its value.)
+TEST(Startup, ThePrioritiesOfTheProcessAndTheWorker) {
+    if (!MayRaisePriorities()) GTEST_SKIP() << "this process may not raise priorities";
+    ScopedEnv video("SDL_VIDEODRIVER", "dummy");
+    KeepNice before;
+    for (const bool high : {true, false}) {
+        SCOPED_TRACE(high ? "high priority" : "normal priority");
+        setpriority(PRIO_PROCESS, 0, before.Value());
+        DisplaySettings chosen = kWindowed640;
+        chosen.highPriority = high ? 1 : 0;
+        StartedApp app(chosen);
+        ASSERT_TRUE(app.Startup(nullptr, "priorities"));
+        ASSERT_TRUE(app.WaitForFrames(1));
+        const int process = NiceOf(0);
+        EXPECT_EQ(process, high ? -10 : before.Value());
+        EXPECT_EQ(NiceOf(static_cast<id_t>(app.WorkerThread())), process - 1);
+        app.RequestStop();
+    }
 }
 
 // A shell whose Run does whatever it is given, run headless on a window without a display.
