@@ -332,7 +332,8 @@ TEST_F(ProgramTest, CloseRequestIsIgnored) {
 TEST_F(ProgramTest, WindowDestroyedFromOutsideEndsTheRunWithZero) {
     const std::string window = LaunchShow();
     ASSERT_FALSE(window.empty()) << State();
-    std::this_thread::sleep_for(500ms);
+    PngImage picture;
+    ASSERT_TRUE(WaitForPicture(window, picture)) << "the show did not start\n" << State();
     Xdo("windowclose " + window);  // destroys the X window under the running frames
     EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
 }
