@@ -16,7 +16,7 @@
 namespace {
 
 std::string SharedFile(const char* leaf) {
-    std::string path = std::string(ORRERY_SOURCE_DIR) + "/../shared/xfiles/" + leaf;
+    std::string path = std::string(ORRERY_XFILES_DIR) + "/" + leaf;
     struct stat info {};
     return stat(path.c_str(), &info) == 0 ? path : std::string();
 }

@@ -10,4 +10,4 @@ orrery_test(d3dx_image_test
 orrery_test(d3dx_texture_test
   ${CMAKE_CURRENT_LIST_DIR}/texture_create_test.cpp
   LIBS o3d_d3dx o3d_window)
-target_compile_definitions(d3dx_texture_test PRIVATE ORRERY_XFILES_DIR="${CMAKE_SOURCE_DIR}/../shared/xfiles")
+target_compile_definitions(d3dx_texture_test PRIVATE ORRERY_XFILES_DIR="${ORRERY_XFILES_DIR}")

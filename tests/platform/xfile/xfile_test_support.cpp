@@ -85,8 +85,7 @@ HRESULT Flatten(IDirectXFileEnumObject* enumeration, std::vector<FlatObject>* ob
 }
 
 std::string SampleDirectory() {
-    // The shared folder sits beside the source tree.
-    std::string candidate = std::string(ORRERY_SOURCE_DIR) + "/../shared/xfiles";
+    std::string candidate = ORRERY_XFILES_DIR;
     std::error_code ec;
     if (std::filesystem::is_directory(candidate, ec)) return candidate;
     return {};
