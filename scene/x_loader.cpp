@@ -1,7 +1,5 @@
 #include "scene/x_loader.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <algorithm>
 #include <cstring>
@@ -11,6 +9,7 @@
 #include "platform/d3dx/d3dx8mesh.h"
 #include "platform/d3dx/d3dx8tex.h"
 #include "platform/gpu/com_ptr.h"
+#include "platform/xfile/data_file.h"
 #include "render/render_device.h"
 #include "scene/frame_tree.h"
 #include "scene/skinned_mesh.h"
@@ -162,7 +161,7 @@ void RemoveHierarchy(std::unique_ptr<ModelHierarchy>& slot, ModelHierarchy* doom
 
 }  // namespace
 
-HRESULT FindFile(char* destination, const char* fileName) {
+HRESULT FindFile(char* destination, const char* fileName, std::string* cause) {
     if (!destination || !fileName) return E_INVALIDARG;
     const std::size_t length = std::strlen(fileName);
     if (length >= kPathCapacity) {
@@ -172,13 +171,8 @@ HRESULT FindFile(char* destination, const char* fileName) {
         return E_FAIL;
     }
     std::memcpy(destination, fileName, length + 1);
-    // Only a regular file that can be read counts.
-    struct stat info{};
-    if (stat(fileName, &info) != 0 || S_ISDIR(info.st_mode)) return E_FAIL;
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) return E_FAIL;
-    std::fclose(file);
-    return S_OK;
+    // Only a regular file that can be read counts; the test never waits on what it opens.
+    return xfile::CanOpenDataFile(fileName, cause) ? S_OK : E_FAIL;
 }
 
 HRESULT ReadDataObject(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {

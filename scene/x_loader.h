@@ -1,13 +1,16 @@
 // Reads an X file into a model's frame hierarchy through the X file services.
 #pragma once
 
+#include <string>
+
 #include "platform/xfile/dxfile.h"
 #include "scene/animated_model.h"
 
 // Copies fileName into destination (AnimatedModel::kPathCapacity characters) and checks that the
 // file can be opened for reading. E_INVALIDARG for a null pointer; E_FAIL when the file cannot be
-// opened or the name does not fit (destination then holds an empty text).
-HRESULT FindFile(char* destination, const char* fileName);
+// opened (`cause`, when given, then says why; nothing is printed) or the name does not fit
+// (destination then holds an empty text, and a message says so on stderr).
+HRESULT FindFile(char* destination, const char* fileName, std::string* cause = nullptr);
 
 // Loads the file named by model.path into a new hierarchy that replaces the model's current one.
 HRESULT LoadHierarchy(AnimatedModel& model);

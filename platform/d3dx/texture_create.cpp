@@ -1,8 +1,6 @@
 // Textures from image files: decode, optionally stretch and colour-key, build the mip chain and
 // fill every level of a texture made by the device.
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -11,12 +9,13 @@
 #include "platform/d3dx/texture_resample.h"
 #include "platform/d3dx/texture_write.h"
 #include "platform/gpu/texture_format.h"
+#include "platform/xfile/data_file.h"
 
 namespace d3dx {
 
 namespace {
 
-constexpr long kMaxFileBytes = 1L << 30;
+constexpr std::size_t kMaxFileBytes = std::size_t{1} << 30;
 
 struct Request {
     UINT width, height, mipLevels;
@@ -144,23 +143,11 @@ HRESULT CreateFromMemory(IDirect3DDevice8* device, ByteSpan data, const char* na
 }
 
 HRESULT ReadFile(const char* name, std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(name, "rb");
-    if (!file) return ImageError(name, E_FAIL, "cannot open: %s", std::strerror(errno));
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        std::fclose(file);
-        return ImageError(name, E_FAIL, "cannot read: %s", std::strerror(errno));
-    }
-    if (size > kMaxFileBytes) {
-        std::fclose(file);
-        return ImageError(name, D3DXERR_INVALIDDATA, "file of %ld bytes is too large for an image", size);
-    }
-    bytes.resize(static_cast<std::size_t>(size));
-    const std::size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), file);
-    const bool failed = std::ferror(file) != 0 || got != bytes.size();
-    std::fclose(file);
-    if (failed) return ImageError(name, E_FAIL, "cannot read all %ld bytes", size);
+    xfile::DataFile file;
+    if (!file.Open(name)) return ImageError(name, E_FAIL, "cannot open: %s", file.Cause().c_str());
+    if (file.Size() > kMaxFileBytes)
+        return ImageError(name, D3DXERR_INVALIDDATA, "file of %zu bytes is too large for an image", file.Size());
+    if (!file.ReadAll(bytes)) return ImageError(name, E_FAIL, "cannot read: %s", file.Cause().c_str());
     return S_OK;
 }
 

@@ -1,8 +1,6 @@
 #include "platform/xfile/xfile_source.h"
 
-#include <fcntl.h>
 #include <sys/mman.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "platform/xfile/data_file.h"
 #include "platform/xfile/dxfile.h"
 #include "platform/xfile/xfile_diagnostics.h"
 
@@ -44,20 +43,6 @@ HRESULT ParseHeader(std::string_view data, std::string_view name, XFileSource* s
         return ReportFailure(DXFILEERR_BADFILEFLOATSIZE, name, "byte 12", "unsupported float size");
     return DXFILE_OK;
 }
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(const char* path) : fd_(::open(path, O_RDONLY | O_CLOEXEC)) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
@@ -137,30 +122,25 @@ HRESULT LoadSourceFromMemory(const void* data, std::size_t size, std::string nam
 HRESULT LoadSourceFromFile(const char* path, XFileSource* source) {
     if (path == nullptr) return ReportFailure(DXFILEERR_BADVALUE, "(null)", "byte 0", "no file name given");
     source->name = path;
-    FileDescriptor fd(path);
-    if (fd.get() < 0) return ReportFailure(DXFILEERR_FILENOTFOUND, path, "byte 0", std::strerror(errno));
-    struct stat info {};
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
-        return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "not a regular file");
-    auto size = static_cast<std::size_t>(info.st_size);
+    DataFile file;
+    if (!file.Open(path)) {
+        const HRESULT code = file.Cause() == kNotRegularFile ? DXFILEERR_BADFILE : DXFILEERR_FILENOTFOUND;
+        return ReportFailure(code, path, "byte 0", file.Cause());
+    }
+    const std::size_t size = file.Size();
     if (size > kMaxFileSize) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", "file too large");
     char header[kHeaderSize];
-    ssize_t got = ::pread(fd.get(), header, sizeof header, 0);
+    const long long got = file.ReadAt(header, sizeof header, 0);
     HRESULT hr = ParseHeader(std::string_view(header, got > 0 ? static_cast<std::size_t>(got) : 0), path, source);
     if (FAILED(hr)) return hr;
+    // The file may have changed since it was measured.
+    if (size < kHeaderSize) return ReportFailure(DXFILEERR_BADFILETYPE, path, "byte 0", "shorter than the 16-byte header");
     BodyBuffer body;
-    if (!body.Map(fd.get(), size, kHeaderSize)) {
-        std::size_t expected = size - kHeaderSize;
-        char* to = body.Allocate(expected);
-        std::size_t done = 0;
-        while (done < expected) {
-            ssize_t n = ::pread(fd.get(), to + done, expected - done, static_cast<off_t>(kHeaderSize + done));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", std::strerror(errno));
-            if (n == 0) break;
-            done += static_cast<std::size_t>(n);
-        }
-        body.Shrink(done);
+    if (!body.Map(file.Descriptor(), size, kHeaderSize)) {
+        char* to = body.Allocate(size - kHeaderSize);
+        const long long done = file.ReadAt(to, size - kHeaderSize, kHeaderSize);
+        if (done < 0) return ReportFailure(DXFILEERR_BADFILE, path, "byte 0", file.Cause());
+        body.Shrink(static_cast<std::size_t>(done));
     }
     if (!source->compressed) {
         source->bytes = std::move(body);

@@ -12,6 +12,7 @@
 #include "scene/frame_tree.h"
 #include "scene/mesh_model.h"
 #include "scene/x_loader.h"
+#include "tests/platform/xfile/fifo_file.h"
 #include "tests/scene/skin_fixture.h"
 
 namespace {
@@ -100,6 +101,41 @@ TEST_F(ModelLoadTest, MaterialsAndMissingTexturesDoNotFailTheLoad) {
     EXPECT_FALSE(c->textures[0]);
     EXPECT_FALSE(c->textures[1]);
     ASSERT_EQ(model.Render(), S_OK);
+}
+
+TEST_F(ModelLoadTest, FifosInPlaceOfModelsAndTexturesAreRefusedAtOnce) {
+    fifotest::FifoFile fifo("run1.x");
+    ASSERT_TRUE(fifo.Made());
+    const char* name = fifo.Path().c_str();
+    AnimatedModel animated;
+    MeshModel mesh;
+    HRESULT animatedResult = S_OK, meshResult = S_OK;
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(fifo.FinishesWithin([&] { animatedResult = animated.Load(name); }));
+    EXPECT_TRUE(fifo.FinishesWithin([&] { meshResult = mesh.Load(name); }));
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(animatedResult, E_FAIL);
+    EXPECT_EQ(animated.currentHierarchy, nullptr);
+    EXPECT_EQ(meshResult, E_FAIL);
+    EXPECT_FALSE(mesh.GetMesh());
+
+    // A texture that is a FIFO: the material stays, without a texture.
+    const std::string list = "MeshMaterialList { 1; 1; 0;;\n  Material { 1.0; 0.0; 0.0; 1.0;; 5.0; 1.0; 1.0; 1.0;; "
+                             "0.0; 0.0; 0.0;; TextureFilename { \"" + fifo.Path() + "\"; } }\n}";
+    const std::string textured = Write("fifo_texture.x", kHeader + Quad(list));
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(fifo.FinishesWithin([&] { animatedResult = animated.Load(textured.c_str()); }));
+    EXPECT_TRUE(fifo.FinishesWithin([&] { meshResult = mesh.Load(textured.c_str()); }));
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(animatedResult, S_OK);
+    ASSERT_NE(animated.currentHierarchy, nullptr) << errors;
+    const MeshContainer* c = animated.currentHierarchy->root->containers.get();
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(c->materialCount, 1u);
+    EXPECT_FALSE(c->textures[0]);
+    EXPECT_EQ(meshResult, S_OK);
+    EXPECT_EQ(mesh.materialCount, 1u);
+    EXPECT_FALSE(mesh.textures[0]);
 }
 
 TEST_F(ModelLoadTest, OneCubeInThreeEncodingsGivesOneHierarchy) {

@@ -10,6 +10,7 @@
 #include "platform/gpu/texture_format.h"
 #include "tests/platform/d3dx/image_writers.h"
 #include "tests/platform/gpu/device_fixture.h"
+#include "tests/platform/xfile/fifo_file.h"
 
 namespace {
 
@@ -201,6 +202,26 @@ TEST_F(TextureFromFile, FailuresLeaveNoTexture) {
                                                   0, nullptr, nullptr, texture.Receive()),
               D3DERR_INVALIDCALL);
     EXPECT_FALSE(texture);
+}
+
+TEST_F(TextureFromFile, OnlyRegularFilesAreRead) {
+    fifotest::FifoFile fifo("title.jpg");
+    ASSERT_TRUE(fifo.Made());
+    // A FIFO, a directory and a device are refused alike, and at once.
+    for (const std::string& path : {fifo.Path(), fifo.Folder().string(), std::string("/dev/zero")}) {
+        SCOPED_TRACE(path);
+        ComPtr<IDirect3DTexture8> texture;
+        HRESULT hr = S_OK;
+        std::string errors;
+        EXPECT_TRUE(fifo.FinishesWithin([&] {
+            testing::internal::CaptureStderr();
+            hr = D3DXCreateTextureFromFileA(device_.Get(), path.c_str(), texture.Receive());
+            errors = testing::internal::GetCapturedStderr();
+        }));
+        EXPECT_EQ(hr, E_FAIL);
+        EXPECT_FALSE(texture);
+        EXPECT_EQ(errors, path + ": cannot open: not a regular file\n");
+    }
 }
 
 // The show's sample textures, when the shared folder is there.

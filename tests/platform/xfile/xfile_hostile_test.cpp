@@ -9,6 +9,7 @@
 #include <sstream>
 #include <string>
 
+#include "tests/platform/xfile/fifo_file.h"
 #include "tests/platform/xfile/xfile_binary_writer.h"
 #include "tests/platform/xfile/xfile_test_support.h"
 
@@ -221,6 +222,32 @@ TEST(XFileHostile, ObjectsBeforeAFaultStayReadable) {
     ASSERT_EQ(r.objects.size(), 2u);
     EXPECT_EQ(r.objects[1].name, "B");
     EXPECT_NE(r.errors.find("line 4"), std::string::npos) << r.errors;
+}
+
+TEST(XFileHostile, OnlyRegularFilesAreOpened) {
+    fifotest::FifoFile fifo("demo.x");
+    ASSERT_TRUE(fifo.Made());
+    // A FIFO, a directory and a device are refused alike, and at once.
+    for (const std::string& path : {fifo.Path(), fifo.Folder().string(), std::string("/dev/null")}) {
+        SCOPED_TRACE(path);
+        Opened opened;
+        std::string errors;
+        EXPECT_TRUE(fifo.FinishesWithin([&] {
+            testing::internal::CaptureStderr();
+            OpenFile(path, &opened);
+            errors = testing::internal::GetCapturedStderr();
+        }));
+        EXPECT_EQ(opened.result, DXFILEERR_BADFILE);
+        EXPECT_FALSE(opened.enumeration);
+        EXPECT_EQ(errors, path + ": byte 0: not a regular file\n");
+    }
+    // What does not exist is told apart from what is not a file.
+    Opened missing;
+    testing::internal::CaptureStderr();
+    OpenFile((fifo.Folder() / "absent.x").string(), &missing);
+    const std::string errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(missing.result, DXFILEERR_FILENOTFOUND);
+    EXPECT_NE(errors.find("absent.x: byte 0: No such file or directory"), std::string::npos) << errors;
 }
 
 }  // namespace
