@@ -1,5 +1,8 @@
 #include "scene/animated_model.h"
 
+#include <cstdio>
+#include <string>
+
 #include "app/error_reporter.h"
 #include "scene/frame_tree.h"
 #include "scene/keyframe_animation.h"
@@ -8,9 +11,13 @@
 AnimatedModel::~AnimatedModel() = default;
 
 HRESULT AnimatedModel::Load(const char* fileName) {
-    const HRESULT hr = FindFile(path, fileName);
+    std::string cause;
+    const HRESULT hr = FindFile(path, fileName, &cause);
     if (FAILED(hr)) {
-        if (fileName) ErrorReporter::Instance().SetDetail(fileName);
+        if (!fileName) return hr;
+        ErrorReporter::Instance().SetDetail(fileName);
+        // Named on stderr, as the mesh and texture loaders name the files they cannot open.
+        if (!cause.empty()) std::fprintf(stderr, "%s: cannot open: %s\n", fileName, cause.c_str());
         return hr;
     }
     // A file that does not parse leaves the model as it was; the load itself still succeeds.

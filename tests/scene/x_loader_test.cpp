@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -190,6 +191,33 @@ TEST_F(LoaderTest, FailedFindsAndParsesLeaveTheModelAsItWas) {
     EXPECT_EQ(model.hierarchies.get(), second);
     EXPECT_EQ(second->next, nullptr);
     EXPECT_EQ(Children(*second->root), (std::vector<std::string>{"only"}));
+}
+
+TEST_F(LoaderTest, FilesThatCannotBeOpenedAreNamedOnStderr) {
+    struct Case {
+        std::string name, message;
+    };
+    const std::string missing = (dir / "run1.x").string();
+    const Case cases[] = {
+        {missing, missing + ": cannot open: No such file or directory\n"},
+        {dir.string(), dir.string() + ": cannot open: not a regular file\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        AnimatedModel model;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(model.Load(c.name.c_str()), E_FAIL);
+        EXPECT_EQ(testing::internal::GetCapturedStderr(), c.message);
+        EXPECT_STREQ(ErrorReporter::Instance().detail, c.name.c_str());
+        EXPECT_EQ(model.currentHierarchy, nullptr);
+    }
+    // A name that does not fit is told once, by the check itself.
+    AnimatedModel model;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(model.Load(std::string(300, 'a').c_str()), E_FAIL);
+    const std::string overlong = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(overlong.begin(), overlong.end(), '\n'), 1) << overlong;
+    EXPECT_NE(overlong.find("too long"), std::string::npos) << overlong;
 }
 
 TEST_F(LoaderTest, ShortAndOverlongPathsAreRefused) {
