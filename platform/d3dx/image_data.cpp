@@ -33,6 +33,13 @@ HRESULT InvalidData(const char* name, const char* format, ...) {
     return D3DXERR_INVALIDDATA;
 }
 
+void ImageWarning(const char* name, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    ImageErrorV(name, S_OK, format, args);
+    va_end(args);
+}
+
 HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) {
     va_list args;
     va_start(args, format);

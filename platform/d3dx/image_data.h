@@ -54,8 +54,9 @@ struct DecodedImage {
 
 using ByteSpan = std::span<const std::uint8_t>;
 
-// Where failure messages go: one line "<name>: <cause>" per failure, to stderr unless a sink is
-// set (tests capture them, fuzzers drop them). Returns the previous sink; null restores stderr.
+// Where failure and warning messages go: one line "<name>: <cause>" each, to stderr unless a
+// sink is set (tests capture them, fuzzers drop them). Returns the previous sink; null restores
+// stderr.
 using ImageMessageSink = void (*)(const char* line);
 ImageMessageSink SetImageMessageSink(ImageMessageSink sink);
 
@@ -63,6 +64,8 @@ ImageMessageSink SetImageMessageSink(ImageMessageSink sink);
 HRESULT ImageError(const char* name, HRESULT code, const char* format, ...) __attribute__((format(printf, 3, 4)));
 HRESULT ImageErrorV(const char* name, HRESULT code, const char* format, va_list args)
     __attribute__((format(printf, 3, 0)));
+// Reports "<name>: <cause>" for a file that is used all the same.
+void ImageWarning(const char* name, const char* format, ...) __attribute__((format(printf, 2, 3)));
 // The same for malformed data: returns D3DXERR_INVALIDDATA.
 HRESULT InvalidData(const char* name, const char* format, ...) __attribute__((format(printf, 2, 3)));
 

@@ -1,5 +1,6 @@
 // JPEG through libjpeg-turbo. Library errors jump back here instead of ending the process; a
-// file that ends before its last scan counts as truncated.
+// file that ends before its last scan counts as truncated. Corrupt data that libjpeg decodes
+// around (its warnings) still gives the picture, with one warning line for the file.
 #include <csetjmp>
 #include <cstdio>
 #include <memory>
@@ -17,6 +18,8 @@ struct JpegError {
     jpeg_error_mgr manager;  // first: libjpeg hands back a pointer to it
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    unsigned warnings = 0;
+    char firstWarning[JMSG_LENGTH_MAX];
 };
 
 [[noreturn]] void OnError(j_common_ptr cinfo) {
@@ -32,7 +35,9 @@ void OnMessage(j_common_ptr cinfo, int level) {
         std::snprintf(error->message, sizeof error->message, "truncated JPEG data");
         std::longjmp(error->jump, 1);
     }
-    // Other warnings (extraneous bytes, corrupt entropy data) leave a usable picture.
+    // Other warnings (extraneous bytes, corrupt entropy data) leave a usable picture; they are
+    // counted and told once, when the picture is done.
+    if (error->warnings++ == 0) (*cinfo->err->format_message)(cinfo, error->firstWarning);
 }
 
 // Everything libjpeg touches after setjmp lives here, outside the jumping function's locals.
@@ -49,6 +54,8 @@ void Decode(JpegJob& job, ByteSpan data, const char* name, PixelLevel& level) {
     job.error.manager.error_exit = OnError;
     job.error.manager.emit_message = OnMessage;
     job.error.message[0] = 0;
+    job.error.warnings = 0;
+    job.error.firstWarning[0] = 0;
     if (setjmp(job.error.jump)) {
         job.result = ImageError(name, D3DXERR_INVALIDDATA, "%s", job.error.message);
         jpeg_destroy_decompress(&cinfo);
@@ -94,6 +101,9 @@ HRESULT DecodeJpeg(ByteSpan data, const char* name, DecodedImage& image) {
     std::vector<PixelLevel> levels(1);
     Decode(*job, data, name, levels[0]);
     if (FAILED(job->result)) return job->result;
+    if (job->error.warnings > 0)
+        ImageWarning(name, "corrupt JPEG data, drawn as decoded (%u warning%s; first: %s)", job->error.warnings,
+                     job->error.warnings == 1 ? "" : "s", job->error.firstWarning);
     image.fileFormat = D3DXIFF_JPG;
     image.sourceFormat = D3DFMT_X8R8G8B8;
     image.hasAlpha = false;

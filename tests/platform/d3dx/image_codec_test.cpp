@@ -1,8 +1,11 @@
 // JPEG and PNG decoding, against files written here through libjpeg and libpng.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <string>
+#include <vector>
 
 #include <jpeglib.h>
 #include <png.h>
@@ -130,6 +133,46 @@ TEST(JpegDecoder, ColourAndGreyApproximately) {
     EXPECT_EQ(d3dx::DecodeJpeg(truncated, "cut.jpg", image), D3DXERR_INVALIDDATA);
     Bytes header(jpeg.begin(), jpeg.begin() + 20);
     EXPECT_EQ(d3dx::DecodeJpeg(header, "header.jpg", image), D3DXERR_INVALIDDATA);
+}
+
+std::vector<std::string> jpegMessages;
+
+TEST(JpegDecoder, CorruptDataIsDrawnWithOneWarningForTheFile) {
+    // A busy picture, so that the scan is long and a damaged stretch spoils many blocks.
+    const int w = 96, h = 64;
+    Bytes rgb;
+    std::uint32_t seed = 12345;
+    for (int i = 0; i < w * h * 3; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        rgb.push_back(std::uint8_t(seed >> 24));
+    }
+    const Bytes clean = WriteJpeg(w, h, 3, rgb);
+    Bytes damaged = clean;
+    // 200 bytes in the middle overwritten (never 0xFF, so no marker is made), and stray bytes
+    // before the scan's marker: libjpeg warns more than once and decodes around both.
+    ASSERT_GT(damaged.size(), 1000u);
+    for (std::size_t i = 0; i < 200; ++i) damaged[damaged.size() / 2 + i] = std::uint8_t(0x21 + (i * 37) % 0xC0);
+    const std::uint8_t scan[] = {0xFF, 0xDA};
+    const auto sos = std::search(damaged.begin(), damaged.end(), std::begin(scan), std::end(scan));
+    ASSERT_NE(sos, damaged.end());
+    damaged.insert(sos, {0x12, 0x34, 0x56});
+
+    jpegMessages.clear();
+    const auto previous = d3dx::SetImageMessageSink([](const char* line) { jpegMessages.push_back(line); });
+    d3dx::DecodedImage image;
+    const HRESULT cleanResult = d3dx::DecodeJpeg(clean, "clean.jpg", image);
+    const std::size_t afterClean = jpegMessages.size();
+    const HRESULT damagedResult = d3dx::DecodeJpeg(damaged, "title.jpg", image);
+    d3dx::SetImageMessageSink(previous);
+
+    EXPECT_EQ(cleanResult, S_OK);
+    EXPECT_EQ(afterClean, 0u) << jpegMessages[0];
+    ASSERT_EQ(damagedResult, S_OK);
+    EXPECT_EQ(image.levels[0].width, std::uint32_t(w));
+    EXPECT_EQ(image.levels[0].height, std::uint32_t(h));
+    ASSERT_EQ(jpegMessages.size(), 1u);
+    EXPECT_EQ(jpegMessages[0].rfind("title.jpg: corrupt JPEG data", 0), 0u) << jpegMessages[0];
+    EXPECT_NE(jpegMessages[0].find(" warnings;"), std::string::npos) << jpegMessages[0];
 }
 
 TEST(ImageDetection, ByContentThenExtension) {
