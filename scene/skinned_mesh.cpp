@@ -108,7 +108,8 @@ HRESULT MakePart(const SourceLocks& source, const PartRange& range, DWORD totalF
                                : n - range.firstFace;
     }
     ComPtr<ID3DXBuffer> vertexRemap;
-    part->OptimizeInplace(D3DXMESHOPT_VERTEXCACHE, partAdjacency.data(), nullptr, nullptr, vertexRemap.Receive());
+    hr = part->OptimizeInplace(D3DXMESHOPT_VERTEXCACHE, partAdjacency.data(), nullptr, nullptr, vertexRemap.Receive());
+    if (FAILED(hr)) return hr;
     return part->CloneMeshFVF(options, fvf, device, out.Receive());
 }
 

@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <vector>
+
 #include "scene/frame_tree.h"
 #include "tests/scene/scene_fakes.h"
 #include "tests/scene/skin_fixture.h"
+#include "tests/scene/write_once_device.h"
 
 namespace {
 
@@ -117,6 +123,91 @@ TEST_F(SkinnedMeshTest, SplitOfAnEmptyRangeOrPastTheTableKeepsOnePart) {
               S_OK);
     EXPECT_TRUE(first && second);
     EXPECT_EQ(SplitBlendedMesh(nullptr, 0, adjacency, 0, 0, first, second), E_INVALIDARG);
+}
+
+// An attribute-sorted blended mesh with the given faces (one attribute id each); its attribute
+// table is built from the faces as they stand, vertices left where they are.
+ComPtr<ID3DXMesh> SortedMesh(IDirect3DDevice8* device, DWORD vertices, const std::vector<std::array<WORD, 3>>& faces,
+                             const std::vector<DWORD>& attributes) {
+    ComPtr<ID3DXMesh> mesh;
+    EXPECT_EQ(D3DXCreateMeshFVF(DWORD(faces.size()), vertices, D3DXMESH_SYSTEMMEM, scenetest::kBlendFvf, device,
+                                mesh.Receive()),
+              S_OK);
+    if (!mesh) return mesh;
+    BYTE* v = nullptr;
+    EXPECT_EQ(mesh->LockVertexBuffer(0, &v), S_OK);
+    for (DWORD i = 0; i < vertices; ++i) {
+        const BlendVertex vertex{float(i), float(i % 2), 1, 1, 0, 0xFFFFFFFF};
+        std::memcpy(v + i * sizeof(BlendVertex), &vertex, sizeof(vertex));
+    }
+    mesh->UnlockVertexBuffer();
+    BYTE* indices = nullptr;
+    EXPECT_EQ(mesh->LockIndexBuffer(0, &indices), S_OK);
+    std::memcpy(indices, faces.data(), faces.size() * sizeof(faces[0]));
+    mesh->UnlockIndexBuffer();
+    DWORD* ids = nullptr;
+    EXPECT_EQ(mesh->LockAttributeBuffer(0, &ids), S_OK);
+    std::copy(attributes.begin(), attributes.end(), ids);
+    mesh->UnlockAttributeBuffer();
+    EXPECT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_IGNOREVERTS, nullptr, nullptr, nullptr, nullptr),
+              S_OK);
+    return mesh;
+}
+
+TEST_F(SkinnedMeshTest, PartWhoseFacesReachOutsideItsVerticesFailsTheSplit) {
+    const std::vector<DWORD> adjacency(18, UNUSED32);
+    struct Case {
+        const char* what;
+        DWORD vertices;
+        std::vector<std::array<WORD, 3>> faces;
+        std::vector<DWORD> attributes;
+    };
+    const Case cases[] = {
+        // Group 0 uses vertex 5, which lies past the split at group 1's first vertex (4).
+        {"first part", 8, {{0, 1, 2}, {2, 1, 5}, {4, 5, 6}, {6, 5, 7}}, {0, 0, 1, 1}},
+        // Group 2 goes back to vertex 0, before the second part's first vertex.
+        {"second part", 10, {{0, 1, 2}, {2, 1, 3}, {4, 5, 6}, {6, 5, 7}, {8, 9, 4}, {8, 9, 0}}, {0, 0, 1, 1, 2, 2}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ComPtr<ID3DXMesh> mesh = SortedMesh(device, c.vertices, c.faces, c.attributes);
+        ASSERT_TRUE(mesh);
+        D3DXATTRIBUTERANGE table[3]{};
+        DWORD entries = 3;
+        ASSERT_EQ(mesh->GetAttributeTable(table, &entries), S_OK);
+        ASSERT_EQ(table[1].VertexStart, 4u) << "the split falls where the case needs it";
+        // No part is made with indices past its own vertices.
+        ComPtr<ID3DXMesh> first, second;
+        EXPECT_LT(SplitBlendedMesh(mesh.Get(), 1, std::span<const DWORD>(adjacency.data(), c.faces.size() * 3),
+                                   D3DXMESH_SYSTEMMEM, D3DXMESH_SYSTEMMEM, first, second),
+                  0);
+        EXPECT_FALSE(first);
+        EXPECT_FALSE(second);
+    }
+}
+
+TEST(SplitBlendedMeshTest, FailedOptimisationOfAPartIsReturned) {
+    // On this device a part can be filled and copied, but not rewritten in place by its
+    // optimisation once the device is armed.
+    ComPtr<scenetest::WriteOnceDevice> device(new scenetest::WriteOnceDevice);
+    ComPtr<ID3DXMesh> mesh = SortedMesh(device.Get(), 8, {{0, 1, 2}, {2, 1, 3}, {4, 5, 6}, {6, 5, 7}}, {0, 0, 1, 1});
+    ASSERT_TRUE(mesh);
+    const std::vector<DWORD> adjacency(12, UNUSED32);
+    ComPtr<ID3DXMesh> first, second;
+    ASSERT_EQ(SplitBlendedMesh(mesh.Get(), 1, adjacency, D3DXMESH_SYSTEMMEM, D3DXMESH_SYSTEMMEM, first, second), S_OK)
+        << "the device serves the whole split while it is not armed";
+    ASSERT_TRUE(first && second);
+
+    device->Arm();
+    // Both parts, the second alone and the first alone.
+    for (std::uint32_t split : {1u, 0u, 2u}) {
+        SCOPED_TRACE(split);
+        EXPECT_EQ(SplitBlendedMesh(mesh.Get(), split, adjacency, D3DXMESH_SYSTEMMEM, D3DXMESH_SYSTEMMEM, first, second),
+                  D3DERR_INVALIDCALL);
+        EXPECT_FALSE(first);
+        EXPECT_FALSE(second);
+    }
+    EXPECT_EQ(device->RefusedWrites(), 3);
 }
 
 // Records the device state each subset is drawn with, then scribbles over it, so that a state
