@@ -24,13 +24,13 @@ struct Result {
     std::string errors;
 };
 
-Result Parse(const std::string& bytes) {
+Result Parse(const std::string& bytes, const std::vector<GUID>& leadingStrings = {}) {
     Result r;
     Opened opened;
     testing::internal::CaptureStderr();
     OpenMemory(bytes, &opened);
     r.open = opened.result;
-    if (opened.enumeration) r.end = Flatten(opened.enumeration.get(), &r.objects);
+    if (opened.enumeration) r.end = Flatten(opened.enumeration.get(), &r.objects, leadingStrings);
     r.errors = testing::internal::GetCapturedStderr();
     return r;
 }
@@ -103,17 +103,50 @@ TEST(XFileText, DoubleFilesNarrowToFloatMembers) {
     EXPECT_FLOAT_EQ(ReadAt<float>(r.objects[0].data.data(), 8), -3.0f);
 }
 
-void ExpectEveryPrefixFailsOrParses(const std::string& whole, const char* what) {
-    Result full = Parse(whole);
+// A file and, where known, the offset just past each of its top-level objects.
+struct Cuttable {
+    std::string bytes;
+    std::vector<std::size_t> objectEnds;  // empty: not known (then only contents are checked)
+    std::vector<GUID> leadingStrings;     // templates whose first member is a string
+};
+
+// Where each flattened object of the whole file starts a top-level object, and the end.
+std::vector<std::size_t> TopLevelStarts(const std::vector<FlatObject>& objects) {
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < objects.size(); ++i)
+        if (objects[i].depth == 0) starts.push_back(i);
+    starts.push_back(objects.size());
+    return starts;
+}
+
+// A file cut anywhere holds no data the whole file does not. Whatever a parse of a prefix
+// gives must be the whole file's first top-level objects, each complete and with the same
+// contents: exactly those that end within the prefix, when their ends are known.
+void ExpectEveryPrefixGivesTheFirstWholeObjects(const Cuttable& file, const char* what) {
+    const Result full = Parse(file.bytes, file.leadingStrings);
     ASSERT_EQ(full.end, DXFILEERR_NOMOREOBJECTS) << what << full.errors;
-    for (std::size_t cut = 0; cut < whole.size(); ++cut) {
-        Result r = Parse(whole.substr(0, cut));
+    const std::vector<std::size_t> starts = TopLevelStarts(full.objects);
+    if (!file.objectEnds.empty()) {
+        ASSERT_EQ(file.objectEnds.size() + 1, starts.size()) << what;
+    }
+    for (std::size_t cut = 0; cut < file.bytes.size(); ++cut) {
+        SCOPED_TRACE(std::string(what) + " cut at " + std::to_string(cut));
+        const Result r = Parse(file.bytes.substr(0, cut), file.leadingStrings);
         if (FAILED(r.open)) {
-            EXPECT_TRUE(IsFileError(r.open)) << what << " cut " << cut;
+            EXPECT_TRUE(IsFileError(r.open));
             continue;
         }
-        EXPECT_TRUE(IsFileError(r.end)) << what << " cut " << cut;
-        EXPECT_LE(r.objects.size(), full.objects.size()) << what << " cut " << cut;
+        EXPECT_TRUE(IsFileError(r.end));
+        // Whole top-level objects only, equal to the whole file's first ones.
+        const auto whole = std::find(starts.begin(), starts.end(), r.objects.size());
+        ASSERT_NE(whole, starts.end()) << "a top-level object came out in part";
+        EXPECT_TRUE(std::equal(r.objects.begin(), r.objects.end(), full.objects.begin()))
+            << "the objects read differ from the whole file's";
+        if (!file.objectEnds.empty()) {
+            const auto complete = static_cast<std::size_t>(
+                std::upper_bound(file.objectEnds.begin(), file.objectEnds.end(), cut) - file.objectEnds.begin());
+            EXPECT_EQ(static_cast<std::size_t>(whole - starts.begin()), complete) << "top-level objects read";
+        }
         // A cut inside an object is a fault, reported in one line.
         if (r.end != DXFILEERR_NOMOREOBJECTS) {
             EXPECT_EQ(std::count(r.errors.begin(), r.errors.end(), '\n'), 1) << r.errors;
@@ -121,21 +154,59 @@ void ExpectEveryPrefixFailsOrParses(const std::string& whole, const char* what) 
     }
 }
 
-TEST(XFileHostile, TruncationAtEveryByteNeverCrashes) {
-    std::string text = std::string("xof 0303txt 0032\n") +
-                       "template T { <AAAAAAAA-0000-0000-0000-000000000009> DWORD n; array WORD w[n]; STRING s; }\n"
-                       "Frame F { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }\n"
-                       "  T t { 2; 7, 8; \"str\"; } { t } }\n";
-    ExpectEveryPrefixFailsOrParses(text, "text");
-    BinaryWriter w = PairTemplate(false);
-    w.Name("Pair").Token(BinaryWriter::kOBrace).Integers({2}).Floats({1, 2, 3}).String("s").Token(BinaryWriter::kCBrace);
-    ExpectEveryPrefixFailsOrParses(w.Bytes(), "binary");
+constexpr GUID kRecordGuid = {0xAAAAAAAA, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0x09}};
+
+Cuttable TextFile() {
+    Cuttable file;
+    file.leadingStrings = {kRecordGuid};
+    file.bytes = "xof 0303txt 0032\n"
+                 "template T { <AAAAAAAA-0000-0000-0000-000000000009> STRING s; DWORD n; array WORD w[n]; }\n";
+    for (const char* object :
+         {"Frame F { FrameTransformMatrix { 1,0,0,0, 0,1,0,0, 0,0,1,0, 5,6,7,1;; }\n  T t { \"str\"; 2; 7, 8; } { t } }",
+          "T loose { \"second\"; 3; 11, 12, 13; }",
+          "Mesh m { 3; 1.5;2.5;3.5;, 4;5;6;, 7;8;9;; 1; 3; 0,1,2;; MeshNormals { 1; 0;0;1;; 1; 3; 0,0,0;; } }"}) {
+        file.bytes += object;
+        file.objectEnds.push_back(file.bytes.size());
+        file.bytes += "\n";
+    }
+    return file;
+}
+
+Cuttable BinaryFile() {
+    Cuttable file;
+    file.leadingStrings = {kRecordGuid};
+    BinaryWriter w;
+    // template Rec { <guid> STRING s; DWORD n; array FLOAT f[n]; DOUBLE d; }
+    w.Token(BinaryWriter::kTemplate).Name("Rec").Token(BinaryWriter::kOBrace).Guid(kRecordGuid);
+    w.Token(BinaryWriter::kLpstr).Name("s").Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kDword).Name("n").Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kArray).Token(BinaryWriter::kFloat).Name("f").Token(BinaryWriter::kOBracket).Name("n");
+    w.Token(BinaryWriter::kCBracket).Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kDouble).Name("d").Token(BinaryWriter::kSemicolon);
+    w.Token(BinaryWriter::kCBrace);
+    w.Name("Rec").Name("a").Token(BinaryWriter::kOBrace).String("first").Integers({2}).Floats({1, 2, 3});
+    w.Token(BinaryWriter::kCBrace);
+    file.objectEnds.push_back(w.Bytes().size());
+    w.Name("Frame").Name("b").Token(BinaryWriter::kOBrace);
+    w.Name("Rec").Token(BinaryWriter::kOBrace).String("inner").Integers({1}).Floats({4, 5}).Token(BinaryWriter::kCBrace);
+    w.Token(BinaryWriter::kOBrace).Name("a").Token(BinaryWriter::kCBrace).Token(BinaryWriter::kCBrace);
+    file.objectEnds.push_back(w.Bytes().size());
+    w.Name("Rec").Name("c").Token(BinaryWriter::kOBrace).String("last").Integers({3}).Floats({6, 7, 8, 9});
+    w.Token(BinaryWriter::kCBrace);
+    file.objectEnds.push_back(w.Bytes().size());
+    file.bytes = w.Bytes();
+    return file;
+}
+
+TEST(XFileHostile, TruncationAtEveryByteGivesTheWholeFilesFirstObjectsOrAFault) {
+    ExpectEveryPrefixGivesTheFirstWholeObjects(TextFile(), "text");
+    ExpectEveryPrefixGivesTheFirstWholeObjects(BinaryFile(), "binary");
     std::string dir = SampleDirectory();
     if (!dir.empty()) {
         std::ifstream in(dir + "/cube_compressed.x", std::ios::binary);
         std::stringstream bytes;
         bytes << in.rdbuf();
-        ExpectEveryPrefixFailsOrParses(bytes.str(), "compressed");
+        ExpectEveryPrefixGivesTheFirstWholeObjects({bytes.str(), {}, {}}, "compressed");
     }
 }
 

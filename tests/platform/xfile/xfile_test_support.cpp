@@ -1,11 +1,17 @@
 #include "tests/platform/xfile/xfile_test_support.h"
 
+#include <algorithm>
 #include <filesystem>
 
 namespace xfile_test {
 namespace {
 
-void Walk(IDirectXFileData* data, int depth, std::vector<FlatObject>* objects) {
+bool LeadsWithString(const GUID& type, const std::vector<GUID>& leadingStrings) {
+    if (type == TID_D3DRMTextureFilename || type == DXFILEOBJ_SkinWeights) return true;
+    return std::find(leadingStrings.begin(), leadingStrings.end(), type) != leadingStrings.end();
+}
+
+void Walk(IDirectXFileData* data, int depth, std::vector<FlatObject>* objects, const std::vector<GUID>& leadingStrings) {
     FlatObject flat;
     flat.depth = depth;
     const GUID* type = nullptr;
@@ -18,7 +24,7 @@ void Walk(IDirectXFileData* data, int depth, std::vector<FlatObject>* objects) {
         flat.data.assign(p, p + size);
     }
     // String members are pointers: compare their text instead.
-    if (type && (*type == TID_D3DRMTextureFilename || *type == DXFILEOBJ_SkinWeights) && size >= sizeof(char*)) {
+    if (type && LeadsWithString(*type, leadingStrings) && size >= sizeof(char*)) {
         const char* text = ReadAt<const char*>(bytes, 0);
         flat.data.assign(flat.data.begin() + sizeof(char*), flat.data.end());
         flat.data.insert(flat.data.begin(), text, text + std::strlen(text));
@@ -30,7 +36,7 @@ void Walk(IDirectXFileData* data, int depth, std::vector<FlatObject>* objects) {
         Ref<IDirectXFileData> childData;
         Ref<IDirectXFileDataReference> reference;
         if (child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(childData.out())) == S_OK) {
-            Walk(childData.get(), depth + 1, objects);
+            Walk(childData.get(), depth + 1, objects, leadingStrings);
         } else if (child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(reference.out())) == S_OK) {
             FlatObject ref;
             ref.depth = depth + 1;
@@ -75,12 +81,13 @@ void OpenMemory(const std::string& bytes, Opened* opened) {
     opened->result = opened->service->CreateEnumObject(&memory, DXFILELOAD_FROMMEMORY, opened->enumeration.out());
 }
 
-HRESULT Flatten(IDirectXFileEnumObject* enumeration, std::vector<FlatObject>* objects) {
+HRESULT Flatten(IDirectXFileEnumObject* enumeration, std::vector<FlatObject>* objects,
+                const std::vector<GUID>& leadingStrings) {
     for (;;) {
         Ref<IDirectXFileData> data;
         HRESULT hr = enumeration->GetNextDataObject(data.out());
         if (hr != DXFILE_OK) return hr;
-        Walk(data.get(), 0, objects);
+        Walk(data.get(), 0, objects, leadingStrings);
     }
 }
 

@@ -60,9 +60,11 @@ struct Opened {
 void OpenFile(const std::string& path, Opened* opened);
 void OpenMemory(const std::string& bytes, Opened* opened);
 
-// Walks every top-level object (the leading string member of TextureFilename and
-// SkinWeights is kept as its text, not as the pointer). Returns the code that ended the enumeration (DXFILEERR_NOMOREOBJECTS at the end).
-HRESULT Flatten(IDirectXFileEnumObject* enumeration, std::vector<FlatObject>* objects);
+// Walks every top-level object. The leading string member of TextureFilename, SkinWeights and
+// of the templates in `leadingStrings` is kept as its text, not as the pointer. Returns the code
+// that ended the enumeration (DXFILEERR_NOMOREOBJECTS at the end).
+HRESULT Flatten(IDirectXFileEnumObject* enumeration, std::vector<FlatObject>* objects,
+                const std::vector<GUID>& leadingStrings = {});
 
 // The directory of the shared sample files, or "" when absent.
 std::string SampleDirectory();
