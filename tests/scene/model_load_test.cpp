@@ -138,6 +138,104 @@ TEST_F(ModelLoadTest, FifosInPlaceOfModelsAndTexturesAreRefusedAtOnce) {
     EXPECT_FALSE(mesh.textures[0]);
 }
 
+// A skinned mesh whose parts disagree: three faces, but one normal face, two texture
+// coordinates for four vertices, a colour for a vertex that does not exist, a material list
+// that announces five materials and holds two, gives two face indices for three faces and
+// names material 4, a skin header that announces nine bones for three, weights for vertex 99,
+// and a bone that no frame bears.
+const char kDisagreeing[] = R"(Frame f1 { Frame f2 { }
+ Mesh odd {
+  4; 0;0;0;, 1;0;0;, 1;1;0;, 0;1;0;;
+  3; 3;0,1,2;, 3;0,2,3;, 3;1,2,3;;
+  MeshNormals { 1; 0;0;1;; 1; 3;0,0,0;; }
+  MeshTextureCoords { 2; 0;0;, 1;1;; }
+  MeshVertexColors { 2; 1;1;0;0;1;;, 9;0;1;0;1;;; }
+  MeshMaterialList { 5; 2; 4, 1;;
+   Material { 1;0;0;1;; 1; 0;0;0;; 0;0;0;; }
+   Material { 0;1;0;1;; 1; 0;0;0;; 0;0;0;; }
+  }
+  XSkinMeshHeader { 2; 2; 9; }
+  SkinWeights { "f1"; 3; 0, 1, 99; 1, 1, 1; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }
+  SkinWeights { "f2"; 2; 2, 3; 1, 1; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }
+  SkinWeights { "ghost"; 1; 3; 0.5; 1,0,0,0, 0,1,0,0, 0,0,1,0, 0,0,0,1;; }
+ }
+})";
+
+std::vector<DWORD> AttributesOf(ID3DXMesh* mesh) {
+    DWORD* ids = nullptr;
+    EXPECT_EQ(mesh->LockAttributeBuffer(D3DLOCK_READONLY, &ids), S_OK);
+    std::vector<DWORD> out(ids, ids + mesh->GetNumFaces());
+    mesh->UnlockAttributeBuffer();
+    return out;
+}
+
+TEST_F(ModelLoadTest, HostileButWellFormedMeshesLoadWithinTheirBoundsOrNotAtAll) {
+    const std::string disagreeing = Write("disagreeing.x", kHeader + std::string(kDisagreeing));
+    AnimatedModel model;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(model.Load(disagreeing.c_str()), S_OK);
+    std::string errors = testing::internal::GetCapturedStderr();
+    ASSERT_NE(model.currentHierarchy, nullptr) << errors;
+    const ModelFrame* f1 = FindFrameByName(model.currentHierarchy->root->firstChild.get(), "f1");
+    ASSERT_NE(f1, nullptr);
+    const MeshContainer* c = f1->containers.get();
+    ASSERT_NE(c, nullptr);
+    ASSERT_TRUE(c->skin && c->mesh);
+    // What the objects hold counts, not what their counts announce.
+    EXPECT_EQ(c->materialCount, 2u);
+    ASSERT_EQ(c->skin->GetNumBones(), 3u);
+    EXPECT_EQ(c->skin->GetNumFaces(), 3u);
+    // Weights only for vertices that exist.
+    const DWORD vertices = c->skin->GetNumVertices();
+    for (DWORD b = 0; b < 3; ++b) {
+        std::vector<DWORD> influenced(c->skin->GetNumBoneInfluences(b));
+        std::vector<float> weights(influenced.size());
+        ASSERT_EQ(c->skin->GetBoneInfluence(b, influenced.data(), weights.data()), S_OK);
+        for (DWORD v : influenced) EXPECT_LT(v, vertices) << "bone " << b;
+    }
+    EXPECT_NE(errors.find("outside the mesh"), std::string::npos) << errors;
+    // The bones that frames bear are bound, the other is not.
+    ASSERT_EQ(c->boneMatrices.size(), 3u);
+    EXPECT_NE(c->boneMatrices[0], nullptr);
+    EXPECT_NE(c->boneMatrices[1], nullptr);
+    EXPECT_EQ(c->boneMatrices[2], nullptr);
+    // Every group draws with a material of the list.
+    const auto* table = static_cast<const D3DXBONECOMBINATION*>(c->boneCombinations->GetBufferPointer());
+    for (DWORD i = 0; i < c->subsetCount; ++i) EXPECT_LT(table[i].AttribId, c->materialCount) << "group " << i;
+    device->ResetDrawStats();
+    ASSERT_EQ(model.Render(), S_OK);
+    D3DDRAWSTATS stats{};
+    device->GetDrawStats(&stats);
+    EXPECT_GT(stats.drawCalls, 0u);
+
+    // The same file as a mesh model: its faces keep to the two materials.
+    MeshModel mesh;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(mesh.Load(disagreeing.c_str()), S_OK);
+    errors = testing::internal::GetCapturedStderr();
+    ASSERT_TRUE(mesh.GetMesh()) << errors;
+    EXPECT_EQ(mesh.materialCount, 2u);
+    EXPECT_EQ(mesh.GetMesh()->GetNumFaces(), 3u);
+    for (DWORD id : AttributesOf(mesh.GetMesh())) EXPECT_LT(id, mesh.materialCount);
+
+    // A face that names a vertex past the list fails the mesh, and so the whole file; the mesh
+    // model fails too and names the file.
+    std::string outside = kDisagreeing;
+    outside.replace(outside.find("3;1,2,3;;"), 9, "3;1,2,4;;");
+    const std::string broken = Write("outside.x", kHeader + outside);
+    AnimatedModel failed;
+    MeshModel failedMesh;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(failed.Load(broken.c_str()), S_OK);
+    EXPECT_EQ(failedMesh.Load(broken.c_str()), E_FAIL);
+    errors = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(failed.currentHierarchy, nullptr);
+    EXPECT_FALSE(failedMesh.GetMesh());
+    EXPECT_STREQ(ErrorReporter::Instance().detail, broken.c_str());
+    EXPECT_NE(errors.find("outside the mesh"), std::string::npos) << errors;
+    EXPECT_EQ(failed.Render(), S_OK);
+}
+
 TEST_F(ModelLoadTest, OneCubeInThreeEncodingsGivesOneHierarchy) {
     if (!fs::is_directory(kShared)) GTEST_SKIP() << kShared << " is absent";
     struct Summary {
