@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/error_reporter.h"
 #include "fx/particle_system_random.h"
 #include "platform/d3dx/d3dx8tex.h"
 #include "render/render_device.h"
@@ -69,9 +70,10 @@ void ParticleSystem::Respawn(Particle& particle) const {
 
 HRESULT ParticleSystem::Load(const char* fileName) {
     IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
-    if (!device || !fileName) return E_FAIL;
-    if (FAILED(D3DXCreateTextureFromFileA(device, fileName, texture.Receive()))) {
+    if (!device || !fileName || FAILED(D3DXCreateTextureFromFileA(device, fileName, texture.Receive()))) {
+        // The file's name is left for whoever reports the failure, as the other loaders do.
         texture.Reset();
+        ErrorReporter::Instance().SetDetail(fileName ? fileName : "");
         return E_FAIL;
     }
     if (FAILED(device->CreateVertexBuffer(count * kBillboardQuadBytes, 0, kBillboardVertexFormat, D3DPOOL_DEFAULT,

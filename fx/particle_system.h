@@ -31,7 +31,8 @@ public:
     virtual ~ParticleSystem();
 
     // Creates the texture from the image file and the vertex buffer, emits count particles and
-    // writes the quad. E_FAIL when the texture or the buffer cannot be created.
+    // writes the quad. E_FAIL when the texture or the buffer cannot be created; a texture that
+    // cannot be made leaves the file name in the error reporter's detail.
     HRESULT Load(const char* fileName);
     // Advances every particle by seconds; particles older than their lifetime are emitted anew.
     void Update(float seconds);

@@ -59,8 +59,11 @@ void DemoApp::Shutdown() {
     organicTunnel.reset();
 }
 
-HRESULT DemoApp::CreateScenes() {
+HRESULT DemoApp::CreateScenes(const std::function<void()>& introFailed) {
+    // The intro's failure is handled at once: the later scenes' loaders would overwrite the
+    // file name its loader left in the error reporter's detail.
     const HRESULT introResult = CreateAndLoad(factory_.intro, intro);
+    if (FAILED(introResult) && introFailed) introFailed();
     CreateAndLoad(factory_.main, main);
     CreateAndLoad(factory_.credits, credits);
     CreateAndLoad(factory_.hand, hand);
@@ -114,7 +117,7 @@ void DemoApp::Run() {
     DrawLoadingFrame();
 
     // The scenes; only the intro's failure stops the show.
-    if (FAILED(CreateScenes())) reporter.Report(owner, 7, 1);
+    CreateScenes([&] { reporter.Report(owner, 7, 1); });
 
     // The music; a missing soundtrack is an error, other playback problems are silent.
     MusicPlayer& music = MusicPlayer::Instance();

@@ -36,8 +36,10 @@ public:
     void Shutdown() override;
 
     // Creates and loads the scenes in the show's order (intro, main, credits, hand, tunnel,
-    // organic tunnel); returns the intro's result, the only one examined.
-    HRESULT CreateScenes();
+    // organic tunnel); returns the intro's result, the only one examined. introFailed, when
+    // given, is called as soon as the intro's Load has failed, before the next scene is made,
+    // while the error reporter's detail still names the intro's file.
+    HRESULT CreateScenes(const std::function<void()>& introFailed = {});
     // Draws the scenes whose windows hold t, in the timeline's order; the selection drawn.
     SceneSelection RenderScenes(float t);
 

@@ -154,6 +154,15 @@ TEST_F(CaptureProgram, AMissingSoundtrackIsTheShowsError) {
     EXPECT_NE(Err().find("demo.mp3"), std::string::npos) << Err();
 }
 
+// The intro fails on its title picture; the other scenes, loaded after it in the show, fail on
+// files of their own, which the message must not name instead.
+TEST_F(CaptureProgram, AnIntroThatCannotLoadIsTheShowsErrorNamingItsFile) {
+    ASSERT_TRUE(MakeSoundtrack());
+    ASSERT_TRUE(std::filesystem::remove(dir + "/title.jpg"));
+    EXPECT_EQ(Run({"--loading", "--size", "160x120"}), 3);
+    EXPECT_NE(Err().find("Orrery3D Error\nCould not load bitmap: title.jpg\n"), std::string::npos) << Err();
+}
+
 TEST_F(CaptureProgram, RefusesBadOptions) {
     EXPECT_EQ(Run({"--size", "10x10", "--loading"}), 2);
     EXPECT_EQ(Run({"--at", "300"}), 2);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -72,6 +73,23 @@ TEST_F(DemoAppScenes, OnlyTheIntroResultIsExamined) {
     journal.clear();
     app.RenderScenes(230.0f);
     EXPECT_EQ(journal, (std::vector<std::string>{"render main 230.000000", "render credits 230.000000"}));
+}
+
+// The intro's failure is handled before the next scene is made, so no later scene's loader can
+// overwrite the name the intro's loader left for the message; the other scenes are made after.
+TEST_F(DemoAppScenes, TheIntroFailureIsHandledBeforeTheNextSceneIsMade) {
+    DemoApp app(Factory(E_FAIL, E_FAIL));
+    EXPECT_EQ(app.CreateScenes([this] { journal.push_back("intro failed"); }), E_FAIL);
+    const std::vector<std::string> expected = {"new intro",   "load intro",   "intro failed", "new main",
+                                               "load main",   "new credits",  "load credits", "new hand",
+                                               "load hand",   "new tunnel",   "load tunnel",  "new organic",
+                                               "load organic"};
+    EXPECT_EQ(journal, expected);
+    // A failure of any other scene is not handled at all.
+    journal.clear();
+    DemoApp others(Factory(0, E_FAIL));
+    EXPECT_EQ(others.CreateScenes([this] { journal.push_back("intro failed"); }), 0);
+    EXPECT_EQ(std::count(journal.begin(), journal.end(), "intro failed"), 0);
 }
 
 TEST_F(DemoAppScenes, ShutdownDeletesInItsOwnOrderAndOnlyOnce) {
