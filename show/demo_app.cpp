@@ -1,5 +1,7 @@
 #include "show/demo_app.h"
 
+#include <new>
+
 #include "app/error_reporter.h"
 #include "app/frame_timer.h"
 #include "audio/music_player.h"
@@ -23,10 +25,21 @@ std::unique_ptr<Scene> MakeScene() {
 }
 
 // Creates one scene and loads it; an absent maker or a scene that could not be made leaves the
-// slot empty and counts as a failed load.
+// slot empty and counts as a failed load. Running out of memory is such a failure too: in the
+// constructor it leaves the slot empty, in Load the scene keeps what it made before.
 HRESULT CreateAndLoad(const SceneFactory::Make& make, std::unique_ptr<Scene>& slot) {
-    slot = make ? make() : nullptr;
-    return slot ? slot->Load() : E_FAIL;
+    try {
+        slot = make ? make() : nullptr;
+    } catch (const std::bad_alloc&) {
+        slot.reset();
+        return E_OUTOFMEMORY;
+    }
+    if (!slot) return E_FAIL;
+    try {
+        return slot->Load();
+    } catch (const std::bad_alloc&) {
+        return E_OUTOFMEMORY;
+    }
 }
 
 }  // namespace

@@ -38,7 +38,8 @@ public:
     // Creates and loads the scenes in the show's order (intro, main, credits, hand, tunnel,
     // organic tunnel); returns the intro's result, the only one examined. introFailed, when
     // given, is called as soon as the intro's Load has failed, before the next scene is made,
-    // while the error reporter's detail still names the intro's file.
+    // while the error reporter's detail still names the intro's file. A scene that runs out of
+    // memory while it is made or loaded has failed to load (E_OUTOFMEMORY); the next is made.
     HRESULT CreateScenes(const std::function<void()>& introFailed = {});
     // Draws the scenes whose windows hold t, in the timeline's order; the selection drawn.
     SceneSelection RenderScenes(float t);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,7 @@ public:
     ~RecordingScene() override { journal_.push_back("delete " + name_); }
     HRESULT Load() override {
         journal_.push_back("load " + name_);
+        if (throwsOnLoad) throw std::bad_alloc();
         return loadResult_;
     }
     int Render(float t) override {
@@ -33,6 +35,8 @@ public:
     }
     void Unload() override { journal_.push_back("unload " + name_); }
     int GetStatus() override { return 0; }
+
+    bool throwsOnLoad = false;  // Load runs out of memory
 
 private:
     std::string name_;
@@ -90,6 +94,56 @@ TEST_F(DemoAppScenes, TheIntroFailureIsHandledBeforeTheNextSceneIsMade) {
     DemoApp others(Factory(0, E_FAIL));
     EXPECT_EQ(others.CreateScenes([this] { journal.push_back("intro failed"); }), 0);
     EXPECT_EQ(std::count(journal.begin(), journal.end(), "intro failed"), 0);
+}
+
+// Running out of memory while a scene is made leaves its slot empty; while it loads, the scene
+// keeps what it made. Either way it is a failed load and the next scene is made.
+TEST_F(DemoAppScenes, OutOfMemoryInASceneIsAFailedLoadAndTheShowGoesOn) {
+    SceneFactory factory = Factory();
+    factory.main = []() -> std::unique_ptr<Scene> { throw std::bad_alloc(); };
+    factory.hand = [this] {
+        auto scene = std::make_unique<RecordingScene>("hand", journal, 0);
+        scene->throwsOnLoad = true;
+        return scene;
+    };
+    DemoApp app(factory);
+    EXPECT_EQ(app.CreateScenes([this] { journal.push_back("intro failed"); }), 0);
+    const std::vector<std::string> expected = {"new intro",  "load intro",  "new credits", "load credits",
+                                               "new hand",   "load hand",   "new tunnel",  "load tunnel",
+                                               "new organic", "load organic"};
+    EXPECT_EQ(journal, expected);
+    EXPECT_EQ(app.SceneOf(ShowScene::Main), nullptr);
+    ASSERT_NE(app.SceneOf(ShowScene::Hand), nullptr);
+    journal.clear();
+    app.RenderScenes(130.0f);
+    app.RenderScenes(230.0f);
+    EXPECT_EQ(journal, (std::vector<std::string>{"render hand 130.000000", "render credits 230.000000"}));
+}
+
+// The intro out of memory, in its constructor or its Load, is the intro's failure.
+TEST_F(DemoAppScenes, OutOfMemoryInTheIntroIsTheIntrosFailure) {
+    SceneFactory factory = Factory();
+    factory.intro = []() -> std::unique_ptr<Scene> { throw std::bad_alloc(); };
+    {
+        DemoApp app(factory);
+        EXPECT_EQ(app.CreateScenes([this] { journal.push_back("intro failed"); }), E_OUTOFMEMORY);
+        EXPECT_EQ(app.SceneOf(ShowScene::Intro), nullptr);
+        ASSERT_GE(journal.size(), 2u);
+        EXPECT_EQ(journal[0], "intro failed");
+        EXPECT_EQ(journal[1], "new main");
+    }
+    journal.clear();
+    factory.intro = [this] {
+        auto scene = std::make_unique<RecordingScene>("intro", journal, 0);
+        scene->throwsOnLoad = true;
+        return scene;
+    };
+    DemoApp app(factory);
+    EXPECT_EQ(app.CreateScenes([this] { journal.push_back("intro failed"); }), E_OUTOFMEMORY);
+    EXPECT_NE(app.SceneOf(ShowScene::Intro), nullptr);
+    ASSERT_GE(journal.size(), 4u);
+    EXPECT_EQ(std::vector<std::string>(journal.begin(), journal.begin() + 4),
+              (std::vector<std::string>{"new intro", "load intro", "intro failed", "new main"}));
 }
 
 TEST_F(DemoAppScenes, ShutdownDeletesInItsOwnOrderAndOnlyOnce) {
