@@ -2,16 +2,20 @@
 //
 //   orrery3d-assets OUTDIR [--area NAME] [--jobs N]
 //   orrery3d-assets --preview PNGDIR [--data PACKDIR] [--only FILE.x] [--eye x,y,z --look x,y,z]
-//                   [--time SECONDS]... [--size WxH]
-//   orrery3d-assets --list
+//                   [--time SECONDS]... [--size WxH] [--jobs N]
+//   orrery3d-assets --list | --help | --version
 #include <unistd.h>
 
+#include <algorithm>
+#include <charconv>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <string>
+#include <string_view>
 #include <thread>
 
+#include "resources/version.h"
 #include "tools/assets/catalogue.h"
 #include "tools/assets/preview/preview.h"
 #include "tools/assets/write_pack.h"
@@ -19,14 +23,20 @@
 
 namespace {
 
+constexpr const char* kProgram = "orrery3d-assets";
+// More workers than this gain nothing on the pack's few dozen files.
+constexpr unsigned kMaxJobs = 64;
+
 constexpr const char* kUsage =
     "usage: orrery3d-assets OUTDIR [--area NAME] [--jobs N]\n"
     "       orrery3d-assets --preview PNGDIR [--data PACKDIR] [--only FILE.x] [--eye x,y,z --look x,y,z]\n"
-    "                       [--time SECONDS]... [--size WxH]\n"
-    "       orrery3d-assets --list\n"
+    "                       [--time SECONDS]... [--size WxH] [--jobs N]\n"
+    "       orrery3d-assets --list | --help | --version\n"
     "Writes every model, texture and the soundtrack of the show into OUTDIR (or one area of them:\n"
-    "music, city, characters, tunnels, images). --preview draws each model of PACKDIR (by default a\n"
-    "pack freshly written into PNGDIR/pack) headless into PNGDIR/<model>.png.\n";
+    "music, city, characters, tunnels, images), with N workers (1 to 64; default one per core).\n"
+    "--list prints the names of the files. --preview draws each model of PACKDIR (by default a\n"
+    "pack freshly written into PNGDIR/pack) headless into PNGDIR/<model>.png, from a fitted camera\n"
+    "or from --eye looking at --look, at each --time of its animation (default 0.5 s).\n";
 
 struct Options {
     std::string outDir;
@@ -34,54 +44,116 @@ struct Options {
     unsigned jobs = 0;
     bool list = false;
     bool preview = false;
+    bool help = false;
+    bool version = false;
     std::string dataDir;
     assets::PreviewOptions pictures;
     bool timesGiven = false;
 };
 
-bool ParseVector(const char* text, D3DXVECTOR3& out) {
-    return text && std::sscanf(text, "%f,%f,%f", &out.x, &out.y, &out.z) == 3;
+bool ParseVector(const std::string& text, D3DXVECTOR3& out) {
+    char end = 0;
+    return std::sscanf(text.c_str(), "%f,%f,%f%c", &out.x, &out.y, &out.z, &end) == 3 && std::isfinite(out.x) &&
+           std::isfinite(out.y) && std::isfinite(out.z);
 }
 
-bool Parse(int argc, char** argv, Options& options) {
+bool ParseJobs(std::string_view text, unsigned& jobs) {
+    unsigned value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxJobs) return false;
+    jobs = value;
+    return true;
+}
+
+// Seconds of animation: a finite number, not negative.
+bool ParseTime(std::string_view text, float& seconds) {
+    float value = 0.0f;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(value) || value < 0.0f) return false;
+    seconds = value;
+    return true;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+    char end = 0;
+    return std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &end) == 2 && width > 0 && height > 0;
+}
+
+bool TakesValue(const std::string& arg) {
+    for (const char* name : {"--area", "--jobs", "--preview", "--data", "--only", "--eye", "--look", "--time", "--size"})
+        if (arg == name) return true;
+    return false;
+}
+
+// Reads one option and its value; false, with the reason in error, when the value is bad.
+bool ParseValue(const std::string& arg, const std::string& value, Options& options, std::string& error) {
+    bool ok = !value.empty();
+    if (arg == "--area") {
+        options.area = value;
+    } else if (arg == "--jobs") {
+        ok = ParseJobs(value, options.jobs);
+    } else if (arg == "--preview") {
+        options.preview = true;
+        options.pictures.outDir = value;
+    } else if (arg == "--data") {
+        options.dataDir = value;
+    } else if (arg == "--only") {
+        options.pictures.only = value;
+    } else if (arg == "--eye" || arg == "--look") {
+        ok = ParseVector(value, arg == "--eye" ? options.pictures.eye : options.pictures.look);
+        options.pictures.fixedCamera = true;
+    } else if (arg == "--time") {
+        float seconds = 0.0f;
+        ok = ParseTime(value, seconds);
+        if (ok && !options.timesGiven) options.pictures.times.clear();
+        if (ok) options.pictures.times.push_back(seconds);
+        options.timesGiven = true;
+    } else {  // --size
+        ok = ParseSize(value, options.pictures.width, options.pictures.height);
+    }
+    if (!ok) {
+        error = "bad value \"" + value + "\" for " + arg;
+        if (arg == "--jobs") error += " (1 to " + std::to_string(kMaxJobs) + ")";
+        if (arg == "--eye" || arg == "--look") error += " (x,y,z)";
+        if (arg == "--size") error += " (WxH)";
+    }
+    return ok;
+}
+
+// Parses argv; false, with the reason in error, for an unknown option, a bad or missing value or
+// nothing to do.
+bool Parse(int argc, char** argv, Options& options, std::string& error) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        const auto take = [&] { return value ? (++i, true) : false; };
-        if (arg == "--list") {
+        if (arg == "--help" || arg == "-h") {
+            options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
+        } else if (arg == "--list") {
             options.list = true;
-        } else if (arg == "--area" && take()) {
-            options.area = value;
-        } else if (arg == "--jobs" && take()) {
-            options.jobs = static_cast<unsigned>(std::atoi(value));
-        } else if (arg == "--preview" && take()) {
-            options.preview = true;
-            options.pictures.outDir = value;
-        } else if (arg == "--data" && take()) {
-            options.dataDir = value;
-        } else if (arg == "--only" && take()) {
-            options.pictures.only = value;
-        } else if (arg == "--eye" && take()) {
-            if (!ParseVector(value, options.pictures.eye)) return false;
-            options.pictures.fixedCamera = true;
-        } else if (arg == "--look" && take()) {
-            if (!ParseVector(value, options.pictures.look)) return false;
-            options.pictures.fixedCamera = true;
-        } else if (arg == "--time" && take()) {
-            if (!options.timesGiven) options.pictures.times.clear();
-            options.timesGiven = true;
-            options.pictures.times.push_back(std::strtof(value, nullptr));
-        } else if (arg == "--size" && take()) {
-            if (std::sscanf(value, "%dx%d", &options.pictures.width, &options.pictures.height) != 2 ||
-                options.pictures.width <= 0 || options.pictures.height <= 0)
+        } else if (TakesValue(arg)) {
+            if (i + 1 >= argc) {
+                error = "missing value after " + arg;
                 return false;
+            }
+            if (!ParseValue(arg, argv[++i], options, error)) return false;
         } else if (!arg.empty() && arg[0] != '-' && options.outDir.empty()) {
             options.outDir = arg;
         } else {
+            error = (arg.empty() || arg[0] == '-' ? "unknown option " : "unexpected argument ") + arg;
             return false;
         }
     }
-    return options.list || options.preview || !options.outDir.empty();
+    if (options.help || options.version || options.list) return true;
+    if (options.pictures.fixedCamera && options.pictures.eye == options.pictures.look) {
+        error = "--eye and --look are the same point";
+        return false;
+    }
+    if (!options.preview && options.outDir.empty()) {
+        error = "nothing to do: give OUTDIR, --preview PNGDIR or --list";
+        return false;
+    }
+    return true;
 }
 
 // Writes the files and reports; 0 when every file was written.
@@ -101,15 +173,25 @@ int Write(const assets::AssetList& files, const std::string& outDir, unsigned jo
 
 int main(int argc, char** argv) {
     Options options;
-    if (!Parse(argc, argv, options)) {
-        std::fputs(kUsage, stderr);
+    std::string error;
+    if (!Parse(argc, argv, options, error)) {
+        std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("%s %s\n", kProgram, kProgramVersion);
+        return 0;
     }
     if (options.list) {
         for (const assets::AssetFile& file : assets::AllFiles()) std::printf("%s\n", file.name.c_str());
         return 0;
     }
-    const unsigned jobs = options.jobs ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+    const unsigned jobs =
+        options.jobs ? options.jobs : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs);
     if (options.preview) {
         std::string data = options.dataDir;
         if (data.empty()) {
