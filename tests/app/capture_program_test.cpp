@@ -8,6 +8,7 @@
 #include <regex>
 
 #include "png_image.h"
+#include "resources/version.h"
 #include "x_session.h"
 
 namespace {
@@ -168,7 +169,17 @@ TEST_F(CaptureProgram, RefusesBadOptions) {
     EXPECT_EQ(Run({"--at", "300"}), 2);
     EXPECT_EQ(Run({}), 2);
     EXPECT_NE(Err().find("usage:"), std::string::npos);
-    EXPECT_EQ(Run({"--help"}), 0);
+}
+
+TEST_F(CaptureProgram, HelpAndVersionGoToStandardOutput) {
+    ASSERT_EQ(Run({"--help"}), 0);
+    const std::string usage = xtest::ReadFile(dir + "/stdout.txt");
+    EXPECT_EQ(usage.rfind("usage: orrery3d-capture", 0), 0u) << usage;
+    EXPECT_NE(usage.find("--version"), std::string::npos) << usage;
+    EXPECT_EQ(Err(), "");
+    ASSERT_EQ(Run({"--version"}), 0);
+    EXPECT_EQ(xtest::ReadFile(dir + "/stdout.txt"), std::string("orrery3d-capture ") + kProgramVersion + "\n");
+    EXPECT_EQ(Err(), "");
 }
 
 }  // namespace

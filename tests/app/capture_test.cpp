@@ -63,6 +63,11 @@ TEST(CaptureOptions, DefaultsAndEveryOption) {
     capture::Options help;
     EXPECT_TRUE(Parse({"--help"}, help, error));  // help alone is enough
     EXPECT_TRUE(help.help);
+    EXPECT_FALSE(help.version);
+    capture::Options version;
+    EXPECT_TRUE(Parse({"--version"}, version, error));  // and so is the version
+    EXPECT_TRUE(version.version);
+    EXPECT_FALSE(version.help);
     capture::Options toOnly;
     ASSERT_TRUE(Parse({"--to", "5"}, toOnly, error));
     EXPECT_TRUE(toOnly.HasSpan());

@@ -14,6 +14,7 @@
 #include "audio/music_player.h"
 #include "platform/window/headless_window.h"
 #include "render/render_device.h"
+#include "resources/version.h"
 #include "show/demo_app.h"
 #include "tools/capture/capture_session.h"
 #include "tools/common/progress_bar.h"
@@ -68,6 +69,10 @@ int main(int argc, char** argv) {
     }
     if (options.help) {
         std::fputs(capture::UsageText(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("orrery3d-capture %s\n", kProgramVersion);
         return 0;
     }
     if (options.SavesFrames()) {

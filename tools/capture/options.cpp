@@ -62,6 +62,7 @@ const char* UsageText() {
            "  --bench        render as fast as possible and print frame times as one JSON line\n"
            "                 (each frame is waited for by reading it back)\n"
            "  --help         this text\n"
+           "  --version      the program's version\n"
            "  Show times run from 0 to 258 seconds.\n";
 }
 
@@ -70,6 +71,8 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             options.help = true;
+        } else if (arg == "--version") {
+            options.version = true;
         } else if (arg == "--colour16") {
             options.colour16 = true;
         } else if (arg == "--loading") {
@@ -115,7 +118,7 @@ bool ParseOptions(int argc, const char* const* argv, Options& options, std::stri
             return false;
         }
     }
-    if (options.help) return true;
+    if (options.help || options.version) return true;
     if (options.from >= 0.0 && options.to >= 0.0 && options.from > options.to) {
         error = "--from is after --to";
         return false;

@@ -21,6 +21,7 @@ struct Options {
     std::string contactSheet;   // PNG file with a labelled thumbnail of every shot (empty: none)
     bool bench = false;         // time the frames and print one JSON line
     bool help = false;
+    bool version = false;
 
     bool Continuous() const { return !video.empty() || bench; }
     // Whether every frame of a span is saved (video and benchmark runs save no spans).
