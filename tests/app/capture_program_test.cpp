@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <regex>
 
 #include "png_image.h"
@@ -29,13 +31,13 @@ protected:
                                     "/demo.mp3' 2>/dev/null";
         return std::system(command.c_str()) == 0;
     }
-    int Run(const std::vector<std::string>& args) {
+    int Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {}) {
         // Through the shell, which keeps the standard output in stdout.txt.
-        std::vector<std::string> argv = {"sh", "-c", "exec \"$0\" \"$@\" > stdout.txt", CAPTURE_PROGRAM};
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" > stdout.txt", CAPTURE_PROGRAM};
         argv.insert(argv.end(), args.begin(), args.end());
         xtest::Child child;
         int code = -1;
-        if (!child.Start(argv, {}, dir, dir + "/stderr.txt") || !child.WaitExit(120s, code)) return -1;
+        if (!child.Start(argv, env, dir, dir + "/stderr.txt") || !child.WaitExit(120s, code)) return -1;
         return code;
     }
     std::string Err() { return xtest::ReadFile(dir + "/stderr.txt"); }
@@ -147,6 +149,42 @@ TEST_F(CaptureProgram, AShortVideoHasAPictureAndASoundStream) {
     EXPECT_NE(probe.find("codec_name=h264|codec_type=video|width=160|height=120|pix_fmt=yuv420p"), std::string::npos)
         << probe;
     EXPECT_NE(probe.find("codec_type=audio"), std::string::npos) << probe;
+}
+
+// When the video cannot be made the run fails, and its summary says so instead of counting
+// frames as encoded into the file: ffmpeg missing, ffmpeg unable to write the file, and an
+// encoder that takes every frame and then fails.
+TEST_F(CaptureProgram, AFailedVideoIsAFailedRunAndTheSummarySaysSo) {
+    ASSERT_TRUE(MakeSoundtrack());
+    const std::vector<std::string> args = {"--to", "1", "--size", "160x120", "--fps", "10"};
+    auto with = [&](const std::string& video) {
+        std::vector<std::string> all = {"--video", video};
+        all.insert(all.end(), args.begin(), args.end());
+        return all;
+    };
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/empty-bin"));
+    EXPECT_EQ(Run(with("kaede.mp4"), {{"PATH", dir + "/empty-bin"}}), 1);
+    EXPECT_NE(Err().find("cannot start ffmpeg"), std::string::npos) << Err();
+    EXPECT_EQ(Err().find("encoded into"), std::string::npos) << Err();
+
+    if (std::system("command -v ffmpeg >/dev/null 2>&1") == 0) {
+        EXPECT_EQ(Run(with("missing/kaede.mp4")), 1);
+        EXPECT_EQ(Err().find("encoded into"), std::string::npos) << Err();
+        EXPECT_NE(Err().find("no video: encoding into missing/kaede.mp4 failed"), std::string::npos) << Err();
+        EXPECT_FALSE(std::filesystem::exists(dir + "/missing"));
+    }
+
+    ASSERT_TRUE(std::filesystem::create_directory(dir + "/bin"));
+    {
+        std::ofstream script(dir + "/bin/ffmpeg");
+        script << "#!/bin/sh\ncat > /dev/null\nexit 1\n";
+    }
+    std::filesystem::permissions(dir + "/bin/ffmpeg", std::filesystem::perms::owner_all);
+    const char* path = std::getenv("PATH");
+    EXPECT_EQ(Run(with("kaede.mp4"), {{"PATH", dir + "/bin:" + (path ? path : "/usr/bin:/bin")}}), 1);
+    EXPECT_NE(Err().find("the encoder failed with exit code 1"), std::string::npos) << Err();
+    EXPECT_EQ(Err().find("encoded into"), std::string::npos) << Err();
+    EXPECT_NE(Err().find("no video: encoding into kaede.mp4 failed after 11 frames"), std::string::npos) << Err();
 }
 
 TEST_F(CaptureProgram, AMissingSoundtrackIsTheShowsError) {

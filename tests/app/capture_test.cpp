@@ -250,11 +250,14 @@ TEST_F(CaptureSessionTest, VideoTakesEveryShowFrameButNotTheLoadingOne) {
     EXPECT_FALSE(session.OnPresent(Show(1.0f)));
     EXPECT_EQ(sink.firstPixels, (std::vector<std::uint32_t>{0xFF000001, 0xFF000002, 0xFF000003}));
     EXPECT_EQ(session.FramesEncoded(), 3);
+    EXPECT_FALSE(session.VideoFailed());
     EXPECT_EQ(Files(), (std::vector<std::string>{"t000.500.png"}));
     // An encoder that stops taking frames ends the run with its message.
     sink.failAfter = 3;
     EXPECT_TRUE(session.OnPresent(Show(1.25f)));
     EXPECT_EQ(session.Error(), "sink full");
+    EXPECT_TRUE(session.VideoFailed());
+    EXPECT_EQ(session.FramesEncoded(), 3);
 }
 
 TEST_F(CaptureSessionTest, AFailedReadBackIsReportedAndTheRunStillEnds) {

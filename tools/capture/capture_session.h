@@ -44,7 +44,10 @@ public:
 
     int FramesPresented() const { return presented_; }
     int FramesWritten() const { return written_; }
+    // Frames handed to the video encoder.
     int FramesEncoded() const { return encoded_; }
+    // Whether the encoder stopped taking frames.
+    bool VideoFailed() const { return videoFailed_; }
     // Writes the contact sheet when one was asked for, with whatever shots it has (the missing
     // ones stay marked); false, with the reason in Error(), when the file cannot be written.
     bool WriteContactSheet();

@@ -125,14 +125,25 @@ int main(int argc, char** argv) {
     session.WriteContactSheet();
     bool ok = session.Error().empty();
     if (!ok) Fail(session.Error());
-    if (video && !video->Finish(error)) ok = !Fail(error);
+    // The video exists only when the encoder took every frame and then finished well.
+    bool encoded = false;
+    if (video) {
+        std::string finishError;
+        const bool finished = video->Finish(finishError);
+        if (!finished) Fail(finishError);
+        encoded = finished && !session.VideoFailed();
+        ok = ok && encoded;
+    }
     if (!session.Complete()) ok = !Fail("the show ended before" + std::string(" ") + session.Missing());
 
     std::fprintf(stderr, "orrery3d-capture: %d frames presented, %d written", session.FramesPresented(),
                  session.FramesWritten());
     if (options.SavesFrames()) std::fprintf(stderr, " to %s", options.outDir.c_str());
     if (options.SavesContactSheet()) std::fprintf(stderr, ", contact sheet %s", options.contactSheet.c_str());
-    if (video) std::fprintf(stderr, ", %d encoded into %s", session.FramesEncoded(), options.video.c_str());
+    if (encoded) std::fprintf(stderr, ", %d encoded into %s", session.FramesEncoded(), options.video.c_str());
+    else if (video)
+        std::fprintf(stderr, ", no video: encoding into %s failed after %d frames", options.video.c_str(),
+                     session.FramesEncoded());
     std::fputc('\n', stderr);
     if (options.bench) std::printf("%s\n", session.Bench().Json().c_str());
     return ok ? 0 : 1;
