@@ -1,6 +1,7 @@
 // Dialog 101: the setup dialog, 305 x 209 dialog units.
 #include <string>
 
+#include "resources/credit_names.h"
 #include "resources/setup_dialog_resources.h"
 
 namespace {
@@ -22,6 +23,13 @@ DialogControl Control(int id, ControlKind kind, std::string caption, int x, int 
     control.checked = (initial & kChecked) != 0;
     control.disabled = (initial & kDisabled) != 0;
     return control;
+}
+
+// The credits box: one line per role, each naming its person.
+std::string CreditsText() {
+    using namespace credit_names;
+    return std::string("Lead Programmer: ") + kLeadProgrammer + "\nModeling: " + kModeling +
+           "\nAnimations: " + kAnimation + "\nSoundtrack: " + kSoundtrack;
 }
 
 platform::DialogTemplate SetupDialog() {
@@ -60,10 +68,7 @@ platform::DialogTemplate SetupDialog() {
         picture,
         Control(IDC_COLOURS_32, kCheck, "Use 32 bit colors", 15, 71, 72, 10, kChecked),
         Control(-1, kGroup, "Credits", 7, 110, 289, 67),
-        Control(-1, kText,
-                "Lead Programmer: Tomas Wrenfield\nModeling: Ilse Marrow\nAnimations: Kenji Aldous\n"
-                "Soundtrack: Petra Vosk",
-                162, 120, 126, 44),
+        Control(-1, kText, CreditsText(), 162, 120, 126, 44),
         Control(IDC_FULLSCREEN, kCheck, "Fullscreen", 15, 83, 72, 10),
         Control(IDC_ANTIALIAS, kCheck, "Use Fullscene AntiAliasing", 89, 44, 96, 10, kDisabled),
     };

@@ -2,8 +2,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "render/render_device.h"
+#include "resources/credit_names.h"
 
 namespace {
 
@@ -11,9 +13,10 @@ constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
 constexpr D3DCOLOR kGrey = 0xFFB4B4B4;
 
 struct LineSpec {
-    const char* text;
+    const char* text;  // as drawn, or a person's plain name
     D3DCOLOR colour;
     float gapBefore;
+    bool name = false;  // drawn letter-spaced, with two trailing blanks
 };
 
 // Letter-spaced: one blank between letters, three between words; trailing blanks move the x.
@@ -21,23 +24,38 @@ constexpr LineSpec kCredits[CreditsScene::kLineCount] = {
     {"P r o j e c t    K a e d e  ", kWhite, 0.0f},
     {"a   K e s t r e l   L o o m   p r o d u c t i o n", kWhite, 15.0f},
     {"L e a d   p r o g r a m m e r     ", kGrey, 60.0f},
-    {"T o m a s   R e n w i c k  ", kWhite, 15.0f},
+    {credit_names::kLeadProgrammer, kWhite, 15.0f, true},
     {"3 d   M o d e l i n g   &   A r t w o r k  ", kGrey, 50.0f},
-    {"I l s a   M a r r o w  ", kWhite, 15.0f},
+    {credit_names::kModeling, kWhite, 15.0f, true},
     {"3 d   A n i m a t i o n  ", kGrey, 50.0f},
-    {"B e n   H a l v o r s e n  ", kWhite, 15.0f},
+    {credit_names::kAnimation, kWhite, 15.0f, true},
     {"O r i g i n a l   S o u n d t r a c k ", kGrey, 50.0f},
-    {"C l a r a   F e n w i c k  ", kWhite, 15.0f},
+    {credit_names::kSoundtrack, kWhite, 15.0f, true},
     {"J a p a n e s e   C h a r a c t e r s   ", kGrey, 50.0f},
-    {"N o r a   K i m u r a  ", kWhite, 15.0f},
+    {credit_names::kJapaneseCharacters, kWhite, 15.0f, true},
     {"S p e c i a l   T h a n k s   ", kGrey, 50.0f},
-    {"P e t e r   L u n d  ", kWhite, 15.0f},
-    {"A n n a   W e s t b r o o k  ", kWhite, 15.0f},
-    {"O s c a r   D e l a n e y  ", kWhite, 15.0f},
+    {credit_names::kSpecialThanks[0], kWhite, 15.0f, true},
+    {credit_names::kSpecialThanks[1], kWhite, 15.0f, true},
+    {credit_names::kSpecialThanks[2], kWhite, 15.0f, true},
     {"www.kestrelloom.example         ", kWhite, 50.0f},
 };
 
 }  // namespace
+
+std::string CreditsScene::LetterSpaced(std::string_view plain) {
+    std::string spaced;
+    bool wordBreak = false;
+    for (char c : plain) {
+        if (c == ' ') {
+            wordBreak = true;
+            continue;
+        }
+        if (!spaced.empty()) spaced += wordBreak ? "   " : " ";
+        spaced += c;
+        wordBreak = false;
+    }
+    return spaced;
+}
 
 float CreditsScene::LineX(int backBufferWidth, std::size_t characters) {
     const std::uint32_t x = static_cast<std::uint32_t>(backBufferWidth) - 6u * static_cast<std::uint32_t>(characters);
@@ -58,7 +76,10 @@ HRESULT CreditsScene::Load() {
 
     lines.clear();
     firstY = static_cast<float>(RenderDevice::Instance().height) - 50.0f;
-    for (const LineSpec& spec : kCredits) AppendLine(spec.text, spec.colour, spec.gapBefore);
+    for (const LineSpec& spec : kCredits) {
+        const std::string text = spec.name ? LetterSpaced(spec.text) + "  " : std::string(spec.text);
+        AppendLine(text.c_str(), spec.colour, spec.gapBefore);
+    }
     lastY = lines.back().y;
     return 0;
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "fx/fade_overlay.h"
@@ -34,6 +36,9 @@ public:
     // x of a line of the given length: W - 6 per character, in unsigned 32-bit arithmetic, so a
     // line longer than W / 6 wraps to a position far off the right edge.
     static float LineX(int backBufferWidth, std::size_t characters);
+    // A plain name written as the credits write it: one blank between letters, three between
+    // words.
+    static std::string LetterSpaced(std::string_view plain);
 
     const TextRenderer* Font() const { return font.get(); }
     const std::vector<CreditLine>& Lines() const { return lines; }

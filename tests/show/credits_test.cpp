@@ -2,8 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <sstream>
 #include <string>
+#include <utility>
 
+#include "resources/setup_dialog_resources.h"
 #include "show/scenes/credits_scene.h"
 #include "tests/show/intro_credits_fixture.h"
 
@@ -70,6 +73,64 @@ TEST_F(CreditsSceneTest, EveryLineIsLetterSpacedAndFitsTheScreen) {
             run = 0;
         }
     }
+}
+
+// A letter-spaced line as plain text: single blanks between letters dropped, runs of three or
+// more between words made one, trailing blanks cut.
+std::string Plain(const std::string& spaced) {
+    std::string plain;
+    std::size_t run = 0;
+    for (char c : spaced) {
+        if (c == ' ') {
+            ++run;
+            continue;
+        }
+        if (run >= 3 && !plain.empty()) plain += ' ';
+        plain += c;
+        run = 0;
+    }
+    return plain;
+}
+
+// The setup dialog's credits box names, for each of its four roles, the person the closing
+// credits name under that role's heading.
+TEST_F(CreditsSceneTest, TheSetupDialogCreditsTheSamePeopleForTheSameRoles) {
+    CreditsScene credits;
+    ASSERT_EQ(credits.Load(), 0);
+    const auto& lines = credits.Lines();
+    const platform::DialogTemplate dialog = LoadDialogTemplate(IDD_SETUP);
+    const platform::DialogControl* box = nullptr;
+    for (const platform::DialogControl& control : dialog.controls)
+        if (control.kind == platform::ControlKind::StaticText && control.caption.find(": ") != std::string::npos)
+            box = &control;
+    ASSERT_NE(box, nullptr) << "the credits box";
+
+    // Dialog role, and the heading of the closing credits for the same work.
+    const std::pair<std::string, std::string> roles[] = {{"Lead Programmer", "Lead programmer"},
+                                                         {"Modeling", "3d Modeling & Artwork"},
+                                                         {"Animations", "3d Animation"},
+                                                         {"Soundtrack", "Original Soundtrack"}};
+    std::stringstream boxLines(box->caption);
+    for (const auto& [role, heading] : roles) {
+        std::string line;
+        ASSERT_TRUE(std::getline(boxLines, line)) << role;
+        ASSERT_EQ(line.rfind(role + ": ", 0), 0u) << line;
+        const std::string person = line.substr(role.size() + 2);
+        std::size_t at = 0;
+        while (at + 1 < lines.size() && Plain(lines[at].text) != heading) ++at;
+        ASSERT_LT(at + 1, lines.size()) << "no heading " << heading;
+        EXPECT_EQ(Plain(lines[at + 1].text), person) << role;
+    }
+    std::string more;
+    EXPECT_FALSE(std::getline(boxLines, more)) << "four roles only: " << more;
+}
+
+TEST(CreditsLetterSpacing, OneBlankBetweenLettersThreeBetweenWords) {
+    EXPECT_EQ(CreditsScene::LetterSpaced("Ann Lee"), "A n n   L e e");
+    EXPECT_EQ(CreditsScene::LetterSpaced("J R  Ward"), "J   R   W a r d");  // a double blank is one break
+    EXPECT_EQ(CreditsScene::LetterSpaced("X"), "X");
+    EXPECT_EQ(CreditsScene::LetterSpaced(""), "");
+    EXPECT_EQ(Plain(CreditsScene::LetterSpaced("Oscar de la Rey")), "Oscar de la Rey");
 }
 
 TEST(CreditsLineX, SixPixelsPerCharacterAndWrapsWhenTooLong) {
