@@ -6,12 +6,8 @@ else()
   set(show_frames_fps 60)
 endif()
 set(show_frames_dir ${CMAKE_BINARY_DIR}/show-frames)
-set(show_frames_times 3.5 4.5 5.5 7 8.5 11 12 15 20 40 55 81.99 82.5 97.9 98.5 99.1 108 113 113.5
-    125.99 133 140 150 193 228 232 257.5)
-if(show_frames_fps GREATER_EQUAL 20)
-  # A frame inside the tenth of a second between the main scene and the hand.
-  list(APPEND show_frames_times 126.05)
-endif()
+set(show_frames_times 3.5 4.5 5.5 7 8.5 11 12 15 20 40 55 81.99 97.9 98.5 99.1 108 113 113.25 113.5
+    113.75 133 140 150 193 228 232 257.5)
 set(show_frames_args --size 320x240 --fps ${show_frames_fps} --out ${show_frames_dir}
     --contact-sheet ${CMAKE_BINARY_DIR}/contact-sheet.png)
 foreach(t ${show_frames_times})
