@@ -118,6 +118,49 @@ TEST_F(CaptureProgram, ASpanSavesEveryFrameInIt) {
     EXPECT_FALSE(std::filesystem::exists(dir + "/span/t003.250.png"));
 }
 
+// A level of 5 or 6 bits widened to 8 as the read-back of a 16-bit buffer does it: the top bits
+// repeated below.
+int Widen(int level, int bits) { return (level << (8 - bits)) | (level >> (2 * bits - 8)); }
+
+// The two levels of a channel of the given bits that lie either side of an 8-bit value, widened.
+std::pair<int, int> LevelsAround(int value, int bits) {
+    const int below = value * ((1 << bits) - 1) / 255;
+    return {Widen(below, bits), Widen(below + 1, bits)};
+}
+
+// At 9.5 s the intro's white flash lifts the grey background evenly to a level that 16 bits
+// cannot hold: with --colour16 red and blue land on 5-bit levels and green on a 6-bit one
+// either side of the 32-bit picture's value, so the channels part.
+TEST_F(CaptureProgram, Colour16QuantisesThePictureToR5G6B5) {
+    ASSERT_TRUE(MakeSoundtrack());
+    const std::vector<std::string> args = {"--at", "9.5", "--fps", "4", "--size", "160x120"};
+    auto run = [&](const std::string& out, bool colour16) {
+        std::vector<std::string> all = args;
+        all.insert(all.end(), {"--out", out});
+        if (colour16) all.push_back("--colour16");
+        return Run(all);
+    };
+    ASSERT_EQ(run("c32", false), 0) << Err();
+    ASSERT_EQ(run("c16", true), 0) << Err();
+    PngImage full, reduced;
+    ASSERT_TRUE(ReadPng(dir + "/c32/t009.500.png", full));
+    ASSERT_TRUE(ReadPng(dir + "/c16/t009.500.png", reduced));
+    for (const auto& [x, y] : {std::pair{4, 52}, std::pair{20, 66}, std::pair{40, 55}}) {
+        const std::uint8_t* p = full.At(x, y);
+        const int grey = p[0];
+        ASSERT_EQ(p[1], grey) << x << "," << y;
+        ASSERT_EQ(p[2], grey) << x << "," << y;
+        ASSERT_NE(Widen(grey >> 3, 5), grey) << "a grey that 5 bits hold proves nothing";
+        const std::uint8_t* q = reduced.At(x, y);
+        const auto [red0, red1] = LevelsAround(grey, 5);
+        const auto [green0, green1] = LevelsAround(grey, 6);
+        EXPECT_TRUE(q[0] == red0 || q[0] == red1) << int(q[0]) << " for " << grey << " at " << x << "," << y;
+        EXPECT_TRUE(q[1] == green0 || q[1] == green1) << int(q[1]) << " for " << grey << " at " << x << "," << y;
+        EXPECT_EQ(q[2], q[0]) << x << "," << y;
+        EXPECT_NE(q[1], q[0]) << "green has a bit more than red and blue at " << x << "," << y;
+    }
+}
+
 TEST_F(CaptureProgram, BenchPrintsOneJsonLineWithFramesAndSceneTimes) {
     ASSERT_TRUE(MakeSoundtrack());
     ASSERT_EQ(Run({"--bench", "--fps", "2", "--size", "160x120"}), 0) << Err();
