@@ -289,7 +289,9 @@ TEST(CityLayout, ChangeDirStaysOnTheStreetsAndInItsCamerasView) {
         const D3DXVECTOR3 lookAt(1580.0f - 700.0f * pan, 2650, 50);
         const D3DXVECTOR3 at = ChestAt(changedir, {980, 2150, 18.5f}, 1.5f, t - 174.0f);
         EXPECT_NE(GroundAt(at.x, at.y), Ground::Block) << t;
-        if (t >= 176.5f && t <= 182.25f) EXPECT_TRUE(InSight(eye, lookAt, at)) << "changedir at " << t << " s";
+        if (t >= 176.5f && t <= 182.25f) {
+            EXPECT_TRUE(InSight(eye, lookAt, at)) << "changedir at " << t << " s";
+        }
     }
 }
 
