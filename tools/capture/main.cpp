@@ -140,10 +140,12 @@ int main(int argc, char** argv) {
                  session.FramesWritten());
     if (options.SavesFrames()) std::fprintf(stderr, " to %s", options.outDir.c_str());
     if (options.SavesContactSheet()) std::fprintf(stderr, ", contact sheet %s", options.contactSheet.c_str());
-    if (encoded) std::fprintf(stderr, ", %d encoded into %s", session.FramesEncoded(), options.video.c_str());
-    else if (video)
+    if (encoded) {
+        std::fprintf(stderr, ", %d encoded into %s", session.FramesEncoded(), options.video.c_str());
+    } else if (video) {
         std::fprintf(stderr, ", no video: encoding into %s failed after %d frames", options.video.c_str(),
                      session.FramesEncoded());
+    }
     std::fputc('\n', stderr);
     if (options.bench) std::printf("%s\n", session.Bench().Json().c_str());
     return ok ? 0 : 1;
