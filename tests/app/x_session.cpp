@@ -1,28 +1,18 @@
 #include "x_session.h"
 
-#include <fcntl.h>
 #include <poll.h>
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <thread>
 
 namespace xtest {
 
 namespace {
-
-int DecodeStatus(int status) {
-    if (WIFEXITED(status)) return WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return -1;
-}
 
 bool OnPath(const char* program) {
     const char* path = std::getenv("PATH");
@@ -34,74 +24,6 @@ bool OnPath(const char* program) {
 }
 
 }  // namespace
-
-Child::~Child() { Kill(); }
-
-bool Child::Start(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env,
-                  const std::string& workDir, const std::string& stderrPath, const std::string& stdoutPath) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    pid_ = fork();
-    if (pid_ < 0) return false;
-    if (pid_ == 0) {
-        for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
-        const auto redirect = [](const std::string& path, int target) {
-            if (path.empty()) return;
-            const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            if (fd >= 0) dup2(fd, target);
-        };
-        redirect(stderrPath, 2);
-        redirect(stdoutPath, 1);
-        const int devnull = open("/dev/null", O_RDWR);
-        if (devnull >= 0) dup2(devnull, 0);
-        execvp(args[0], args.data());
-        _exit(127);
-    }
-    return true;
-}
-
-bool Child::WaitExit(std::chrono::milliseconds timeout, int& exitCode) {
-    if (pid_ <= 0) return false;
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    for (;;) {
-        int status = 0;
-        const pid_t r = waitpid(pid_, &status, WNOHANG);
-        if (r == pid_) {
-            exitCode = exitCode_ = DecodeStatus(status);
-            pid_ = -1;
-            return true;
-        }
-        if (r < 0 || std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-}
-
-bool Child::IsRunning() {
-    if (pid_ <= 0) return false;
-    int status = 0;
-    const pid_t r = waitpid(pid_, &status, WNOHANG);
-    if (r == 0) return true;
-    if (r == pid_) exitCode_ = DecodeStatus(status);
-    pid_ = -1;
-    return false;
-}
-
-void Child::Kill() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGKILL);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-}
-
-void Child::Terminate() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int code = 0;
-    if (!WaitExit(std::chrono::milliseconds(1000), code)) Kill();
-}
 
 bool Xvfb::Available() { return OnPath("Xvfb") && OnPath("xdotool"); }
 
@@ -180,13 +102,6 @@ bool WaitUntilViewable(const std::string& display, const std::string& window, st
     }
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool CopyIntroPictures(const std::string& packDir, const std::string& dir) {
     std::error_code ec;
     for (const char* name : {"intro_particle.jpg", "title.jpg"}) {
@@ -194,11 +109,6 @@ bool CopyIntroPictures(const std::string& packDir, const std::string& dir) {
         if (ec) return false;
     }
     return true;
-}
-
-std::string MakeTempDir() {
-    char pattern[] = "/tmp/o3d-program-XXXXXX";
-    return mkdtemp(pattern) ? std::string(pattern) : std::string();
 }
 
 }  // namespace xtest

@@ -4,13 +4,11 @@
 // an independent importer gives for them.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "child_process.h"
 #include "platform/d3dx/d3dx8math.h"
 #include "resources/version.h"
 #include "tests/tools/xinfo_json.h"
@@ -31,64 +30,16 @@ using xinfotest::Json;
 
 const fs::path kFiles = ORRERY_XFILES_DIR;
 // Long enough for a sanitizer build on a busy machine; a hang ends here as a failure.
-constexpr int kDeadlineSeconds = 60;
+constexpr std::chrono::seconds kDeadline{60};
 
-struct ProgramRun {
-    bool exited = false;
-    bool timedOut = false;
-    int code = -1;
-    std::string out, err;
+using xtest::ProgramRun;
 
-    std::vector<std::string> Lines() const {
-        std::vector<std::string> lines;
-        std::istringstream in(out);
-        for (std::string line; std::getline(in, line);) lines.push_back(line);
-        return lines;
-    }
-};
-
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-// Runs the program in `folder` with `arguments` (passed as they are, no shell between), under
-// timeout(1), so that a run that hangs is ended and reported instead of stopping the suite.
+// Runs the program in `folder` with `arguments` (passed as they are, no shell between); a run that
+// hangs is ended and reported instead of stopping the suite.
 ProgramRun Xinfo(const std::vector<std::string>& arguments, const fs::path& folder) {
-    static int runs = 0;
-    const std::string stem = (fs::path(testing::TempDir()) / ("xinfo_" + std::to_string(::getpid()) + "_" +
-                                                              std::to_string(++runs)))
-                                 .string();
-    const std::string outFile = stem + ".out", errFile = stem + ".err";
-    std::vector<std::string> words = {"timeout", "--kill-after=5", std::to_string(kDeadlineSeconds), XINFO_PROGRAM};
-    words.insert(words.end(), arguments.begin(), arguments.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
-
-    ProgramRun run;
-    const pid_t child = ::fork();
-    if (child < 0) return run;
-    if (child == 0) {
-        const int out = ::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err = ::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0 || ::chdir(folder.c_str()) != 0) _exit(126);
-        ::execvp("timeout", argv.data());
-        _exit(127);
-    }
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    run.exited = WIFEXITED(status);
-    run.code = run.exited ? WEXITSTATUS(status) : -1;
-    run.timedOut = run.code == 124 || run.code == 137;
-    run.out = ReadText(outFile);
-    run.err = ReadText(errFile);
-    fs::remove(outFile);
-    fs::remove(errFile);
-    return run;
+    std::vector<std::string> argv = {XINFO_PROGRAM};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return xtest::RunProgram(argv, folder.string(), kDeadline);
 }
 
 Json Parse(const std::string& line) {
@@ -102,7 +53,7 @@ Json Parse(const std::string& line) {
 Json Report(const ProgramRun& run) {
     EXPECT_FALSE(run.timedOut);
     EXPECT_EQ(run.code, 0) << run.err;
-    const std::vector<std::string> lines = run.Lines();
+    const std::vector<std::string> lines = run.OutLines();
     EXPECT_EQ(lines.size(), 1u) << run.out;
     return lines.empty() ? Json() : Parse(lines[0]);
 }
@@ -335,7 +286,7 @@ TEST_F(XinfoOwnFiles, TextAndBinaryFilesReportTheirMeshesFramesAnimationsAndBoun
     // Two files in one run: one line each, in order.
     const ProgramRun both = Xinfo({"sample.x", "sample_bin.x"}, folder_);
     EXPECT_EQ(both.code, 0) << both.err;
-    const std::vector<std::string> lines = both.Lines();
+    const std::vector<std::string> lines = both.OutLines();
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(Parse(lines[0]), text);
     EXPECT_EQ(Parse(lines[1]), binary);
@@ -347,7 +298,7 @@ TEST_F(XinfoOwnFiles, NamesAreEscapedSoTheJsonReadsBackToThem) {
     Write(fileName, SampleBinary());
     const ProgramRun run = Xinfo({fileName}, folder_);
     // No raw control character may stand in the JSON text; the reader refuses them too.
-    for (const std::string& line : run.Lines())
+    for (const std::string& line : run.OutLines())
         EXPECT_TRUE(std::none_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }))
             << line;
     const Json report = Report(run);
@@ -399,7 +350,7 @@ TEST_F(XinfoFolder, FifoAndFolderAreRefusedAndLaterFilesStillReport) {
     EXPECT_EQ(run.code, 1);
     EXPECT_NE(run.err.find("f.x: cannot be opened: not a regular file"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("d.x: cannot be opened: not a regular file"), std::string::npos) << run.err;
-    const std::vector<std::string> lines = run.Lines();
+    const std::vector<std::string> lines = run.OutLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(Parse(lines[0])["file"].text, "sample.x");
 }
@@ -451,7 +402,7 @@ TEST_F(XinfoSharedFiles, BadFilesFailWithAMessageAndOthersStillReport) {
     EXPECT_EQ(missing.code, 1);
     EXPECT_NE(missing.err.find("no_such_file.x: cannot be opened: No such file or directory"), std::string::npos)
         << missing.err;
-    const std::vector<std::string> lines = missing.Lines();
+    const std::vector<std::string> lines = missing.OutLines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(Parse(lines[0])["faces"].number, 12);
 
@@ -474,7 +425,7 @@ TEST_F(XinfoSharedFiles, EveryFileInTheFolderLoadsOrFailsCleanly) {
         ASSERT_TRUE(run.exited);
         EXPECT_TRUE(run.code == 0 || run.code == 1);
         EXPECT_EQ(run.code == 0, !run.out.empty());
-        if (run.code == 0) Parse(run.Lines().at(0));
+        if (run.code == 0) Parse(run.OutLines().at(0));
     }
 }
 
