@@ -123,16 +123,45 @@ protected:
     // Waits for the show's letterboxed picture in window: the dark grey that the loading screen
     // and the intro both clear to, at the left of the picture. False when it never came.
     // The picture has the given size; (greyX, greyY) is a point of the grey.
-    bool WaitForPicture(const std::string& window, PngImage& picture, int width = 640, int height = 480,
-                        int greyX = 80, int greyY = 240) {
+    // One point of an expected picture: its green level (the show's grey is 0x10, the bands 0).
+    struct Sample {
+        int x, y;
+        std::uint8_t green;
+    };
+    static std::vector<Sample> Column(int x, std::initializer_list<int> ys, std::uint8_t green) {
+        std::vector<Sample> samples;
+        for (int y : ys) samples.push_back({x, y, green});
+        return samples;
+    }
+    static std::vector<Sample> Join(std::vector<Sample> a, const std::vector<Sample>& b) {
+        a.insert(a.end(), b.begin(), b.end());
+        return a;
+    }
+    static bool Matches(const PngImage& picture, int width, int height, const std::vector<Sample>& samples) {
+        if (picture.width != width || picture.height != height) return false;
+        return std::all_of(samples.begin(), samples.end(),
+                           [&](const Sample& s) { return picture.At(s.x, s.y)[1] == s.green; });
+    }
+    // Waits until the window shows a picture of that size with every sample as expected: the
+    // frames drawn while the window changes size may show the picture at the old size. On a
+    // timeout the samples of the last picture taken are checked, to say which ones differ.
+    bool WaitForPicture(const std::string& window, int width, int height, const std::vector<Sample>& samples) {
         const auto deadline = std::chrono::steady_clock::now() + kAppear;
+        PngImage picture;
         while (std::chrono::steady_clock::now() < deadline) {
-            if (Snapshot(window, picture) && picture.width == width && picture.height == height &&
-                picture.At(greyX, greyY)[1] == 0x10)
-                return true;
+            if (Snapshot(window, picture) && Matches(picture, width, height, samples)) return true;
             std::this_thread::sleep_for(200ms);
         }
+        EXPECT_EQ(picture.width, width);
+        EXPECT_EQ(picture.height, height);
+        if (picture.width == width && picture.height == height) {
+            for (const Sample& s : samples) EXPECT_EQ(picture.At(s.x, s.y)[1], s.green) << "at " << s.x << ", " << s.y;
+        }
         return false;
+    }
+    // The show's picture in a 640 x 480 window: grey inside the letterbox, black bands of 50 rows.
+    bool WaitForShowPicture(const std::string& window) {
+        return WaitForPicture(window, 640, 480, Column(80, {50, 240, 429}, 0x10));
     }
     // After the display server went away: the program ends within a few seconds with the
     // window-system failure code and says why on stderr.
@@ -239,10 +268,9 @@ TEST_F(ProgramTest, RunDemoOpensTheLetterboxedWindowAndEscapeEndsTheShow) {
         << Xdo("getwindowgeometry " + window);
 
     // The show in its letterbox: black bands above and below the grey picture.
-    PngImage picture;
-    ASSERT_TRUE(WaitForPicture(window, picture)) << "no letterboxed picture seen\n" << State();
-    for (int y : {0, 49, 430, 479}) EXPECT_EQ(picture.At(320, y)[1], 0) << "y " << y;
-    for (int y : {50, 240, 429}) EXPECT_EQ(picture.At(80, y)[1], 0x10) << "y " << y;
+    ASSERT_TRUE(WaitForPicture(window, 640, 480,
+                               Join(Column(320, {0, 49, 430, 479}, 0), Column(80, {50, 240, 429}, 0x10))))
+        << "no letterboxed picture seen\n" << State();
 
     // The window cannot be sized through its frame: the window manager is told that its
     // smallest and largest sizes are its size.
@@ -265,12 +293,11 @@ TEST_F(ProgramTest, FullscreenCoversTheDisplayWithTheScaledPicture) {
     const std::string window = LaunchShow({kFullscreenBox});
     ASSERT_FALSE(window.empty()) << State();
     ASSERT_TRUE(WaitForWindowSize(window, "1024x768")) << WindowSize(window) << "\n" << State();
-    PngImage picture;
-    ASSERT_TRUE(WaitForPicture(window, picture, 1024, 768, 128, 384)) << "no full-screen picture seen\n" << State();
-    // Rows 79 and 80 (and 687, 688) mix band and picture in the scaling.
-    for (int y : {0, 40, 78, 689, 730, 767}) EXPECT_EQ(picture.At(512, y)[1], 0) << "y " << y;
-    for (int y : {81, 384, 686}) EXPECT_EQ(picture.At(128, y)[1], 0x10) << "y " << y;
-    for (int x : {0, 1023}) EXPECT_EQ(picture.At(x, 384)[1], 0x10) << "x " << x;  // no bars at the sides
+    // Rows 79 and 80 (and 687, 688) mix band and picture in the scaling; no bars at the sides.
+    const std::vector<Sample> scaled = Join(Join(Column(512, {0, 40, 78, 689, 730, 767}, 0),
+                                                 Column(128, {81, 384, 686}, 0x10)),
+                                            {{0, 384, 0x10}, {1023, 384, 0x10}});
+    ASSERT_TRUE(WaitForPicture(window, 1024, 768, scaled)) << "no full-screen picture seen\n" << State();
 
     ASSERT_TRUE(program.IsRunning()) << State();
     PressOn(window, "Escape");
@@ -283,11 +310,10 @@ TEST_F(ProgramTest, FullscreenKeepsTheAspectRatioWithBlackAroundThePicture) {
     const std::string window = LaunchShow({k640x400Button, kFullscreenBox});
     ASSERT_FALSE(window.empty()) << State();
     ASSERT_TRUE(WaitForWindowSize(window, "1024x768")) << WindowSize(window) << "\n" << State();
-    PngImage picture;
-    ASSERT_TRUE(WaitForPicture(window, picture, 1024, 768, 128, 384)) << "no full-screen picture seen\n" << State();
     // The picture spans rows 64 to 703; its own bands rows 64 to 143 and 624 to 703.
-    for (int y : {0, 63, 100, 142, 625, 704, 767}) EXPECT_EQ(picture.At(512, y)[1], 0) << "y " << y;
-    for (int y : {145, 384, 622}) EXPECT_EQ(picture.At(128, y)[1], 0x10) << "y " << y;
+    const std::vector<Sample> kept =
+        Join(Column(512, {0, 63, 100, 142, 625, 704, 767}, 0), Column(128, {145, 384, 622}, 0x10));
+    ASSERT_TRUE(WaitForPicture(window, 1024, 768, kept)) << "no full-screen picture seen\n" << State();
 
     PressOn(window, "Escape");
     EXPECT_EQ(ExpectExit(10s), 0) << xtest::ReadFile(errPath);
@@ -332,8 +358,7 @@ TEST_F(ProgramTest, CloseRequestIsIgnored) {
 TEST_F(ProgramTest, WindowDestroyedFromOutsideEndsTheRunWithZero) {
     const std::string window = LaunchShow();
     ASSERT_FALSE(window.empty()) << State();
-    PngImage picture;
-    ASSERT_TRUE(WaitForPicture(window, picture)) << "the show did not start\n" << State();
+    ASSERT_TRUE(WaitForShowPicture(window)) << "the show did not start\n" << State();
     Xdo("windowclose " + window);  // destroys the X window under the running frames
     EXPECT_EQ(ExpectExit(30s), 0) << xtest::ReadFile(errPath);
 }
@@ -349,8 +374,7 @@ TEST_F(ProgramTest, LosingTheDisplayInTheDialogEndsTheProgram) {
 TEST_F(ProgramTest, LosingTheDisplayDuringTheShowEndsTheProgram) {
     const std::string window = LaunchShow();
     ASSERT_FALSE(window.empty()) << State();
-    PngImage picture;
-    ASSERT_TRUE(WaitForPicture(window, picture)) << "the show did not start\n" << State();
+    ASSERT_TRUE(WaitForShowPicture(window)) << "the show did not start\n" << State();
     xvfb.Kill();
     ExpectEndForLostDisplay();
 }
