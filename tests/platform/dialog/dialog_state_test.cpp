@@ -15,7 +15,7 @@ DialogControl Make(int id, ControlKind kind, bool checked = false, bool disabled
     DialogControl c;
     c.id = id;
     c.kind = kind;
-    c.caption = "c" + std::to_string(id);
+    c.caption = std::string("c").append(std::to_string(id));
     c.width = 40;
     c.height = 10;
     c.checked = checked;
