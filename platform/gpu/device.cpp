@@ -84,9 +84,8 @@ D3DCAPS8 DeviceCaps(D3DDEVTYPE type, DWORD maxTextureSize) {
     return c;
 }
 
-Device::Device(IDirect3D8* parent, D3DDEVTYPE type, const D3DPRESENT_PARAMETERS& params, std::shared_ptr<GlShared> gl,
-               std::unique_ptr<Renderer> renderer)
-    : gl_(std::move(gl)), type_(type), params_(params), renderer_(std::move(renderer)) {
+Device::Device(IDirect3D8* parent, D3DDEVTYPE type, std::shared_ptr<GlShared> gl, std::unique_ptr<Renderer> renderer)
+    : gl_(std::move(gl)), renderer_(std::move(renderer)) {
     parent->AddRef();
     parent_ = ComPtr<IDirect3D8>(parent);
     const BackBufferDesc& d = renderer_->Desc();

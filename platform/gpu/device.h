@@ -22,8 +22,7 @@ D3DCAPS8 DeviceCaps(D3DDEVTYPE type, DWORD maxTextureSize);
 
 class Device final : public RefCounted<IDirect3DDevice8> {
 public:
-    Device(IDirect3D8* parent, D3DDEVTYPE type, const D3DPRESENT_PARAMETERS& params, std::shared_ptr<GlShared> gl,
-           std::unique_ptr<Renderer> renderer);
+    Device(IDirect3D8* parent, D3DDEVTYPE type, std::shared_ptr<GlShared> gl, std::unique_ptr<Renderer> renderer);
 
     HRESULT TestCooperativeLevel() override { return S_OK; }
     HRESULT GetDeviceCaps(D3DCAPS8* caps) override;
@@ -89,8 +88,6 @@ private:
     // Declared first so that it is destroyed last: resources and the renderer delete GL names through it.
     std::shared_ptr<GlShared> gl_;
     ComPtr<IDirect3D8> parent_;
-    D3DDEVTYPE type_;
-    D3DPRESENT_PARAMETERS params_;
     std::unique_ptr<Renderer> renderer_;
     DeviceState state_;
     D3DCAPS8 caps_;

@@ -102,7 +102,7 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
     // cover the display shows the picture in the window instead.
     if (!p.Windowed && !window->IsHeadless() && !window->EnterFullscreen())
         std::fprintf(stderr, "gpu/direct3d: full screen is not available; the picture stays in the window\n");
-    *device = new Device(this, type, p, std::move(gl), std::move(renderer));
+    *device = new Device(this, type, std::move(gl), std::move(renderer));
     return S_OK;
 }
 

@@ -182,7 +182,6 @@ private:
 
     GLuint userVertices_ = 0, userIndices_ = 0;
     std::uint64_t userSerial_ = 0, userIndexSerial_ = 0;
-    UINT userVertexCapacity_ = 0, userIndexCapacity_ = 0;
 
     D3DDRAWSTATS stats_{};
 
