@@ -73,7 +73,7 @@ HRESULT ParticleSystem::Load(const char* fileName) {
     if (!device || !fileName || FAILED(D3DXCreateTextureFromFileA(device, fileName, texture.Receive()))) {
         // The file's name is left for whoever reports the failure, as the other loaders do.
         texture.Reset();
-        ErrorReporter::Instance().SetDetail(fileName ? fileName : "");
+        ErrorReporter::Instance().SetDetail(fileName);
         return E_FAIL;
     }
     if (FAILED(device->CreateVertexBuffer(count * kBillboardQuadBytes, 0, kBillboardVertexFormat, D3DPOOL_DEFAULT,

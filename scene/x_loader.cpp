@@ -8,8 +8,8 @@
 
 #include "platform/d3dx/d3dx8mesh.h"
 #include "platform/d3dx/d3dx8tex.h"
+#include "platform/file/data_file.h"
 #include "platform/gpu/com_ptr.h"
-#include "platform/xfile/data_file.h"
 #include "render/render_device.h"
 #include "scene/frame_tree.h"
 #include "scene/skinned_mesh.h"
@@ -172,7 +172,7 @@ HRESULT FindFile(char* destination, const char* fileName, std::string* cause) {
     }
     std::memcpy(destination, fileName, length + 1);
     // Only a regular file that can be read counts; the test never waits on what it opens.
-    return xfile::CanOpenDataFile(fileName, cause) ? S_OK : E_FAIL;
+    return platform::CanOpenDataFile(fileName, cause) ? S_OK : E_FAIL;
 }
 
 HRESULT ReadDataObject(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {

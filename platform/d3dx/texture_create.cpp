@@ -8,8 +8,8 @@
 #include "platform/d3dx/image_decoders.h"
 #include "platform/d3dx/texture_resample.h"
 #include "platform/d3dx/texture_write.h"
+#include "platform/file/data_file.h"
 #include "platform/gpu/texture_format.h"
-#include "platform/xfile/data_file.h"
 
 namespace d3dx {
 
@@ -143,7 +143,7 @@ HRESULT CreateFromMemory(IDirect3DDevice8* device, ByteSpan data, const char* na
 }
 
 HRESULT ReadFile(const char* name, std::vector<std::uint8_t>& bytes) {
-    xfile::DataFile file;
+    platform::DataFile file;
     if (!file.Open(name)) return ImageError(name, E_FAIL, "cannot open: %s", file.Cause().c_str());
     if (file.Size() > kMaxFileBytes)
         return ImageError(name, D3DXERR_INVALIDDATA, "file of %zu bytes is too large for an image", file.Size());

@@ -1,13 +1,9 @@
 #include "platform/sound/mp3_source.h"
 
-#include <fcntl.h>
 #include <mpg123.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <utility>
 
 namespace platform {
 
@@ -27,44 +23,27 @@ bool ForceSigned16(mpg123_handle* handle) {
     return true;
 }
 
-const char* KindOf(mode_t mode) {
-    if (S_ISFIFO(mode)) return "a FIFO";
-    if (S_ISDIR(mode)) return "a folder";
-    if (S_ISCHR(mode) || S_ISBLK(mode)) return "a device";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "of an unknown kind";
-}
-
-// Opens path for reading if it is a regular file: the open itself must not wait (as it does on a
-// FIFO without a writer), so it is made non-blocking and the kind of file is checked before
-// reading. The descriptor, or -1 after one line on stderr.
-int OpenRegularFile(const char* path) {
-    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        std::fprintf(stderr, "sound: %s: cannot open (%s)\n", path, std::strerror(errno));
-        return -1;
-    }
-    struct stat status {};
-    if (fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        std::fprintf(stderr, "sound: %s: not a regular file (%s), not played\n", path, KindOf(status.st_mode));
-        ::close(fd);
-        return -1;
-    }
-    const int flags = fcntl(fd, F_GETFL);
-    if (flags != -1) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return fd;
+// Opens path for reading if it is a regular file, without waiting on one that is not (a FIFO
+// without a writer); false after one line on stderr.
+bool OpenRegularFile(const char* path, DataFile& file) {
+    if (file.Open(path)) return true;
+    if (file.Cause() == kNotRegularFile)
+        std::fprintf(stderr, "sound: %s: not a regular file (%s), not played\n", path, file.RefusedKind());
+    else
+        std::fprintf(stderr, "sound: %s: cannot open (%s)\n", path, file.Cause().c_str());
+    return false;
 }
 
 }  // namespace
 
-Mp3Source::Mp3Source(Key, mpg123_handle_struct* h, int f, const char* p) : handle(h), fd(f), path(p) {}
+Mp3Source::Mp3Source(Key, mpg123_handle_struct* h, DataFile f, const char* p)
+    : handle(h), file(std::move(f)), path(p) {}
 
 Mp3Source::~Mp3Source() {
     if (handle) {
         mpg123_close(handle);
         mpg123_delete(handle);
     }
-    if (fd >= 0) ::close(fd);
 }
 
 void Mp3Source::ReportError(const char* what, bool withDecoderMessage) const {
@@ -81,23 +60,22 @@ HRESULT Mp3Source::Open(const char* path, std::unique_ptr<Mp3Source>& out) {
         std::fprintf(stderr, "sound: empty file name\n");
         return E_INVALIDARG;
     }
-    const int fd = OpenRegularFile(path);
-    if (fd < 0) return kSoundDecodeError;
+    DataFile file;
+    if (!OpenRegularFile(path, file)) return kSoundDecodeError;
     int error = MPG123_OK;
     mpg123_handle* handle = mpg123_new(nullptr, &error);
     if (!handle) {
         std::fprintf(stderr, "sound: %s: cannot create a decoder (%s)\n", path, mpg123_plain_strerror(error));
-        ::close(fd);
         return kSoundDecodeError;
     }
-    auto source = std::make_unique<Mp3Source>(Key{}, handle, fd, path);
+    auto source = std::make_unique<Mp3Source>(Key{}, handle, std::move(file), path);
     // Junk is reported once by us, not line by line by the decoder.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
     if (!ForceSigned16(handle)) {
         source->ReportError("cannot select 16-bit output");
         return kSoundDecodeError;
     }
-    if (mpg123_open_fd(handle, fd) != MPG123_OK) {
+    if (mpg123_open_fd(handle, source->file.Descriptor()) != MPG123_OK) {
         source->ReportError("cannot open");
         return kSoundDecodeError;
     }

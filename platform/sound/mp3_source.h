@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/file/data_file.h"
 #include "platform/sound/pcm_format.h"
 #include "platform/sound/sound_result.h"
 
@@ -25,8 +26,8 @@ public:
         friend class Mp3Source;
         Key() = default;
     };
-    // Takes over handle and the open file descriptor fd (-1: none) it reads.
-    Mp3Source(Key, mpg123_handle_struct* handle, int fd, const char* path);
+    // Takes over handle and the open file it reads.
+    Mp3Source(Key, mpg123_handle_struct* handle, DataFile file, const char* path);
     ~Mp3Source();
     Mp3Source(const Mp3Source&) = delete;
     Mp3Source& operator=(const Mp3Source&) = delete;
@@ -46,7 +47,7 @@ private:
     void ReportError(const char* what, bool withDecoderMessage = true) const;
 
     mpg123_handle_struct* handle = nullptr;
-    int fd = -1;
+    DataFile file;  // closed after the decoder that reads it
     std::string path;
     PcmFormat format;
     std::atomic<long> framesDecoded{0};

@@ -200,8 +200,6 @@ bool SdlWindow::EnterFullscreen() {
     return entered;
 }
 
-bool SdlWindow::IsFullscreen() const { return handle_->fullscreen; }
-
 void SdlWindow::Close() {
     if (closed_) return;
     closed_ = true;

@@ -42,7 +42,6 @@ public:
 
     // Covers the display: SDL's desktop full screen, done on the thread that pumps events.
     bool EnterFullscreen() override;
-    bool IsFullscreen() const;
 
     void Show();
     void Focus();

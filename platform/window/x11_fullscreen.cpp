@@ -3,15 +3,13 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 
+#if defined(SDL_VIDEO_DRIVER_X11)
+#include <X11/Xatom.h>
+#endif
+
 namespace platform {
 
 #if defined(SDL_VIDEO_DRIVER_X11)
-
-}  // namespace platform
-
-#include <X11/Xatom.h>
-
-namespace platform {
 
 namespace {
 

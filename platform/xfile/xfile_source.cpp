@@ -8,7 +8,7 @@
 #include <cstring>
 #include <memory>
 
-#include "platform/xfile/data_file.h"
+#include "platform/file/data_file.h"
 #include "platform/xfile/dxfile.h"
 #include "platform/xfile/xfile_diagnostics.h"
 
@@ -122,9 +122,9 @@ HRESULT LoadSourceFromMemory(const void* data, std::size_t size, std::string nam
 HRESULT LoadSourceFromFile(const char* path, XFileSource* source) {
     if (path == nullptr) return ReportFailure(DXFILEERR_BADVALUE, "(null)", "byte 0", "no file name given");
     source->name = path;
-    DataFile file;
+    platform::DataFile file;
     if (!file.Open(path)) {
-        const HRESULT code = file.Cause() == kNotRegularFile ? DXFILEERR_BADFILE : DXFILEERR_FILENOTFOUND;
+        const HRESULT code = file.Cause() == platform::kNotRegularFile ? DXFILEERR_BADFILE : DXFILEERR_FILENOTFOUND;
         return ReportFailure(code, path, "byte 0", file.Cause());
     }
     const std::size_t size = file.Size();

@@ -1,16 +1,19 @@
-// Opening a data file by name: X files, image files and the texture files an X file names.
+// Opening a data file by name: X files, image files, the texture files an X file names and the
+// soundtrack.
 //
 // Only a regular file is opened. A directory, FIFO, socket or device is refused at once with
 // kNotRegularFile as the cause: the open itself never waits (a FIFO without a writer would
 // otherwise block it for good), and what is refused is never read.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace xfile {
+namespace platform {
 
 inline constexpr const char kNotRegularFile[] = "not a regular file";
 
@@ -32,6 +35,9 @@ public:
     std::size_t Size() const { return size_; }
     // Why the last Open failed: the system's text for the error, or kNotRegularFile.
     const std::string& Cause() const { return cause_; }
+    // After Open refused a file that is not a regular one, what it is ("a FIFO", "a folder",
+    // "a device", "a socket"); "" otherwise.
+    const char* RefusedKind() const;
 
     // Reads up to `count` bytes from `offset` (fewer only at the end of the file). -1 on a
     // read error, with Cause() set.
@@ -45,6 +51,7 @@ private:
 
     int fd_ = -1;
     std::size_t size_ = 0;
+    mode_t refusedMode_ = 0;
     std::string cause_;
 };
 
@@ -52,4 +59,4 @@ private:
 // cause in `cause` (when given).
 bool CanOpenDataFile(const char* path, std::string* cause = nullptr);
 
-}  // namespace xfile
+}  // namespace platform

@@ -1,4 +1,4 @@
-#include "platform/xfile/data_file.h"
+#include "platform/file/data_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -7,13 +7,14 @@
 #include <cerrno>
 #include <cstring>
 
-namespace xfile {
+namespace platform {
 
 DataFile& DataFile::operator=(DataFile&& other) noexcept {
     if (this == &other) return *this;
     Close();
     fd_ = other.fd_;
     size_ = other.size_;
+    refusedMode_ = other.refusedMode_;
     cause_ = std::move(other.cause_);
     other.fd_ = -1;
     other.size_ = 0;
@@ -29,6 +30,7 @@ void DataFile::Close() {
 bool DataFile::Open(const char* path) {
     Close();
     cause_.clear();
+    refusedMode_ = 0;
     if (path == nullptr) {
         cause_ = "no file name given";
         return false;
@@ -48,6 +50,7 @@ bool DataFile::Open(const char* path) {
     }
     if (!S_ISREG(info.st_mode)) {
         cause_ = kNotRegularFile;
+        refusedMode_ = info.st_mode;
         ::close(fd);
         return false;
     }
@@ -57,6 +60,15 @@ bool DataFile::Open(const char* path) {
     fd_ = fd;
     size_ = info.st_size > 0 ? static_cast<std::size_t>(info.st_size) : 0;
     return true;
+}
+
+const char* DataFile::RefusedKind() const {
+    if (refusedMode_ == 0) return "";
+    if (S_ISFIFO(refusedMode_)) return "a FIFO";
+    if (S_ISDIR(refusedMode_)) return "a folder";
+    if (S_ISCHR(refusedMode_) || S_ISBLK(refusedMode_)) return "a device";
+    if (S_ISSOCK(refusedMode_)) return "a socket";
+    return "of an unknown kind";
 }
 
 long long DataFile::ReadAt(void* to, std::size_t count, std::uint64_t offset) {
@@ -90,4 +102,4 @@ bool CanOpenDataFile(const char* path, std::string* cause) {
     return false;
 }
 
-}  // namespace xfile
+}  // namespace platform
