@@ -3,7 +3,7 @@
 
 #include <cstddef>
 
-#include "platform/gpu/d3d8types.h"
+#include "platform/com/win_types.h"
 
 class ErrorReporter {
 public:

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "platform/gpu/d3d8types.h"
+#include "platform/com/win_types.h"
 
 using WPARAM = std::uintptr_t;
 using LPARAM = std::intptr_t;

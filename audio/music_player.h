@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <memory>
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 
 namespace platform {
 class Mp3Player;

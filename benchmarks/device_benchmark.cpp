@@ -14,7 +14,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/raw_gl_baseline.h"
 #include "platform/window/headless_window.h"

@@ -4,8 +4,8 @@
 
 #include "fx/billboard_quad.h"
 #include "fx/camera.h"
-#include "platform/d3dx/d3dx8math.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/math/d3dx8math.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 
 class Billboard {

@@ -2,7 +2,7 @@
 // local plane x = 0, facing +X, drawn as one triangle strip of two triangles.
 #pragma once
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "platform/gpu/d3d8.h"
 
 struct BillboardVertex {

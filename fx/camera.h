@@ -2,7 +2,7 @@
 // The matrices are read by the effects that draw; the camera itself never sets device state.
 #pragma once
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 
 class ViewFrustum {
 public:

@@ -2,7 +2,7 @@
 // picture, 255 replaces it). Scenes draw it last, with the alpha taken from a Ramp.
 #pragma once
 
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 
 class FadeOverlay {

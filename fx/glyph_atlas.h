@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/font/font.h"
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 
 // Texture coordinates of one glyph cell.
 struct GlyphCoords {

@@ -1,6 +1,6 @@
 #include "fx/light.h"
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 
 Light::Light(float red, float green, float blue, float alpha, float directionX, float directionY, float directionZ) {
     light.Type = D3DLIGHT_DIRECTIONAL;

@@ -2,7 +2,7 @@
 // The model is shared, not owned, and must outlive the instance.
 #pragma once
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "platform/gpu/d3d8.h"
 #include "scene/mesh_model.h"
 

@@ -2,7 +2,7 @@
 // It blends with whatever SRCBLEND and DESTBLEND the device holds when it draws.
 #pragma once
 
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 
 class ScreenImage {

@@ -3,8 +3,8 @@
 #pragma once
 
 #include "platform/d3dx/d3dx8core.h"
-#include "platform/d3dx/d3dx8math.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/math/d3dx8math.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 
 class Sprite {

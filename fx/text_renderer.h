@@ -9,7 +9,7 @@
 #include <array>
 
 #include "fx/glyph_atlas.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 
 class TextRenderer {

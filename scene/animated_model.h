@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "scene/model_hierarchy.h"
 
 class AnimatedModel {

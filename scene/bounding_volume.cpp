@@ -1,6 +1,6 @@
 #include "scene/bounding_volume.h"
 
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 
 namespace {
 

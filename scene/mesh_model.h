@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "platform/d3dx/d3dx8mesh.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "scene/bounding_volume.h"
 
 class MeshModelBase {

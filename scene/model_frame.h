@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "scene/animation_keys.h"
 #include "scene/mesh_container.h"
 

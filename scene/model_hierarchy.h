@@ -4,7 +4,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "scene/model_frame.h"
 
 struct ModelHierarchy {

@@ -9,7 +9,7 @@
 #include "platform/d3dx/d3dx8mesh.h"
 #include "platform/d3dx/d3dx8tex.h"
 #include "platform/file/data_file.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "render/render_device.h"
 #include "scene/frame_tree.h"
 #include "scene/skinned_mesh.h"

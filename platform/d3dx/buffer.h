@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/d3dx/d3dx8mesh.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/ref_counted.h"
 
 namespace d3dx {
 

@@ -2,7 +2,7 @@
 // with a scale, a rotation about a centre, a translation and a colour, alpha-blended.
 #pragma once
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "platform/gpu/d3d8.h"
 
 class ID3DXSprite : public IUnknown {

@@ -6,7 +6,7 @@
 // DrawSubset(id) draws only that range; without a table DrawSubset scans the attribute buffer.
 #pragma once
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/xfile/dxfile.h"
 

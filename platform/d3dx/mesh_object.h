@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "platform/d3dx/mesh_arrays.h"
-#include "platform/gpu/com_ptr.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/ref_counted.h"
 
 namespace d3dx {
 

@@ -4,8 +4,8 @@
 #include <new>
 
 #include "platform/d3dx/d3dx8core.h"
-#include "platform/gpu/com_ptr.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/ref_counted.h"
 
 namespace d3dx {
 namespace {

@@ -4,7 +4,7 @@
 
 #include "platform/d3dx/d3dx8tex.h"
 #include "platform/d3dx/xmesh_source.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 
 namespace d3dx {
 namespace {

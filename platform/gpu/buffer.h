@@ -7,7 +7,7 @@
 
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/gl_shared.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/ref_counted.h"
 
 namespace gpu {
 

@@ -8,18 +8,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/com/unknown.h"
 #include "platform/gpu/d3d8types.h"
 
 class IDirect3DDevice8;
-
-class IUnknown {
-public:
-    virtual std::uint32_t AddRef() = 0;
-    virtual std::uint32_t Release() = 0;
-
-protected:
-    virtual ~IUnknown() = default;
-};
 
 class IDirect3DResource8 : public IUnknown {
 public:

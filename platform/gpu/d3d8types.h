@@ -1,7 +1,7 @@
 // Direct3D 8 value types, enumerations and constants with their published values.
 #pragma once
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 
 using D3DCOLOR = DWORD;
 
@@ -533,12 +533,6 @@ struct D3DDISPLAYMODE {
     UINT RefreshRate;
     D3DFORMAT Format;
 };
-
-// HWND is the platform window the device presents to (see platform/window/window.h).
-namespace platform {
-class Window;
-}
-using HWND = platform::Window*;
 
 struct D3DPRESENT_PARAMETERS {
     UINT BackBufferWidth;

@@ -6,11 +6,11 @@
 #include <memory>
 
 #include "platform/gpu/buffer.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/device_state.h"
 #include "platform/gpu/gl_shared.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/ref_counted.h"
 #include "platform/gpu/renderer.h"
 #include "platform/gpu/state_block.h"
 #include "platform/gpu/texture.h"

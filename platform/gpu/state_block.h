@@ -3,7 +3,7 @@
 
 #include <bitset>
 
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/device_state.h"
 

@@ -1,7 +1,7 @@
 // Result codes of the sound layer (negative = failure), on top of the shared ones.
 #pragma once
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 
 namespace platform {
 

@@ -18,8 +18,8 @@
 // described on stderr with the file name and the position of the fault.
 #pragma once
 
-#include "platform/gpu/d3d8.h"
-#include "platform/gpu/win_types.h"
+#include "platform/com/unknown.h"
+#include "platform/com/win_types.h"
 
 // ---- Result codes (facility 0x876) ------------------------------------------------------------
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/ref_counted.h"
 #include "platform/xfile/dxfile.h"
 #include "platform/xfile/xfile_tree.h"
 

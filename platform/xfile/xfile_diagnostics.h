@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 
 namespace xfile {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 
 namespace xfile {
 

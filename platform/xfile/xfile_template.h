@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 #include "platform/xfile/xfile_token.h"
 
 namespace xfile {

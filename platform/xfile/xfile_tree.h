@@ -9,7 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 #include "platform/xfile/xfile_arena.h"
 #include "platform/xfile/xfile_source.h"
 #include "platform/xfile/xfile_template.h"

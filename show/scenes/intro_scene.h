@@ -11,7 +11,7 @@
 #include "fx/ramp.h"
 #include "fx/screen_image.h"
 #include "fx/text_renderer.h"
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "show/scene.h"
 
 class IntroScene : public Scene {

@@ -13,7 +13,7 @@
 #include "fx/particle_system.h"
 #include "fx/render_list.h"
 #include "fx/sprite.h"
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "scene/animated_model.h"
 #include "scene/mesh_model.h"
 #include "show/scene.h"

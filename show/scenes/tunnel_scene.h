@@ -13,7 +13,7 @@
 #include "fx/mesh_instance.h"
 #include "fx/ramp.h"
 #include "fx/render_list.h"
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "scene/mesh_model.h"
 #include "show/scene.h"
 

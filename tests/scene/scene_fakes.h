@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "platform/d3dx/d3dx8mesh.h"
-#include "platform/gpu/com_ptr.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/ref_counted.h"
 
 namespace scenetest {
 

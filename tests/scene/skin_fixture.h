@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "platform/d3dx/d3dx8mesh.h"
-#include "platform/gpu/com_ptr.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/com_ptr.h"
+#include "platform/com/ref_counted.h"
 #include "render/render_device.h"
 #include "tests/render/render_device_fixture.h"
 #include "tests/platform/gpu/device_caps.h"

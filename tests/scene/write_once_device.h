@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/gpu/d3d8.h"
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/ref_counted.h"
 
 namespace scenetest {
 

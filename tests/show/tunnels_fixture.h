@@ -14,7 +14,7 @@
 
 #include "app/clock_source.h"
 #include "app/frame_timer.h"
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "render/render_device.h"
 #include "tests/render/render_device_fixture.h"
 #include "tests/show/scene_folder.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "child_process.h"
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "resources/version.h"
 #include "tests/tools/xinfo_json.h"
 #include "tools/assets/core/x_writer.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/window/headless_window.h"
 #include "tests/platform/gpu/present_parameters.h"

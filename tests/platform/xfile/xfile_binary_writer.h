@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gpu/win_types.h"
+#include "platform/com/win_types.h"
 
 namespace xfile_test {
 

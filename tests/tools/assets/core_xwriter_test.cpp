@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/d3dx/xmesh_source.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/xfile/dxfile.h"
 #include "scene/animated_model.h"
 #include "tests/scene/skin_fixture.h"

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "platform/d3dx/image_decoders.h"
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/xfile/dxfile.h"
 #include "scene/animated_model.h"
 #include "scene/mesh_model.h"

@@ -4,7 +4,7 @@
 #include <array>
 #include <vector>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 #include "tools/assets/characters/skeleton.h"
 
 namespace assets::characters {

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <vector>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 
 namespace assets::characters {
 

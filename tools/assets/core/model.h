@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 
 namespace assets {
 

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 
 namespace assets::tunnels {
 

@@ -20,6 +20,12 @@ using HRESULT = std::int32_t;
 #define FALSE 0
 #endif
 
+// A window handle is the platform window itself (see platform/window/window.h).
+namespace platform {
+class Window;
+}
+using HWND = platform::Window*;
+
 struct RECT {
     LONG left;
     LONG top;

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/d3dx/math_expect.h"
+#include "tests/platform/math/math_expect.h"
 
 namespace {
 

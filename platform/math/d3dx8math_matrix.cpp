@@ -2,7 +2,7 @@
 #include <cmath>
 #include <initializer_list>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 
 // ---- D3DXMATRIX members -------------------------------------------------------------------
 

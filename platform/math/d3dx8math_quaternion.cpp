@@ -2,7 +2,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/d3dx/d3dx8math.h"
+#include "platform/math/d3dx8math.h"
 
 D3DXQUATERNION& D3DXQUATERNION::operator*=(const D3DXQUATERNION& q) {
     D3DXQuaternionMultiply(this, this, &q);

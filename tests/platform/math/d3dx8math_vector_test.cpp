@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/platform/d3dx/math_expect.h"
+#include "tests/platform/math/math_expect.h"
 
 TEST(D3dxVector3, OperatorsComputeComponentwise) {
     const D3DXVECTOR3 a(1, 2, 3), b(4, -5, 6);

@@ -1,0 +1,30 @@
+# cmake -DROOT=<source tree> -P check_platform_headers.cmake
+# Fails, naming each file and line, when a source outside platform/ and tests/platform/ includes a
+# header of GL, EGL, SDL, FLTK, FreeType, fontconfig, X11, ALSA or mpg123.
+if(NOT ROOT)
+  message(FATAL_ERROR "usage: cmake -DROOT=<source tree> -P check_platform_headers.cmake")
+endif()
+set(system_header "^[ \t]*#[ \t]*include[ \t]*[<\"](epoxy/|GL/|GLES[0-9]*/|EGL/|KHR/|SDL|FL/|ft2build\\.h|freetype/|fontconfig/|X11/|alsa/|mpg123\\.h)")
+set(faults)
+foreach(folder app audio render scene fx show resources tools tests benchmarks fuzz)
+  file(GLOB_RECURSE sources LIST_DIRECTORIES false ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.hpp
+       ${ROOT}/${folder}/*.cpp ${ROOT}/${folder}/*.cc ${ROOT}/${folder}/*.c)
+  foreach(source IN LISTS sources)
+    file(RELATIVE_PATH relative ${ROOT} ${source})
+    if(relative MATCHES "^tests/platform/")
+      continue()
+    endif()
+    file(STRINGS ${source} lines REGEX "#[ \t]*include")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "${system_header}")
+        string(STRIP "${line}" line)
+        list(APPEND faults "  ${relative}: ${line}")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(faults)
+  list(JOIN faults "\n" faults)
+  message(FATAL_ERROR "Only platform/ may include these system headers; wrap the call in a platform "
+                      "service instead:\n${faults}")
+endif()
