@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-#include "child_process.h"
+#include "tests/app/child_process.h"
 #include "platform/math/d3dx8math.h"
 #include "resources/version.h"
-#include "tests/tools/xinfo_json.h"
+#include "tests/tools/xinfo/xinfo_json.h"
 #include "tools/assets/core/x_writer.h"
 
 namespace {

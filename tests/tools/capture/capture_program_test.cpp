@@ -14,9 +14,9 @@
 #include <regex>
 #pragma GCC diagnostic pop
 
-#include "png_image.h"
+#include "tests/app/png_image.h"
 #include "resources/version.h"
-#include "x_session.h"
+#include "tests/app/x_session.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "png_image.h"
+#include "tests/app/png_image.h"
 #include "tools/capture/capture_session.h"
 #include "tools/capture/contact_sheet.h"
 #include "tools/capture/options.h"
