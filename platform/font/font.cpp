@@ -6,17 +6,11 @@
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/font/font_face.h"
 
 namespace platform {
 namespace {
-
-void Complain(const FontRequest& request, const std::string& cause) {
-    std::fprintf(stderr, "font: cannot open face \"%s\" at %d px: %s\n", request.face.c_str(), request.pixelHeight,
-                 cause.c_str());
-}
 
 // value in font units scaled to whole pixels at ppem pixels per em, rounded to nearest.
 int ScaleToPixels(long value, int ppem, int unitsPerEm) {
@@ -64,15 +58,8 @@ Font::Font(Key, std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
 Font::~Font() = default;
 
 std::unique_ptr<Font> Font::Open(const FontRequest& request, FontError* error) {
-    auto fail = [&](FontError code, const std::string& cause) -> std::unique_ptr<Font> {
-        Complain(request, cause);
-        if (error) *error = code;
-        return nullptr;
-    };
-    auto impl = std::make_unique<Impl>();
-    FontError code = FontError::None;
-    std::string cause;
-    if (!impl->OpenFace(request, code, cause)) return fail(code, cause);
+    auto impl = OpenFaceFor<Impl>("font", request, error);
+    if (!impl) return nullptr;
 
     impl->syntheticBold = request.weight >= 600 && !impl->match.bold;
     impl->syntheticItalic = request.italic && !impl->match.italic;

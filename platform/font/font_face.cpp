@@ -9,6 +9,13 @@ FontFace::~FontFace() {
     if (library) FT_Done_FreeType(library);
 }
 
+void RefuseRequest(const char* who, const FontRequest& request, FontError code, const std::string& cause,
+                   FontError* error) {
+    std::fprintf(stderr, "%s: cannot open face \"%s\" at %d px: %s\n", who, request.face.c_str(), request.pixelHeight,
+                 cause.c_str());
+    if (error) *error = code;
+}
+
 std::string FreeTypeMessage(FT_Error code) {
     const char* text = FT_Error_String(code);
     char buffer[64];

@@ -4,20 +4,11 @@
 #include FT_FREETYPE_H
 #include FT_SYNTHESIS_H
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "platform/font/font_face.h"
 
 namespace platform {
-namespace {
-
-void Complain(const FontRequest& request, const std::string& cause) {
-    std::fprintf(stderr, "glyphs: cannot open face \"%s\" at %d px: %s\n", request.face.c_str(), request.pixelHeight,
-                 cause.c_str());
-}
-
-}  // namespace
 
 struct GlyphRaster::Impl : FontFace {
     bool syntheticBold = false;
@@ -56,17 +47,11 @@ GlyphRaster::GlyphRaster(Key, std::unique_ptr<Impl> impl) : impl_(std::move(impl
 GlyphRaster::~GlyphRaster() = default;
 
 std::unique_ptr<GlyphRaster> GlyphRaster::Open(const FontRequest& request, FontError* error) {
-    auto fail = [&](FontError code, const std::string& cause) -> std::unique_ptr<GlyphRaster> {
-        Complain(request, cause);
-        if (error) *error = code;
-        return nullptr;
-    };
-    auto impl = std::make_unique<Impl>();
-    FontError code = FontError::None;
-    std::string cause;
-    if (!impl->OpenFace(request, code, cause)) return fail(code, cause);
+    auto impl = OpenFaceFor<Impl>("glyphs", request, error);
+    if (!impl) return nullptr;
     if (FT_Select_Charmap(impl->face, FT_ENCODING_UNICODE) != 0) {
-        return fail(FontError::CannotOpen, impl->match.file + ": no Unicode character map");
+        RefuseRequest("glyphs", request, FontError::CannotOpen, impl->match.file + ": no Unicode character map", error);
+        return nullptr;
     }
     impl->syntheticBold = request.weight >= 600 && !impl->match.bold;
     if (error) *error = FontError::None;
