@@ -296,14 +296,6 @@ UvRect ReachableUv(Texture& texture, const TrimSampler& sampler, Blank channel) 
     return ReachableUv(levels.data(), count, channel);
 }
 
-std::size_t QuadTrimmer::KeyHash::operator()(const Key& k) const {
-    std::size_t h = std::hash<std::uint64_t>()(k.vertexSerial) * 1000003u;
-    h ^= std::hash<std::uint64_t>()(k.textureSerial) + 0x9e3779b9u + (h << 6) + (h >> 2);
-    h ^= (k.first * 31u + k.stride) ^ (k.mipFilter << 20) ^ (k.addressU << 24) ^ (k.addressV << 27) ^
-         (static_cast<std::size_t>(k.channel) << 30);
-    return h;
-}
-
 void QuadTrimmer::Forget(std::uint64_t vertexSerial) {
     // The buffers die after the loop: each one's end comes back here.
     std::vector<std::unique_ptr<BufferStorage>> gone;

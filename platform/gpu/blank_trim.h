@@ -16,6 +16,7 @@
 #include "platform/gpu/buffer.h"
 #include "platform/gpu/device_state.h"
 #include "platform/gpu/fvf.h"
+#include "platform/gpu/hash_combine.h"
 
 namespace gpu {
 
@@ -108,7 +109,10 @@ private:
         bool operator==(const Key&) const = default;
     };
     struct KeyHash {
-        std::size_t operator()(const Key& k) const;
+        std::size_t operator()(const Key& k) const {
+            return HashFields(k.vertexSerial, k.textureSerial, k.first, k.stride, k.mipFilter, k.addressU, k.addressV,
+                              k.channel);
+        }
     };
     struct Entry {
         std::uint64_t vertexVersion = 0, textureVersion = 0;

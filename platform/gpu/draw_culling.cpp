@@ -28,18 +28,6 @@ UINT IndexAt(const CullDraw& d, UINT i) {
 
 }  // namespace
 
-std::size_t DrawCuller::KeyHash::operator()(const Key& k) const {
-    std::size_t h = k.vertexSerial * 0x9E3779B97F4A7C15ull;
-    auto mix = [&h](std::uint64_t v) { h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2); };
-    mix(k.indexSerial);
-    mix(k.first);
-    mix(k.count);
-    mix(k.stride);
-    mix(static_cast<std::uint32_t>(k.baseVertex));
-    mix(k.indices32);
-    return h;
-}
-
 bool DrawCuller::Build(const CullDraw& d, std::vector<Chunk>& chunks) {
     chunks.clear();
     if (!d.vertices || !d.indices || d.stride < 12) return false;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/gpu/d3d8types.h"
+#include "platform/gpu/hash_combine.h"
 
 namespace gpu {
 
@@ -68,7 +69,9 @@ private:
         bool operator==(const Key&) const = default;
     };
     struct KeyHash {
-        std::size_t operator()(const Key& k) const;
+        std::size_t operator()(const Key& k) const {
+            return HashFields(k.vertexSerial, k.indexSerial, k.first, k.count, k.stride, k.baseVertex, k.indices32);
+        }
     };
     struct Entry {
         std::uint64_t vertexVersion = 0, indexVersion = 0;

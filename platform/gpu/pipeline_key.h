@@ -9,6 +9,7 @@
 
 #include "platform/gpu/device_state.h"
 #include "platform/gpu/fvf.h"
+#include "platform/gpu/hash_combine.h"
 
 namespace gpu {
 
@@ -50,12 +51,7 @@ struct PipelineKey {
 };
 
 struct PipelineKeyHash {
-    std::size_t operator()(const PipelineKey& k) const {
-        const auto* p = reinterpret_cast<const unsigned char*>(&k);
-        std::uint64_t h = 1469598103934665603ull;
-        for (std::size_t i = 0; i < sizeof(k); ++i) h = (h ^ p[i]) * 1099511628211ull;
-        return static_cast<std::size_t>(h);
-    }
+    std::size_t operator()(const PipelineKey& k) const { return HashBytes(&k, sizeof(k)); }
 };
 
 // Lights the program handles, in the order their uniforms are uploaded.
