@@ -406,9 +406,14 @@ namespace {
 constexpr UINT kMaxPrimitives = 0xFFFFF;
 }  // namespace
 
+// Every argument of a draw is checked here, once: the renderer takes a vertex source with a
+// stride, a primitive type it knows, and vertex and index ranges inside their buffers.
+
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
-    if (!streamImpl_ || primitiveCount == 0 || primitiveCount > kMaxPrimitives) return D3DERR_INVALIDCALL;
-    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + VertexCount(type, primitiveCount)) * stride_;
+    const UINT count = VertexCount(type, primitiveCount);
+    if (!streamImpl_ || stride_ == 0 || primitiveCount == 0 || count == 0 || primitiveCount > kMaxPrimitives)
+        return D3DERR_INVALIDCALL;
+    const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + count) * stride_;
     if (end > streamImpl_->Storage().Length()) return D3DERR_INVALIDCALL;
     DrawSources src;
     src.vertices = &streamImpl_->Storage();
@@ -419,12 +424,14 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
 }
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex, UINT primitiveCount) {
-    if (!streamImpl_ || !indicesImpl_ || primitiveCount == 0 || primitiveCount > kMaxPrimitives || stride_ == 0)
-        return D3DERR_INVALIDCALL;
-    // Indices that point past the vertex buffer would make OpenGL read outside it: refuse them.
     const UINT count = VertexCount(type, primitiveCount);
+    if (!streamImpl_ || !indicesImpl_ || stride_ == 0 || primitiveCount == 0 || count == 0 ||
+        primitiveCount > kMaxPrimitives)
+        return D3DERR_INVALIDCALL;
+    // Indices past the index buffer, or pointing past the vertex buffer, would make OpenGL read
+    // outside them: refuse them.
     const UINT indexSize = indicesImpl_->Format() == D3DFMT_INDEX32 ? 4 : 2;
-    if (count == 0 || (static_cast<std::uint64_t>(startIndex) + count) * indexSize > indicesImpl_->Storage().Length())
+    if ((static_cast<std::uint64_t>(startIndex) + count) * indexSize > indicesImpl_->Storage().Length())
         return D3DERR_INVALIDCALL;
     const std::uint64_t vertices = streamImpl_->Storage().Length() / stride_;
     if (baseVertex_ + static_cast<std::uint64_t>(indicesImpl_->MaxIndex(startIndex, count)) >= vertices)

@@ -4,6 +4,9 @@
 
 namespace gpu {
 
+// Row offsets below are those of the vertex array "V" unless named as fragment rows.
+using namespace vertex_uniforms;
+
 namespace {
 
 std::string N(int v) { return std::to_string(v); }
@@ -17,7 +20,7 @@ bool FogVarying(const PipelineKey& k) { return k.fogMode != 0; }
 thread_local bool t_instanced = false;
 
 std::string V(int i) {
-    if (t_instanced && i < vu::kInstanceRows) return "I[b + " + N(i) + "]";
+    if (t_instanced && i < kInstanceRows) return "I[b + " + N(i) + "]";
     return "V[" + N(i) + "]";
 }
 
@@ -34,50 +37,50 @@ std::string NormalTransform(const std::string& n, int base) {
 std::string MaterialTerm(int source, int materialIndex) {
     if (source == 1) return "aDiffuse";
     if (source == 2) return "aSpecular";
-    return V(vu::kMaterial + materialIndex);
+    return V(kMaterial + materialIndex);
 }
 
 void EmitLighting(const PipelineKey& k, std::string& s) {
-    s += "  vec4 mDiffuse = " + MaterialTerm(k.diffuseSource, 0) + ";\n";
-    s += "  vec4 mAmbient = " + MaterialTerm(k.ambientSource, 1) + ";\n";
-    s += "  vec4 mSpecular = " + MaterialTerm(k.specularSource, 2) + ";\n";
-    s += "  vec4 mEmissive = " + MaterialTerm(k.emissiveSource, 3) + ";\n";
-    s += "  float power = " + V(vu::kMaterial + 4) + ".x;\n";
+    s += "  vec4 mDiffuse = " + MaterialTerm(k.diffuseSource, kMaterialDiffuse) + ";\n";
+    s += "  vec4 mAmbient = " + MaterialTerm(k.ambientSource, kMaterialAmbient) + ";\n";
+    s += "  vec4 mSpecular = " + MaterialTerm(k.specularSource, kMaterialSpecular) + ";\n";
+    s += "  vec4 mEmissive = " + MaterialTerm(k.emissiveSource, kMaterialEmissive) + ";\n";
+    s += "  float power = " + V(kMaterial + kMaterialPower) + ".x;\n";
     s += "  vec3 sumAmbient = vec3(0.0), sumDiffuse = vec3(0.0), sumSpecular = vec3(0.0);\n";
     if (k.localViewer)
         s += "  vec3 toEye = length(eyePos) > 0.0 ? normalize(-eyePos) : vec3(0.0, 0.0, 1.0);\n";
     else
         s += "  vec3 toEye = vec3(0.0, 0.0, 1.0);\n";
     for (int i = 0; i < k.lightCount; ++i) {
-        int b = vu::kLights + vu::kLightStride * i;
+        const int b = kLights + kLightStride * i;
         s += "  {\n    vec3 L; float atten = 1.0;\n";
         if (k.lightTypes[i] == D3DLIGHT_DIRECTIONAL) {
-            s += "    L = -normalize(" + V(b + 4) + ".xyz);\n";
+            s += "    L = -normalize(" + V(b + kLightDirection) + ".xyz);\n";
         } else {
-            s += "    vec3 D = " + V(b + 3) + ".xyz - eyePos; float d = length(D);\n";
+            s += "    vec3 D = " + V(b + kLightPosition) + ".xyz - eyePos; float d = length(D);\n";
             s += "    L = d > 0.0 ? D / d : vec3(0.0, 0.0, 1.0);\n";
-            s += "    vec4 r = " + V(b + 5) + ";\n";
+            s += "    vec4 r = " + V(b + kLightAttenuation) + ";\n";
             s += "    float denom = r.y + r.z * d + r.w * d * d;\n";
             s += "    atten = d > r.x ? 0.0 : (denom > 0.0 ? 1.0 / denom : 1.0);\n";
             if (k.lightTypes[i] == D3DLIGHT_SPOT) {
-                s += "    vec4 c = " + V(b + 6) + ";\n";
-                s += "    float rho = dot(normalize(" + V(b + 4) + ".xyz), -L);\n";
+                s += "    vec4 c = " + V(b + kLightSpot) + ";\n";
+                s += "    float rho = dot(normalize(" + V(b + kLightDirection) + ".xyz), -L);\n";
                 s += "    float spot = rho > c.y ? 1.0 : (rho <= c.z ? 0.0 : pow(max((rho - c.z) / max(c.y - c.z, 1e-6), 0.0), c.x));\n";
                 s += "    atten *= spot;\n";
             }
         }
         s += "    float NdotL = max(dot(normal, L), 0.0);\n";
-        s += "    sumAmbient += atten * " + V(b + 2) + ".rgb;\n";
-        s += "    sumDiffuse += atten * NdotL * " + V(b) + ".rgb;\n";
+        s += "    sumAmbient += atten * " + V(b + kLightAmbient) + ".rgb;\n";
+        s += "    sumDiffuse += atten * NdotL * " + V(b + kLightDiffuse) + ".rgb;\n";
         if (k.specular) {
             s += "    if (NdotL > 0.0) {\n";
             s += "      float NdotH = dot(normal, normalize(L + toEye));\n";
-            s += "      if (NdotH > 0.0) sumSpecular += atten * pow(NdotH, power) * " + V(b + 1) + ".rgb;\n";
+            s += "      if (NdotH > 0.0) sumSpecular += atten * pow(NdotH, power) * " + V(b + kLightSpecular) + ".rgb;\n";
             s += "    }\n";
         }
         s += "  }\n";
     }
-    s += "  vec3 lit = mEmissive.rgb + mAmbient.rgb * " + V(vu::kAmbient) +
+    s += "  vec3 lit = mEmissive.rgb + mAmbient.rgb * " + V(kAmbient) +
          ".rgb + mAmbient.rgb * sumAmbient + mDiffuse.rgb * sumDiffuse;\n";
     s += "  vDiffuse = vec4(clamp(lit, 0.0, 1.0), clamp(mDiffuse.a, 0.0, 1.0));\n";
     if (SpecularVarying(k)) s += "  vSpecular = clamp(mSpecular.rgb * sumSpecular, 0.0, 1.0);\n";
@@ -95,8 +98,8 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
     const char* interp = k.flat ? "flat " : "";
     t_instanced = k.instanced != 0;
     std::string s = "#version 330 core\n";
-    s += "uniform vec4 V[" + N(vu::kCount) + "];\n";
-    if (k.instanced) s += "uniform vec4 I[" + N(vu::kInstanceRows * vu::kBatch) + "];\n";
+    s += "uniform vec4 V[" + N(kCount) + "];\n";
+    if (k.instanced) s += "uniform vec4 I[" + N(kInstanceRows * kBatch) + "];\n";
     s += k.pretransformed ? "layout(location = 0) in vec4 aPosition;\n" : "layout(location = 0) in vec3 aPosition;\n";
     if (k.blendWeights) s += "layout(location = 1) in vec4 aWeights;\n";
     if (k.hasNormal) s += "layout(location = 2) in vec3 aNormal;\n";
@@ -116,14 +119,14 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
     if (SpecularVarying(k)) s += std::string(interp) + "out vec3 vSpecular;\n";
     if (FogVarying(k)) s += "out float vFogDepth;\n";
     s += "void main() {\n";
-    if (k.instanced) s += "  int b = gl_InstanceID * " + N(vu::kInstanceRows) + ";\n";
+    if (k.instanced) s += "  int b = gl_InstanceID * " + N(kInstanceRows) + ";\n";
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
         if (st.texSet != 0xFF) s += "  vTex" + N(i) + " = aTex" + N(st.texSet) + ".xy;\n";
     }
     if (k.pretransformed) {
         // Screen pixels with Direct3D's pixel centres, relative to the viewport, to clip space.
-        s += "  vec4 vp = " + V(vu::kViewport) + "; vec2 zr = " + V(vu::kDepthRange) + ".xy;\n";
+        s += "  vec4 vp = " + V(kViewport) + "; vec2 zr = " + V(kDepthRange) + ".xy;\n";
         s += "  float w = aPosition.w > 0.0 ? 1.0 / aPosition.w : 1.0;\n";
         s += "  vec2 ndc = 2.0 * (aPosition.xy + 0.5 - vp.xy) / vp.zw - 1.0;\n";
         s += "  float z = zr.y != zr.x ? (aPosition.z - zr.x) / (zr.y - zr.x) : 0.0;\n";
@@ -132,26 +135,26 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
     } else {
         s += "  vec4 p = vec4(aPosition, 1.0);\n";
         if (k.blendWeights == 0) {
-            s += "  vec3 eyePos = " + RowTransform("p", vu::kWorld) + ".xyz;\n";
-            if (k.lighting) s += "  vec3 normal = " + (k.hasNormal ? NormalTransform("aNormal", vu::kWorld + 4) : "vec3(0.0)") + ";\n";
+            s += "  vec3 eyePos = " + RowTransform("p", kWorld) + ".xyz;\n";
+            if (k.lighting) s += "  vec3 normal = " + (k.hasNormal ? NormalTransform("aNormal", kWorld + kNormalOffset) : "vec3(0.0)") + ";\n";
         } else {
             s += "  float wLast = 1.0;\n  vec3 eyePos = vec3(0.0);\n";
             if (k.lighting) s += "  vec3 normal = vec3(0.0);\n";
             for (int i = 0; i <= k.blendWeights; ++i) {
-                int base = vu::kWorld + vu::kWorldStride * i;
+                int base = kWorld + kWorldStride * i;
                 std::string w = i < k.blendWeights ? "aWeights[" + N(i) + "]" : "wLast";
                 if (i < k.blendWeights) s += "  wLast -= " + w + ";\n";
                 s += "  eyePos += " + w + " * " + RowTransform("p", base) + ".xyz;\n";
-                if (k.lighting && k.hasNormal) s += "  normal += " + w + " * " + NormalTransform("aNormal", base + 4) + ";\n";
+                if (k.lighting && k.hasNormal) s += "  normal += " + w + " * " + NormalTransform("aNormal", base + kNormalOffset) + ";\n";
             }
         }
         if (k.lighting && k.normalize) s += "  if (dot(normal, normal) > 0.0) normal = normalize(normal);\n";
         s += "  vec4 e = vec4(eyePos, 1.0);\n";
-        s += "  vec4 clip = " + RowTransform("e", vu::kProjection) + ";\n";
+        s += "  vec4 clip = " + RowTransform("e", kProjection) + ";\n";
         // Direct3D's y grows downward on screen while the back buffer's first row is at OpenGL's
         // y = 0: mirror y, then shift by half a pixel for Direct3D's pixel centres.
         s += "  clip.y = -clip.y;\n";
-        s += "  clip.xy += clip.w * " + V(vu::kPixel) + ".xy;\n";
+        s += "  clip.xy += clip.w * " + V(kPixel) + ".xy;\n";
         if (k.lighting) {
             EmitLighting(k, s);
         } else {
@@ -173,7 +176,7 @@ std::string Arg(int stage, std::uint8_t arg, bool alpha) {
         case D3DTA_DIFFUSE: v = "vDiffuse"; break;
         case D3DTA_CURRENT: v = "cur"; break;
         case D3DTA_TEXTURE: v = "tex" + N(stage); break;
-        case D3DTA_TFACTOR: v = "F[" + N(fu::kTFactor) + "]"; break;
+        case D3DTA_TFACTOR: v = "F[" + N(fragment_uniforms::kTFactor) + "]"; break;
         case D3DTA_SPECULAR: v = "vec4(vSpecular, 1.0)"; break;
         default: v = "vec4(0.0)"; break;
     }
@@ -200,7 +203,7 @@ std::string Op(int stage, std::uint8_t op, const std::string& a1, const std::str
         case D3DTOP_ADDSMOOTH: return a1 + " + " + a2 + " * (" + one + " - " + a1 + ")";
         case D3DTOP_BLENDDIFFUSEALPHA: return blend("vDiffuse.a");
         case D3DTOP_BLENDTEXTUREALPHA: return blend("tex" + N(stage) + ".a");
-        case D3DTOP_BLENDFACTORALPHA: return blend("F[" + N(fu::kTFactor) + "].a");
+        case D3DTOP_BLENDFACTORALPHA: return blend("F[" + N(fragment_uniforms::kTFactor) + "].a");
         case D3DTOP_BLENDTEXTUREALPHAPM: return a1 + " + " + a2 + " * (1.0 - tex" + N(stage) + ".a)";
         case D3DTOP_BLENDCURRENTALPHA: return blend("cur.a");
         default: return alpha ? "cur.a" : "cur.rgb";
@@ -225,7 +228,7 @@ const char* CompareExpr(std::uint8_t func) {
 std::string FragmentShaderSource(const PipelineKey& k) {
     const char* interp = k.flat ? "flat " : "";
     std::string s = "#version 330 core\n";
-    s += "uniform vec4 F[" + N(fu::kCount) + "];\n";
+    s += "uniform vec4 F[" + N(fragment_uniforms::kCount) + "];\n";
     for (int i = 0; i < kMaxStages; ++i) {
         if (k.stages[i].textured) s += "uniform sampler2D uTexture" + N(i) + ";\n";
         if (k.stages[i].texSet != 0xFF) s += "in vec2 vTex" + N(i) + ";\n";
@@ -251,16 +254,16 @@ std::string FragmentShaderSource(const PipelineKey& k) {
     }
     if (k.specular) s += "  cur.rgb = clamp(cur.rgb + vSpecular, 0.0, 1.0);\n";
     if (k.alphaFunc) {
-        s += "  float a = floor(cur.a * 255.0 + 0.5); float ref = floor(F[" + N(fu::kAlphaRef) + "].x * 255.0 + 0.5);\n";
+        s += "  float a = floor(cur.a * 255.0 + 0.5); float ref = floor(F[" + N(fragment_uniforms::kAlphaRef) + "].x * 255.0 + 0.5);\n";
         s += std::string("  if (!(") + CompareExpr(k.alphaFunc) + ")) discard;\n";
     }
     if (k.fogMode) {
-        s += "  vec4 fog = F[" + N(fu::kFog) + "]; float d = vFogDepth; float f;\n";
+        s += "  vec4 fog = F[" + N(fragment_uniforms::kFog) + "]; float d = vFogDepth; float f;\n";
         if (k.fogMode == D3DFOG_EXP) s += "  f = exp(-fog.x * d);\n";
         if (k.fogMode == D3DFOG_EXP2) s += "  f = exp(-(fog.x * d) * (fog.x * d));\n";
         if (k.fogMode == D3DFOG_LINEAR) s += "  f = fog.z != fog.y ? (fog.z - d) / (fog.z - fog.y) : 1.0;\n";
         s += "  f = clamp(f, 0.0, 1.0);\n";
-        s += "  cur.rgb = mix(F[" + N(fu::kFogColor) + "].rgb, cur.rgb, f);\n";
+        s += "  cur.rgb = mix(F[" + N(fragment_uniforms::kFogColor) + "].rgb, cur.rgb, f);\n";
     }
     s += "  fragColor = cur;\n}\n";
     return s;

@@ -390,7 +390,7 @@ TEST_F(MergedDrawTest, EveryDrawKeepsItsOwnWorldAndMaterial) {
     EXPECT_EQ(stats.drawCalls, 150u);
     EXPECT_EQ(stats.primitives, 300u);
     // Merged: far fewer draws reach GL than were made, and at least one per full batch.
-    EXPECT_GE(stats.submissions, (150u + gpu::vu::kBatch - 1) / gpu::vu::kBatch);
+    EXPECT_GE(stats.submissions, (150u + gpu::vertex_uniforms::kBatch - 1) / gpu::vertex_uniforms::kBatch);
     EXPECT_LT(stats.submissions, 150u / 4);
 }
 

@@ -2,6 +2,7 @@ orrery_test(gpu_device_tests
   ${CMAKE_CURRENT_LIST_DIR}/device_state_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_fvf_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_resources_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device_draw_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/hash_combine_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_stateblock_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_create_test.cpp

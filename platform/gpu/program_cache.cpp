@@ -1,0 +1,131 @@
+#include "platform/gpu/program_cache.h"
+
+#include <cstdio>
+#include <string>
+
+#include "platform/gpu/shader_source.h"
+
+namespace gpu {
+
+namespace {
+
+GLuint Compile(GLenum type, const std::string& source) {
+    GLuint s = glCreateShader(type);
+    const char* text = source.c_str();
+    glShaderSource(s, 1, &text, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetShaderInfoLog(s, sizeof(log), nullptr, log);
+        std::fprintf(stderr, "gpu/renderer: %s shader does not compile: %s\n%s\n",
+                     type == GL_VERTEX_SHADER ? "vertex" : "fragment", log, text);
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+GLint RowLocation(GLuint program, const char* array, int row) {
+    return glGetUniformLocation(program, (std::string(array) + "[" + std::to_string(row) + "]").c_str());
+}
+
+}  // namespace
+
+ProgramCache::~ProgramCache() {
+    if (!gl_.CanCallGl()) return;  // the process is ending on another thread: leave the GL objects
+    for (auto& [key, p] : programs_) glDeleteProgram(p.name);
+}
+
+ProgramCache::Program* ProgramCache::Use(const PipelineKey& key) {
+    auto it = programs_.find(key);
+    Program* p = it != programs_.end() ? &it->second : Build(key);
+    if (!p) return nullptr;
+    if (p != current_) {
+        glUseProgram(p->name);
+        current_ = p;
+        ++stats_.programSwitches;
+    }
+    return p;
+}
+
+ProgramCache::Program* ProgramCache::Build(const PipelineKey& key) {
+    GLuint vs = Compile(GL_VERTEX_SHADER, VertexShaderSource(key, clipControl_));
+    GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(key)) : 0;
+    if (!fs) {
+        if (vs) glDeleteShader(vs);
+        return nullptr;
+    }
+    GLuint p = glCreateProgram();
+    glAttachShader(p, vs);
+    glAttachShader(p, fs);
+    glLinkProgram(p);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(p, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[2048] = {};
+        glGetProgramInfoLog(p, sizeof(log), nullptr, log);
+        std::fprintf(stderr, "gpu/renderer: program does not link: %s\n", log);
+        glDeleteProgram(p);
+        return nullptr;
+    }
+    Program prog;
+    prog.name = p;
+    auto base = [&prog](UniformGroup g) -> GLint& { return prog.groupBase[static_cast<int>(g)]; };
+    base(UniformGroup::kMaterial) = RowLocation(p, "V", vertex_uniforms::kMaterial);
+    base(UniformGroup::kWorld) = RowLocation(p, "V", vertex_uniforms::kWorld);
+    base(UniformGroup::kProjection) = RowLocation(p, "V", vertex_uniforms::kProjection);
+    base(UniformGroup::kLights) = RowLocation(p, "V", vertex_uniforms::kAmbient);
+    base(UniformGroup::kFog) = RowLocation(p, "F", fragment_uniforms::kFogColor);
+    base(UniformGroup::kMisc) = RowLocation(p, "F", fragment_uniforms::kAlphaRef);
+    prog.instances = key.instanced ? glGetUniformLocation(p, "I[0]") : -1;
+    glUseProgram(p);
+    GLint t0 = glGetUniformLocation(p, "uTexture0"), t1 = glGetUniformLocation(p, "uTexture1");
+    if (t0 >= 0) glUniform1i(t0, 0);
+    if (t1 >= 0) glUniform1i(t1, 1);
+    current_ = nullptr;  // Use switches to it
+    ++stats_.programsBuilt;
+    return &programs_.emplace(key, prog).first->second;
+}
+
+void ProgramCache::Upload(const UniformValues& values, const PipelineKey& key, bool instanced) {
+    using namespace vertex_uniforms;
+    Program& p = *current_;
+    auto upload = [&](UniformGroup g, const float* data, int rows) {
+        const int i = static_cast<int>(g);
+        if (p.uploaded[i] == values.Version(g)) return;
+        p.uploaded[i] = values.Version(g);
+        if (p.groupBase[i] >= 0) glUniform4fv(p.groupBase[i], rows, data);
+    };
+    const int lightRows = 1 + kLightStride * key.lightCount;
+    const float* fog = values.Fragment(fragment_uniforms::kFogColor);
+    const float* misc = values.Fragment(fragment_uniforms::kAlphaRef);
+    if (instanced) {
+        upload(UniformGroup::kProjection, values.Vertex(kProjection), kProjectionRows);
+        if (key.lighting) upload(UniformGroup::kLights, values.Vertex(kAmbient), lightRows);
+        if (key.fogMode) upload(UniformGroup::kFog, fog, fragment_uniforms::kFogRows);
+        upload(UniformGroup::kMisc, misc, fragment_uniforms::kMiscRows);
+        return;
+    }
+    const int worldRows = kWorldStride * (key.blendWeights + 1);
+    const auto material = static_cast<int>(UniformGroup::kMaterial), world = static_cast<int>(UniformGroup::kWorld);
+    if (key.lighting && p.uploaded[material] != values.Version(UniformGroup::kMaterial) &&
+        p.uploaded[world] != values.Version(UniformGroup::kWorld)) {
+        // Both changed (the particle pattern): one call for the adjacent ranges.
+        upload(UniformGroup::kMaterial, values.Vertex(kMaterial), kMaterialRows + worldRows);
+        p.uploaded[world] = values.Version(UniformGroup::kWorld);
+    }
+    upload(UniformGroup::kWorld, values.Vertex(kWorld), worldRows);
+    upload(UniformGroup::kProjection, values.Vertex(kProjection), kProjectionRows);
+    if (key.lighting) {
+        upload(UniformGroup::kMaterial, values.Vertex(kMaterial), kMaterialRows);
+        upload(UniformGroup::kLights, values.Vertex(kAmbient), lightRows);
+    }
+    if (key.fogMode) upload(UniformGroup::kFog, fog, fragment_uniforms::kFogRows);
+    upload(UniformGroup::kMisc, misc, fragment_uniforms::kMiscRows);
+}
+
+}  // namespace gpu

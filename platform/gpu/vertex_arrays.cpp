@@ -1,0 +1,81 @@
+#include "platform/gpu/vertex_arrays.h"
+
+#include <algorithm>
+
+#include "platform/gpu/shader_source.h"
+
+namespace gpu {
+
+VertexArrays::~VertexArrays() {
+    if (!gl_.CanCallGl()) return;  // the process is ending on another thread: leave the GL objects
+    for (auto& [key, a] : arrays_) glDeleteVertexArrays(1, &a.name);
+}
+
+void VertexArrays::Bind(std::uint64_t serial, GLuint buffer, DWORD fvf, const FvfLayout& l, UINT stride) {
+    const Key key{serial, fvf, stride};
+    if (bound_ && key == key_) return;
+    auto it = arrays_.find(key);
+    if (it == arrays_.end()) {
+        Array a;
+        glGenVertexArrays(1, &a.name);
+        glBindVertexArray(a.name);
+        glBindBuffer(GL_ARRAY_BUFFER, buffer);
+        const auto st = static_cast<GLsizei>(stride);
+        auto at = [](UINT offset) { return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset)); };
+        glEnableVertexAttribArray(kAttrPosition);
+        glVertexAttribPointer(kAttrPosition, static_cast<GLint>(l.positionFloats), GL_FLOAT, GL_FALSE, st, at(0));
+        if (l.weights) {
+            glEnableVertexAttribArray(kAttrWeights);
+            glVertexAttribPointer(kAttrWeights, static_cast<GLint>(std::min(l.weights, 4u)), GL_FLOAT, GL_FALSE, st, at(12));
+        }
+        if (l.normal >= 0) {
+            glEnableVertexAttribArray(kAttrNormal);
+            glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, st, at(static_cast<UINT>(l.normal)));
+        }
+        if (l.diffuse >= 0) {
+            glEnableVertexAttribArray(kAttrDiffuse);
+            glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.diffuse)));
+        }
+        if (l.specular >= 0) {
+            glEnableVertexAttribArray(kAttrSpecular);
+            glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.specular)));
+        }
+        for (UINT i = 0; i < l.texCount; ++i) {
+            glEnableVertexAttribArray(kAttrTex0 + i);
+            glVertexAttribPointer(kAttrTex0 + i, static_cast<GLint>(l.texSize[i]), GL_FLOAT, GL_FALSE, st, at(l.texOffset[i]));
+        }
+        it = arrays_.emplace(key, a).first;
+    } else {
+        glBindVertexArray(it->second.name);
+    }
+    bound_ = &it->second;
+    key_ = key;
+}
+
+void VertexArrays::BindIndices(std::uint64_t serial, GLuint buffer) {
+    if (bound_->elements == serial) return;
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
+    bound_->elements = serial;
+}
+
+bool VertexArrays::Forget(std::uint64_t serial) {
+    bool wasBound = false;
+    for (auto& [key, a] : arrays_)
+        if (a.elements == serial) a.elements = 0;
+    for (auto it = arrays_.begin(); it != arrays_.end();) {
+        if (it->first.serial == serial) {
+            if (bound_ == &it->second) {
+                bound_ = nullptr;
+                key_ = {0, 0xFFFFFFFF, 0};
+                wasBound = true;
+            }
+            if (gl_.CanCallGl()) glDeleteVertexArrays(1, &it->second.name);
+            it = arrays_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    return wasBound;
+}
+
+}  // namespace gpu
