@@ -7,6 +7,7 @@
 #include "platform/d3dx/d3dx8tex.h"
 #include "platform/d3dx/skin_mesh.h"
 #include "platform/d3dx/xmesh_build.h"
+#include "platform/xfile/dxfile_walk.h"
 
 namespace d3dx {
 namespace {
@@ -112,16 +113,10 @@ HRESULT FindMesh(IDirectXFileData* object, int depth, ComPtr<IDirectXFileData>& 
         return S_OK;
     }
     if (*type != TID_D3DRMFrame || depth > 256) return S_OK;
-    for (;;) {
-        ComPtr<IDirectXFileObject> child;
-        hr = object->GetNextObject(child.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS) return S_OK;
-        if (FAILED(hr)) return hr;
-        ComPtr<IDirectXFileData> data;
-        if (FAILED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(data.Receive())))) continue;
-        hr = FindMesh(data.Get(), depth + 1, found);
-        if (FAILED(hr) || found) return hr;
-    }
+    return xfile::ForEachDataChild(object, [&](IDirectXFileData* data) -> HRESULT {
+        const HRESULT searched = FindMesh(data, depth + 1, found);
+        return SUCCEEDED(searched) && found ? S_FALSE : searched;
+    });
 }
 
 HRESULT LoadFromFile(const char* filename, DWORD options, IDirect3DDevice8* device, ID3DXBuffer** adjacency,
@@ -136,16 +131,13 @@ HRESULT LoadFromFile(const char* filename, DWORD options, IDirect3DDevice8* devi
         return hr;
     }
     ComPtr<IDirectXFileData> found;
-    for (;;) {
-        ComPtr<IDirectXFileData> object;
-        hr = enumeration->GetNextDataObject(object.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS) break;
-        if (SUCCEEDED(hr)) hr = FindMesh(object.Get(), 0, found);
-        if (FAILED(hr)) {
-            std::fprintf(stderr, "d3dx/xmesh: cannot read '%s' (error 0x%08X)\n", filename, static_cast<unsigned>(hr));
-            return hr;
-        }
-        if (found) break;
+    hr = xfile::ForEachDataObject(enumeration.Get(), [&](IDirectXFileData* object) -> HRESULT {
+        const HRESULT searched = FindMesh(object, 0, found);
+        return SUCCEEDED(searched) && found ? S_FALSE : searched;
+    });
+    if (FAILED(hr)) {
+        std::fprintf(stderr, "d3dx/xmesh: cannot read '%s' (error 0x%08X)\n", filename, static_cast<unsigned>(hr));
+        return hr;
     }
     if (!found) {
         std::fprintf(stderr, "d3dx/xmesh: '%s' holds no Mesh\n", filename);

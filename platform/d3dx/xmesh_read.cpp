@@ -5,6 +5,7 @@
 #include "platform/d3dx/d3dx8tex.h"
 #include "platform/d3dx/xmesh_source.h"
 #include "platform/com/com_ptr.h"
+#include "platform/xfile/dxfile_walk.h"
 
 namespace d3dx {
 namespace {
@@ -92,28 +93,23 @@ std::string ObjectName(IDirectXFileObject* object) {
 // Visits each child of `object` that is data or a reference to data, as a data object.
 template <class Visit>
 HRESULT ForEachChild(IDirectXFileData* object, Visit&& visit) {
-    for (;;) {
-        ComPtr<IDirectXFileObject> child;
-        HRESULT hr = object->GetNextObject(child.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS) return S_OK;
-        if (FAILED(hr)) return hr;
+    return xfile::ForEachChild(object, [&](IDirectXFileObject* child) -> HRESULT {
         ComPtr<IDirectXFileData> data;
         ComPtr<IDirectXFileDataReference> reference;
         if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(data.Receive())))) {
             // a data object
         } else if (SUCCEEDED(child->QueryInterface(IID_IDirectXFileDataReference,
                                                    reinterpret_cast<void**>(reference.Receive())))) {
-            hr = reference->Resolve(data.Receive());
+            const HRESULT hr = reference->Resolve(data.Receive());
             if (FAILED(hr)) return hr;
         } else {
-            continue;  // binary objects
+            return S_OK;  // binary objects
         }
         const GUID* type = nullptr;
-        hr = data->GetType(&type);
+        const HRESULT hr = data->GetType(&type);
         if (FAILED(hr)) return hr;
-        hr = visit(data.Get(), *type);
-        if (FAILED(hr)) return hr;
-    }
+        return visit(data.Get(), *type);
+    });
 }
 
 HRESULT ReadMaterial(IDirectXFileData* object, XMeshSource& mesh) {
