@@ -66,6 +66,14 @@ struct DXFILELOADMEMORY {
     DWORD dSize;
 };
 
+// ---- AnimationKey key types ------------------------------------------------------------------
+
+// The keyType member of an AnimationKey: what the values of each of its keys hold.
+constexpr DWORD DXFILEKEY_ROTATION = 0;  // a quaternion, written w, x, y, z
+constexpr DWORD DXFILEKEY_SCALE = 1;     // x, y and z scale factors
+constexpr DWORD DXFILEKEY_POSITION = 2;  // an x, y, z translation
+constexpr DWORD DXFILEKEY_MATRIX = 4;    // a 4x4 matrix, 16 floats row by row
+
 // ---- Interface identities ----------------------------------------------------------------------
 
 constexpr IID IID_IDirectXFileObject = {0x3D82AB4B, 0x62DA, 0x11CF, {0xAB, 0x39, 0x00, 0x20, 0xAF, 0x71, 0xE4, 0x33}};

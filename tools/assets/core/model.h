@@ -77,10 +77,10 @@ struct MatrixKey {
 // One Animation object: keys for the frame named by `frame` (written as a reference {name}).
 struct Animation {
     std::string frame;
-    std::vector<RotationKey> rotations;  // AnimationKey type 0
-    std::vector<VectorKey> scales;       // type 1
-    std::vector<VectorKey> positions;    // type 2
-    std::vector<MatrixKey> matrices;     // type 4
+    std::vector<RotationKey> rotations;  // written as DXFILEKEY_ROTATION keys
+    std::vector<VectorKey> scales;       // DXFILEKEY_SCALE
+    std::vector<VectorKey> positions;    // DXFILEKEY_POSITION
+    std::vector<MatrixKey> matrices;     // DXFILEKEY_MATRIX
 };
 
 struct AnimationSet {

@@ -5,6 +5,7 @@
 #include <set>
 #include <string_view>
 
+#include "platform/xfile/dxfile.h"
 #include "tools/assets/core/x_writer_check.h"
 #include "tools/assets/core/x_writer_mszip.h"
 #include "tools/assets/core/x_writer_tokens.h"
@@ -246,13 +247,13 @@ void WriteKeys(TokenWriter& out, std::uint32_t type, const std::vector<Key>& key
 void WriteAnimation(TokenWriter& out, const Animation& a) {
     out.Open("Animation", "");
     out.Reference(a.frame);
-    WriteKeys(out, 0, a.rotations, [](const RotationKey& k, std::vector<float>& v) {
+    WriteKeys(out, DXFILEKEY_ROTATION, a.rotations, [](const RotationKey& k, std::vector<float>& v) {
         v.insert(v.end(), {k.rotation.w, k.rotation.x, k.rotation.y, k.rotation.z});
     });
     auto vector = [](const VectorKey& k, std::vector<float>& v) { v.insert(v.end(), {k.value.x, k.value.y, k.value.z}); };
-    WriteKeys(out, 1, a.scales, vector);
-    WriteKeys(out, 2, a.positions, vector);
-    WriteKeys(out, 4, a.matrices, [](const MatrixKey& k, std::vector<float>& v) {
+    WriteKeys(out, DXFILEKEY_SCALE, a.scales, vector);
+    WriteKeys(out, DXFILEKEY_POSITION, a.positions, vector);
+    WriteKeys(out, DXFILEKEY_MATRIX, a.matrices, [](const MatrixKey& k, std::vector<float>& v) {
         for (int r = 0; r < 4; ++r)
             for (int c = 0; c < 4; ++c) v.push_back(k.value.m[r][c]);
     });
