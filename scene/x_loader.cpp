@@ -10,6 +10,7 @@
 #include "platform/d3dx/d3dx8tex.h"
 #include "platform/file/data_file.h"
 #include "platform/com/com_ptr.h"
+#include "platform/xfile/dxfile_walk.h"
 #include "render/render_device.h"
 #include "scene/frame_tree.h"
 #include "scene/skinned_mesh.h"
@@ -83,26 +84,57 @@ void FillMaterials(MeshContainer& c, ID3DXBuffer* materials, DWORD count, IDirec
     }
 }
 
+// Why an AnimationSet or Animation stopped early, for the one line that reports it.
+struct AnimationFault {
+    std::string cause;
+
+    HRESULT Refuse(std::string why) {
+        cause = std::move(why);
+        return E_INVALIDARG;
+    }
+};
+
+// Words of one key of each track: the time, the value count and the values.
+struct KeyTrack {
+    const char* name;
+    std::size_t words;
+};
+
+KeyTrack TrackOf(DWORD type) {
+    switch (type) {
+        case DXFILEKEY_ROTATION: return {"rotation", 6};
+        case DXFILEKEY_SCALE: return {"scale", 5};
+        case DXFILEKEY_POSITION: return {"position", 5};
+        case DXFILEKEY_MATRIX: return {"matrix", 18};
+        default: return {nullptr, 0};
+    }
+}
+
+bool HasKeys(const ModelFrame& frame, DWORD type) {
+    switch (type) {
+        case DXFILEKEY_ROTATION: return !frame.rotationKeys.empty();
+        case DXFILEKEY_SCALE: return !frame.scaleKeys.empty();
+        case DXFILEKEY_POSITION: return !frame.positionKeys.empty();
+        default: return !frame.matrixKeys.empty();
+    }
+}
+
 // Reads one AnimationKey into the frame's tracks.
-HRESULT ReadAnimationKey(IDirectXFileData* key, ModelFrame& frame) {
+HRESULT ReadAnimationKey(IDirectXFileData* key, ModelFrame& frame, AnimationFault& fault) {
     DWORD size = 0;
     void* data = nullptr;
     HRESULT hr = key->GetData(nullptr, &size, &data);
     if (FAILED(hr)) return hr;
-    if (!data || size < 8) return E_INVALIDARG;
+    if (!data || size < 8) return fault.Refuse("an AnimationKey without its key type and count");
     DWORD head[2];
     std::memcpy(head, data, sizeof(head));
     const DWORD type = head[0], count = head[1];
-    std::size_t words = 0;
-    switch (type) {
-        case 0: words = 6; if (!frame.rotationKeys.empty()) return E_INVALIDARG; break;
-        case 1: words = 5; if (!frame.scaleKeys.empty()) return E_INVALIDARG; break;
-        case 2: words = 5; if (!frame.positionKeys.empty()) return E_INVALIDARG; break;
-        case 4: words = 18; if (!frame.matrixKeys.empty()) return E_INVALIDARG; break;
-        default: return E_INVALIDARG;
-    }
+    const KeyTrack track = TrackOf(type);
+    if (!track.name) return fault.Refuse("an AnimationKey of unknown key type " + std::to_string(type));
+    if (HasKeys(frame, type)) return fault.Refuse(std::string("a second AnimationKey of ") + track.name + " keys");
+    const std::size_t words = track.words;
     // Each key is a fixed block of words; a block that would run past the data is refused.
-    if ((size - 8) / 4 / words < count) return E_INVALIDARG;
+    if ((size - 8) / 4 / words < count) return fault.Refuse("an AnimationKey with fewer values than its keys need");
     const auto* bytes = static_cast<const unsigned char*>(data) + 8;
     auto word = [&](std::size_t k, std::size_t w) {
         std::uint32_t v;
@@ -116,22 +148,23 @@ HRESULT ReadAnimationKey(IDirectXFileData* key, ModelFrame& frame) {
     };
     for (std::size_t k = 0; k < count; ++k) {
         const std::uint32_t time = word(k, 0);
-        if (type == 0) {
+        if (type == DXFILEKEY_ROTATION) {
             frame.rotationKeys.push_back({time, real(k, 3), real(k, 4), real(k, 5), real(k, 2)});
-        } else if (type == 4) {
+        } else if (type == DXFILEKEY_MATRIX) {
             MatrixKey m;
             m.time = time;
             for (int i = 0; i < 16; ++i) m.m[i] = real(k, 2 + i);
             frame.matrixKeys.push_back(m);
         } else {
-            (type == 1 ? frame.scaleKeys : frame.positionKeys).push_back({time, real(k, 2), real(k, 3), real(k, 4)});
+            (type == DXFILEKEY_SCALE ? frame.scaleKeys : frame.positionKeys).push_back({time, real(k, 2), real(k, 3), real(k, 4)});
         }
     }
     return S_OK;
 }
 
 // Sets the animation frame's target from a reference to a Frame object.
-HRESULT ReadTargetReference(IDirectXFileDataReference* reference, ModelHierarchy& hierarchy, ModelFrame& animation) {
+HRESULT ReadTargetReference(IDirectXFileDataReference* reference, ModelHierarchy& hierarchy, ModelFrame& animation,
+                            AnimationFault& fault) {
     ComPtr<IDirectXFileData> referenced;
     HRESULT hr = reference->Resolve(referenced.Receive());
     if (FAILED(hr)) return hr;
@@ -143,9 +176,10 @@ HRESULT ReadTargetReference(IDirectXFileDataReference* reference, ModelHierarchy
     std::optional<std::string> name;
     hr = ReadName(referenced.Get(), name);
     if (FAILED(hr)) return hr;
-    if (animation.target || !name) return E_INVALIDARG;
+    if (animation.target) return fault.Refuse("a second target frame");
+    if (!name) return fault.Refuse("a target frame without a name");
     animation.target = FindFrameFromRoot(*hierarchy.root, name->c_str());
-    return animation.target ? S_OK : E_INVALIDARG;
+    return animation.target ? S_OK : fault.Refuse("target frame '" + *name + "', which the model does not hold");
 }
 
 // Unlinks `doomed` from the list starting at `slot` and destroys it.
@@ -157,6 +191,22 @@ void RemoveHierarchy(std::unique_ptr<ModelHierarchy>& slot, ModelHierarchy* doom
             return;
         }
     }
+}
+
+HRESULT ReadAnimationSetOf(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame,
+                           AnimationFault& fault);
+HRESULT ReadAnimationOf(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame, AnimationFault& fault);
+
+// A set or animation that stopped early does not fail the load: what it read stays, the
+// rest of the file is read on. One line says which one stopped, where and why.
+void ReportAnimationFault(const char* what, const std::optional<std::string>& name, const ModelHierarchy& hierarchy,
+                          const ModelFrame& frame, HRESULT hr, const AnimationFault& fault) {
+    const std::string model = hierarchy.name.empty() ? std::string("(unnamed model)") : "\"" + hierarchy.name + "\"";
+    const std::string cause = fault.cause.empty() ? std::string("the X file services failed") : fault.cause;
+    const std::string place = &frame == hierarchy.root.get() ? std::string("at the top level")
+                                                              : "in frame " + Describe(frame.name);
+    std::fprintf(stderr, "scene: model %s: %s %s %s stops early: %s (0x%08X); the rest of the model loads\n",
+                 model.c_str(), what, Describe(name).c_str(), place.c_str(), cause.c_str(), static_cast<unsigned>(hr));
 }
 
 }  // namespace
@@ -190,12 +240,15 @@ HRESULT ReadDataObject(IDirectXFileData* object, ModelHierarchy& hierarchy, Mode
         frame.initial = frame.local;
         return hr;
     }
-    if (SameGuid(type, TID_D3DRMAnimationSet)) {
-        ReadAnimationSet(object, hierarchy, frame);
-        return S_OK;
-    }
-    if (SameGuid(type, TID_D3DRMAnimation)) {
-        ReadAnimation(object, hierarchy, frame);
+    if (SameGuid(type, TID_D3DRMAnimationSet) || SameGuid(type, TID_D3DRMAnimation)) {
+        const bool set = SameGuid(type, TID_D3DRMAnimationSet);
+        AnimationFault fault;
+        hr = set ? ReadAnimationSetOf(object, hierarchy, frame, fault) : ReadAnimationOf(object, hierarchy, frame, fault);
+        if (FAILED(hr)) {
+            std::optional<std::string> name;
+            if (FAILED(ReadName(object, name))) name.reset();  // the message then calls it unnamed
+            ReportAnimationFault(set ? "animation set" : "animation", name, hierarchy, frame, hr, fault);
+        }
         return S_OK;
     }
     if (!SameGuid(type, TID_D3DRMFrame)) return S_OK;
@@ -206,17 +259,7 @@ HRESULT ReadDataObject(IDirectXFileData* object, ModelHierarchy& hierarchy, Mode
     if (FAILED(hr)) return hr;
     AddChild(frame, std::move(created));
     // Only data objects are read; references and binary objects inside a frame are passed over.
-    for (;;) {
-        ComPtr<IDirectXFileObject> next;
-        hr = object->GetNextObject(next.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS) return S_OK;
-        if (FAILED(hr)) return hr;
-        if (!next) return S_OK;
-        ComPtr<IDirectXFileData> data = QueryAs<IDirectXFileData>(next.Get(), IID_IDirectXFileData);
-        if (!data) continue;
-        hr = ReadDataObject(data.Get(), hierarchy, child);
-        if (FAILED(hr)) return hr;
-    }
+    return xfile::ForEachDataChild(object, [&](IDirectXFileData* data) { return ReadDataObject(data, hierarchy, child); });
 }
 
 HRESULT ReadMesh(IDirectXFileData* object, ModelFrame& frame) {
@@ -269,29 +312,35 @@ HRESULT ReadMesh(IDirectXFileData* object, ModelFrame& frame) {
 }
 
 HRESULT ReadAnimationSet(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {
+    AnimationFault fault;
+    return ReadAnimationSetOf(object, hierarchy, frame, fault);
+}
+
+HRESULT ReadAnimation(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {
+    AnimationFault fault;
+    return ReadAnimationOf(object, hierarchy, frame, fault);
+}
+
+namespace {
+
+HRESULT ReadAnimationSetOf(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame,
+                           AnimationFault& fault) {
     auto created = std::make_unique<ModelFrame>();
     created->isAnimationFrame = true;
     ModelFrame& set = *created;
     AddChild(frame, std::move(created));
     HRESULT hr = ReadName(object, set.name);
     if (FAILED(hr)) return hr;
-    for (;;) {
-        ComPtr<IDirectXFileObject> next;
-        hr = object->GetNextObject(next.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS || !next) return S_OK;
-        if (FAILED(hr)) return hr;
-        ComPtr<IDirectXFileData> data = QueryAs<IDirectXFileData>(next.Get(), IID_IDirectXFileData);
-        if (!data) continue;
+    return xfile::ForEachDataChild(object, [&](IDirectXFileData* data) -> HRESULT {
         const GUID* type = nullptr;
-        hr = data->GetType(&type);
-        if (FAILED(hr)) return hr;
-        if (!SameGuid(type, TID_D3DRMAnimation)) continue;
-        hr = ReadAnimation(data.Get(), hierarchy, set);
-        if (FAILED(hr)) return hr;
-    }
+        HRESULT read = data->GetType(&type);
+        if (FAILED(read)) return read;
+        if (!SameGuid(type, TID_D3DRMAnimation)) return S_OK;
+        return ReadAnimationOf(data, hierarchy, set, fault);
+    });
 }
 
-HRESULT ReadAnimation(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame) {
+HRESULT ReadAnimationOf(IDirectXFileData* object, ModelHierarchy& hierarchy, ModelFrame& frame, AnimationFault& fault) {
     auto created = std::make_unique<ModelFrame>();
     created->isAnimationFrame = true;
     ModelFrame& animation = *created;
@@ -299,29 +348,22 @@ HRESULT ReadAnimation(IDirectXFileData* object, ModelHierarchy& hierarchy, Model
     animation.nextAnimationFrame = hierarchy.animationList;
     hierarchy.animationList = &animation;
 
-    for (;;) {
-        ComPtr<IDirectXFileObject> next;
-        HRESULT hr = object->GetNextObject(next.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS || !next) return S_OK;
-        if (FAILED(hr)) return hr;
-        if (auto reference = QueryAs<IDirectXFileDataReference>(next.Get(), IID_IDirectXFileDataReference)) {
-            hr = ReadTargetReference(reference.Get(), hierarchy, animation);
-            if (FAILED(hr)) return hr;
-            continue;
+    return xfile::ForEachChild(object, [&](IDirectXFileObject* next) -> HRESULT {
+        if (auto reference = QueryAs<IDirectXFileDataReference>(next, IID_IDirectXFileDataReference)) {
+            return ReadTargetReference(reference.Get(), hierarchy, animation, fault);
         }
-        ComPtr<IDirectXFileData> data = QueryAs<IDirectXFileData>(next.Get(), IID_IDirectXFileData);
-        if (!data) continue;
+        ComPtr<IDirectXFileData> data = QueryAs<IDirectXFileData>(next, IID_IDirectXFileData);
+        if (!data) return S_OK;
         const GUID* type = nullptr;
-        hr = data->GetType(&type);
+        HRESULT hr = data->GetType(&type);
         if (FAILED(hr)) return hr;
-        if (SameGuid(type, TID_D3DRMFrame)) {
-            hr = ReadDataObject(data.Get(), hierarchy, animation);
-        } else if (SameGuid(type, TID_D3DRMAnimationKey)) {
-            hr = ReadAnimationKey(data.Get(), animation);
-        }
-        if (FAILED(hr)) return hr;
-    }
+        if (SameGuid(type, TID_D3DRMFrame)) return ReadDataObject(data.Get(), hierarchy, animation);
+        if (SameGuid(type, TID_D3DRMAnimationKey)) return ReadAnimationKey(data.Get(), animation, fault);
+        return S_OK;
+    });
 }
+
+}  // namespace
 
 HRESULT LoadHierarchy(AnimatedModel& model) {
     auto hierarchy = std::make_unique<ModelHierarchy>();
@@ -340,17 +382,13 @@ HRESULT LoadHierarchy(AnimatedModel& model) {
     if (FAILED(hr)) return hr;
     if (!objects) return E_FAIL;
 
-    for (;;) {
-        ComPtr<IDirectXFileData> object;
-        hr = objects->GetNextDataObject(object.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS) break;
-        if (FAILED(hr)) return hr;
-        if (!object) break;
-        hr = ReadDataObject(object.Get(), *hierarchy, *hierarchy->root);
-        if (FAILED(hr)) return hr;
-    }
-    BindBones(*hierarchy->root, *hierarchy);
+    // Named before the read so that what the read reports can say which model it is in.
     hierarchy->name.assign(model.path, length);
+    hr = xfile::ForEachDataObject(objects.Get(), [&](IDirectXFileData* object) {
+        return ReadDataObject(object, *hierarchy, *hierarchy->root);
+    });
+    if (FAILED(hr)) return hr;
+    BindBones(*hierarchy->root, *hierarchy);
 
     if (model.currentHierarchy) RemoveHierarchy(model.hierarchies, model.currentHierarchy);
     ModelHierarchy* loaded = hierarchy.get();

@@ -142,6 +142,50 @@ Animation matrices {
     EXPECT_EQ(FindFrameByName(h->root->firstChild.get(), "c3")->local._41, 4.0f);
 }
 
+TEST_F(LoaderTest, AnAnimationThatStopsEarlyIsReportedOnceWithItsModelAndCause) {
+    const std::string text = std::string(kFrames) + R"(
+Frame holder {
+  AnimationSet run {
+    Animation twice {
+      AnimationKey { 1; 1; 0; 3; 1.0, 1.0, 1.0;;; }
+      AnimationKey { 1; 1; 0; 3; 2.0, 2.0, 2.0;;; }
+    }
+    Animation fine { {c1} }
+  }
+}
+Animation odd { AnimationKey { 3; 1; 0; 3; 1.0, 2.0, 3.0;;; } }
+Animation stray { {c2} {c3} }
+Animation short { AnimationKey { 2; 1; 0; 2; 1.0, 2.0;;; } }
+AnimationSet good { Animation g { {c1} AnimationKey { 2; 1; 0; 3; 1.0, 2.0, 3.0;;; } } }
+)";
+    AnimatedModel model;
+    testing::internal::CaptureStderr();
+    ModelHierarchy* h = LoadText(model, text, "stops.x");
+    const std::string err = testing::internal::GetCapturedStderr();
+    ASSERT_NE(h, nullptr) << err;
+    // The load goes on: the sound set after the broken ones is read whole.
+    EXPECT_NE(FindFrameByName(h->root->firstChild.get(), "good"), nullptr);
+
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = err.find('\n', at)) != std::string::npos; at = end + 1) {
+        lines.push_back(err.substr(at, end - at));
+    }
+    ASSERT_EQ(lines.size(), 4u) << err;
+    const std::string model_ = "model \"" + (dir / "stops.x").string() + "\"";
+    const std::vector<std::vector<std::string>> expected = {
+        {"animation set 'run' in frame 'holder'", "a second AnimationKey of scale keys"},
+        {"animation 'odd' at the top level", "unknown key type 3"},
+        {"animation 'stray' at the top level", "a second target frame"},
+        {"animation 'short' at the top level", "fewer values than its keys need"},
+    };
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        SCOPED_TRACE(lines[i]);
+        EXPECT_EQ(lines[i].rfind("scene: " + model_ + ": ", 0), 0u);
+        for (const std::string& part : expected[i]) EXPECT_NE(lines[i].find(part), std::string::npos) << part;
+        EXPECT_NE(lines[i].find("(0x80070057)"), std::string::npos);
+    }
+}
+
 TEST_F(LoaderTest, FrameEndingInAReferenceStillLoads) {
     AnimatedModel model;
     ModelHierarchy* h = LoadText(model, std::string(kFrames) + "Frame holder { Frame kid { } {c3} }\n");
