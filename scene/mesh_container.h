@@ -40,8 +40,13 @@ struct MeshContainer {
     std::vector<std::uint32_t> adjacency;
     std::uint32_t influences = 0;
     ComPtr<ID3DXBuffer> boneCombinations;
-    // 3 until the blended mesh of a skinned container is built, then 0.
-    std::uint32_t builtMarker = 3;
+    // Whether the blended mesh of a skinned container has been built; a draw that finds it
+    // pending builds it first.
+    enum class Blending : std::uint32_t { Pending = 3, Built = 0 };
+    Blending blending = Blending::Pending;
+    // A draw's build of the blended mesh failed and said so on stderr; later draws keep trying
+    // without repeating the message every frame.
+    bool blendFailureReported = false;
 
     // Number of bones of the skin (0 for a rigid mesh).
     std::uint32_t BoneCount() const;

@@ -1,7 +1,9 @@
 #include "scene/skinned_mesh.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "render/render_device.h"
@@ -223,7 +225,7 @@ HRESULT BuildBlendedMesh(MeshContainer& c) {
         if (!clone) return E_FAIL;
         c.mesh = clone;
     }
-    c.builtMarker = 0;
+    c.blending = MeshContainer::Blending::Built;
     return S_OK;
 }
 
@@ -281,7 +283,15 @@ HRESULT SplitBlendedMesh(ID3DXMesh* mesh, std::uint32_t split, std::span<const D
 }
 
 HRESULT DrawSkinnedContainer(MeshContainer& c) {
-    if (c.builtMarker != 0) BuildBlendedMesh(c);
+    if (c.blending != MeshContainer::Blending::Built) {
+        // The draw goes on with what the container holds; the build is tried again next time.
+        const HRESULT hr = BuildBlendedMesh(c);
+        if (FAILED(hr) && !c.blendFailureReported) {
+            c.blendFailureReported = true;
+            std::fprintf(stderr, "scene: mesh %s: its blended mesh could not be built (0x%08X); drawn as it is\n",
+                         c.name ? ("'" + *c.name + "'").c_str() : "(unnamed)", static_cast<unsigned>(hr));
+        }
+    }
     IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
     if (!device) return E_FAIL;
     const D3DXBONECOMBINATION* table = Combinations(c);

@@ -66,7 +66,7 @@ TEST_F(SkinnedMeshTest, NoSplitUnlessTheDeviceBlendsExactlyTwoMatrices) {
         EXPECT_EQ(c->subsetCount, 2u);
         EXPECT_EQ(c->splitSubset, 2u);
         EXPECT_EQ(c->influences, 3u);
-        EXPECT_EQ(c->builtMarker, 0u);
+        EXPECT_EQ(c->blending, MeshContainer::Blending::Built);
     }
 }
 
@@ -253,7 +253,7 @@ protected:
         SkinnedMeshTest::SetUp();
         for (int i = 0; i < 3; ++i) D3DXMatrixTranslation(&frames[i], float(i + 1), 0.0f, 0.0f);
         c.skin = ComPtr<ID3DXSkinMesh>(new scenetest::FakeSkin(3));
-        c.builtMarker = 0;
+        c.blending = MeshContainer::Blending::Built;
         c.influences = 3;
         c.subsetCount = 3;
         c.splitSubset = 3;
@@ -334,6 +334,21 @@ TEST_F(SkinnedDrawTest, FailingSubsetEndsTheDrawAndLeavesBlendingOn) {
     DWORD blend = 0;
     device->GetRenderState(D3DRS_VERTEXBLEND, &blend);
     EXPECT_EQ(blend, 1u);
+}
+
+TEST_F(SkinnedDrawTest, ABlendedMeshThatCannotBeBuiltAtDrawIsReportedOnceAndTheDrawGoesOn) {
+    // The fake skin has no device, so every build fails.
+    c.blending = MeshContainer::Blending::Pending;
+    c.name = "arm";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(DrawSkinnedContainer(c), S_OK);
+    EXPECT_EQ(DrawSkinnedContainer(c), S_OK);
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(first->draws.size(), 6u);
+    EXPECT_EQ(c.blending, MeshContainer::Blending::Pending);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+    EXPECT_NE(err.find("scene: mesh 'arm': "), std::string::npos) << err;
+    EXPECT_NE(err.find("(0x80004001)"), std::string::npos) << err;
 }
 
 TEST_F(SkinnedMeshTest, FrameTreeDrawsContainersUnderTheirFramesAndCountsFaces) {
