@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "platform/xfile/xfile_lexer.h"
 #include "platform/xfile/xfile_token.h"
 
 namespace xfile {
@@ -41,7 +42,9 @@ public:
         return n;
     }
     std::size_t ListLeft() const { return listLeft_; }
-    void SetSeparatorsAsSpace(bool) {}
+    // Binary separators are always tokens of their own and never stand in for white space, so
+    // there is nothing to switch for template declarations.
+    void SetSeparatorsAsSpace([[maybe_unused]] bool on) {}
     // The last value handed out and the rest of its integer list, as raw 32-bit words.
     std::size_t RawIntegerRun(const unsigned char** words) const {
         if (!lastFromList_ || listFloats_) return 0;
@@ -55,7 +58,6 @@ public:
     }
     // Upper bound of the values still readable: list values left plus 4 bytes a value after.
     std::size_t ValueCapacity() const { return listLeft_ + static_cast<std::size_t>(end_ - p_) / 4 + 1; }
-    static constexpr bool kBinary = true;
 
 private:
     enum Code : std::uint16_t {
@@ -125,6 +127,7 @@ private:
     bool listFloats_ = false;
     bool lastFromList_ = false;
 };
+static_assert(XFileLexer<BinaryLexer>);
 
 inline void BinaryLexer::ListValue(Token& t) {
     --listLeft_;

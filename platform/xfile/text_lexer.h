@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "platform/xfile/xfile_lexer.h"
 #include "platform/xfile/xfile_token.h"
 
 namespace xfile {
@@ -31,15 +32,19 @@ public:
     // Writes the next token into `t` (only the fields its kind uses).
     void Next(Token& t);
     std::size_t Offset() const { return static_cast<std::size_t>(p_ - begin_); }
-    std::size_t TakeListRun(Primitive, std::size_t, unsigned char*) { return 0; }
+    // Number lists are a binary encoding's form: text writes every value as its own token, so
+    // there is never a list to take from, skip in or look at.
+    std::size_t TakeListRun([[maybe_unused]] Primitive type, [[maybe_unused]] std::size_t max,
+                            [[maybe_unused]] unsigned char* out) {
+        return 0;
+    }
     std::size_t ListLeft() const { return 0; }
-    std::size_t RawIntegerRun(const unsigned char**) const { return 0; }
-    void SkipListValues(std::size_t) {}
+    std::size_t RawIntegerRun([[maybe_unused]] const unsigned char** words) const { return 0; }
+    void SkipListValues([[maybe_unused]] std::size_t count) {}
     // Template declarations need their separators (a ';' ends a member before a restriction).
     void SetSeparatorsAsSpace(bool on) { separatorsAsSpace_ = on; }
     // Upper bound of the values still readable: every value takes at least one byte.
     std::size_t ValueCapacity() const { return static_cast<std::size_t>(end_ - p_); }
-    static constexpr bool kBinary = false;
 
 private:
     static bool IsDelimiter(unsigned char c) { return kTextDelimiters.table[c]; }
@@ -60,6 +65,7 @@ private:
     const char* end_;
     bool separatorsAsSpace_ = true;
 };
+static_assert(XFileLexer<TextLexer>);
 
 // Commas and semicolons separate values, but exporters disagree on how many they write and
 // no data depends on them: outside template declarations they are skipped like white space.

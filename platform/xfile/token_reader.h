@@ -8,11 +8,12 @@
 
 #include "platform/xfile/dxfile.h"
 #include "platform/xfile/xfile_diagnostics.h"
+#include "platform/xfile/xfile_lexer.h"
 #include "platform/xfile/xfile_token.h"
 
 namespace xfile {
 
-template <class Lexer>
+template <XFileLexer Lexer>
 class TokenReader {
 public:
     TokenReader(Lexer lexer, std::string_view file, SourcePosition position)

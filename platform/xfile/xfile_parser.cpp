@@ -11,7 +11,7 @@
 namespace xfile {
 namespace {
 
-template <class Lexer>
+template <XFileLexer Lexer>
 HRESULT ParseBody(ParsedFile* file, Lexer lexer, std::vector<StringFixup>& fixups) {
     const XFileSource& source = file->source;
     SourcePosition position(source.Body(), source.text, source.compressed, kHeaderSize);
