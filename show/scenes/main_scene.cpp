@@ -2,6 +2,7 @@
 
 #include "app/frame_timer.h"
 #include "render/render_device.h"
+#include "show/scenes/city_places.h"
 #include "show/scenes/main_scene_shots.h"
 
 namespace {
@@ -31,13 +32,16 @@ HRESULT MainScene::Load() {
     snowfall = std::make_unique<ParticleSystem>(500, 20.0f, 0.0f, 0.0f, 970.0f, 0.8f, 0.0f, -2.9f, 1355.0f, 1, 24.0f,
                                                 0, -9.8f, 0, 0);
     if (snowfall->Load("snowflake.jpg") < 0) return E_FAIL;
-    plumeA = std::make_unique<ParticleSystem>(100, 50.0f, -500.0f, -1865.0f, 15.5f, 0.0f, 0.0f, 0.0f, 75.0f, 0, 38.0f,
+    const city_places::Place& steam = city_places::kVentSteam;
+    plumeA = std::make_unique<ParticleSystem>(100, 50.0f, steam.x, steam.y, steam.z, 0.0f, 0.0f, 0.0f, 75.0f, 0, 38.0f,
                                               1, -9.8f, 0, 0);
     if (plumeA->Load("particle3.jpg") < 0) return E_FAIL;
-    plumeB = std::make_unique<ParticleSystem>(100, 50.0f, 1375.0f, -430.0f, 840.5f, 0.0f, 0.0f, 0.0f, 70.0f, 1, 55.0f,
+    const city_places::Place& smoke = city_places::kChimneySmoke;
+    plumeB = std::make_unique<ParticleSystem>(100, 50.0f, smoke.x, smoke.y, smoke.z, 0.0f, 0.0f, 0.0f, 70.0f, 1, 55.0f,
                                               1, -9.8f, 0, 0);
     if (plumeB->Load("particle3.jpg") < 0) return E_FAIL;
-    sparks = std::make_unique<ParticleSystem>(70, 22.0f, 900.0f, 3315.0f, 65.5f, 0.0f, 0.0f, 0.0f, 19.0f, 1, 36.0f, 1,
+    const city_places::Place& spark = city_places::kSparks;
+    sparks = std::make_unique<ParticleSystem>(70, 22.0f, spark.x, spark.y, spark.z, 0.0f, 0.0f, 0.0f, 19.0f, 1, 36.0f, 1,
                                               -9.8f, 0, 0);
     if (sparks->Load("particle1.jpg") < 0) return E_FAIL;
 
@@ -55,11 +59,11 @@ HRESULT MainScene::Load() {
     worldList->AddInstance(city.get());
     blood = StandardInstance(*bloodModel);  // joins the list at the walk shot
 
-    constexpr float kLampY[4] = {-2880.0f, -1400.0f, -32.0f, 1300.0f};
-    for (std::size_t i = 0; i < 4; ++i) {
-        lights[i] = std::make_unique<Light>(0.2f, 0.2f, 0.0f, 1.0f, -700.0f, kLampY[i], 20.0f, 250.0f);
+    for (std::size_t i = 0; i < std::size(city_places::kLampLights); ++i) {
+        const city_places::Place& p = city_places::kLampLights[i];
+        lights[i] = std::make_unique<Light>(0.2f, 0.2f, 0.0f, 1.0f, p.x, p.y, p.z, city_places::kLampLightRange);
     }
-    lights[4] = std::make_unique<Light>(1.0f, 1.0f, 1.0f, 1.0f, -1.2f, 10.8f, 0.0f);
+    lights[kLightCount - 1] = std::make_unique<Light>(1.0f, 1.0f, 1.0f, 1.0f, -1.2f, 10.8f, 0.0f);
     for (const auto& light : lights) worldList->AddLight(light.get());
 
     flare = std::make_unique<Billboard>();
@@ -67,13 +71,13 @@ HRESULT MainScene::Load() {
 
     for (std::size_t i = 0; i < kLampFlareCount; ++i) {
         lampFlares[i] = std::make_unique<BillboardInstance>(*flare);
-        const float y = 1365.0f * static_cast<float>(i) - 2845.0f - (i == 4 ? 160.0f : 0.0f);
-        lampFlares[i]->position = D3DXVECTOR3(-850.0f, y, 250.0f);
+        lampFlares[i]->position = D3DXVECTOR3(city_places::kLampX, city_places::kLampYs[i], city_places::kLampHeadZ);
     }
     for (std::size_t j = 0; j < kHighFlareCount; ++j) {
         highFlares[j] = std::make_unique<BillboardInstance>(*flare);
-        const float step = 45.0f * static_cast<float>(j);
-        highFlares[j]->position = D3DXVECTOR3(605.0f - step, step - 650.0f, 1070.0f);
+        const city_places::Place& first = city_places::kFirstWarningLight;
+        const float step = city_places::kWarningLightStep * static_cast<float>(j);
+        highFlares[j]->position = D3DXVECTOR3(first.x - step, first.y + step, first.z);
     }
 
     if (!LoadCharacter(cars, "cars.x") || !LoadCharacter(idle, "idle.x") || !LoadCharacter(run1, "run1.x") ||

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <iterator>
 #include <memory>
 
 #include "fx/billboard.h"
@@ -17,14 +18,16 @@
 #include "scene/animated_model.h"
 #include "scene/mesh_model.h"
 #include "show/scene.h"
+#include "show/scenes/city_places.h"
 
 class MainSceneShots;
 
 class MainScene : public Scene {
 public:
-    static constexpr std::size_t kLampFlareCount = 7;
-    static constexpr std::size_t kHighFlareCount = 5;
-    static constexpr std::size_t kLightCount = 5;
+    static constexpr std::size_t kLampFlareCount = std::size(city_places::kLampYs);
+    static constexpr std::size_t kHighFlareCount = city_places::kWarningLightCount;
+    // The lamp lights, then the sun.
+    static constexpr std::size_t kLightCount = std::size(city_places::kLampLights) + 1;
 
     // Eye, look-at point, frustum and camera; nothing else until Load.
     MainScene();

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "render/render_device.h"
+#include "show/scenes/city_places.h"
 #include "show/scenes/main_scene.h"
 
 struct MainSceneShots::PhaseOneState {
@@ -272,7 +273,8 @@ void MainSceneShots::StreetShots(float t, float s) {
             lookAt = D3DXVECTOR3(1950.0f, 5750.0f, 50.0f);
             if (scene.walk) scene.walk->position = D3DXVECTOR3(1000.0f, 3400.0f, 18.5f);
             if (scene.blood && scene.worldList) {
-                scene.blood->Translate(1115.0f, 3800.0f, 110.0f);
+                const city_places::Place& mark = city_places::kBloodMark;
+                scene.blood->Translate(mark.x, mark.y, mark.z);
                 scene.worldList->AddInstance(scene.blood.get());
             }
         }

@@ -133,10 +133,16 @@ TEST(CityLayout, LampsTowerChimneyVentAndSparksSitUnderTheirEffects) {
         EXPECT_LT(nearest({kLampX, y, kLampHeadZ}), 25.0f) << y;
         EXPECT_NEAR(SurfaceZ(kLampX + 12.0f, y, 400.0f), kLampHeadZ + 8.0f, 1.0f) << y;  // the lamp head's top
     }
-    // The warning lights at z 1070 stand on masts just under them on the tower's roof.
-    for (int j = 0; j < 5; ++j) {
-        const float x = 605.0f - 45.0f * j, y = 45.0f * j - 650.0f;
-        EXPECT_NEAR(SurfaceZ(x, y, 1200.0f), 1064.0f, 1.0f) << j;
+    // The scene's warning lights stand on masts just under them on the tower's roof.
+    for (std::size_t j = 0; j < city_places::kWarningLightCount; ++j) {
+        const city_places::Place& first = city_places::kFirstWarningLight;
+        const float step = city_places::kWarningLightStep * static_cast<float>(j);
+        const float x = first.x - step, y = first.y + step;
+        EXPECT_TRUE(x > kTower.x0 && x < kTower.x1 && y > kTower.y0 && y < kTower.y1) << j;
+        const float top = SurfaceZ(x, y, 1200.0f);
+        EXPECT_LT(top, first.z) << j;
+        EXPECT_GT(top, first.z - 10.0f) << j;
+        EXPECT_GT(top, kTowerRoofZ + 10.0f) << j;
     }
     EXPECT_NEAR(SurfaceZ(515.0f + 30.0f, -560.0f, 1200.0f), kTowerRoofZ, 1.0f);
     // Smoke leaves the chimney's mouth at 840; its rim is there, its throat below.

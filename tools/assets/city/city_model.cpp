@@ -141,12 +141,12 @@ void AddFittings(Mesh& mesh) {
     AddLathe(mesh, chimney, 12, concrete, Translation(kChimneyX, kChimneyY, kChimneyTopZ - 60.0f));
     // Masts for the warning lights on the tower's roof, on a beam across it.
     const float roof = kTowerRoofZ;
-    for (int j = 0; j < 5; ++j) {
-        const float x = 605.0f - 45.0f * j, y = 45.0f * j - 650.0f;
-        AddBlock(mesh, x - 3, y - 3, x + 3, y + 3, roof, 1064.0f, metal, m, int(red));
+    for (std::size_t j = 0; j < kMastCount; ++j) {
+        const float x = kFirstMastX - kMastStep * j, y = kMastStep * j + kFirstMastY;
+        AddBlock(mesh, x - 3, y - 3, x + 3, y + 3, roof, kMastTopZ, metal, m, int(red));
     }
-    for (int j = 0; j < 4; ++j) {
-        const float x = 605.0f - 45.0f * j, y = 45.0f * j - 650.0f;
+    for (std::size_t j = 0; j + 1 < kMastCount; ++j) {
+        const float x = kFirstMastX - kMastStep * j, y = kMastStep * j + kFirstMastY;
         const D3DXVECTOR3 p[4] = {{x + 4, y + 4, roof + 16}, {x - 41, y + 49, roof + 16}, {x - 41, y + 49, roof + 22},
                                   {x + 4, y + 4, roof + 22}};
         const D3DXVECTOR2 uv[4] = {{0, 0}, {1, 0}, {1, 0.1f}, {0, 0.1f}};
