@@ -156,7 +156,8 @@ HRESULT ReadAnimationKey(IDirectXFileData* key, ModelFrame& frame, AnimationFaul
             for (int i = 0; i < 16; ++i) m.m[i] = real(k, 2 + i);
             frame.matrixKeys.push_back(m);
         } else {
-            (type == DXFILEKEY_SCALE ? frame.scaleKeys : frame.positionKeys).push_back({time, real(k, 2), real(k, 3), real(k, 4)});
+            auto& track = type == DXFILEKEY_SCALE ? frame.scaleKeys : frame.positionKeys;
+            track.push_back({time, real(k, 2), real(k, 3), real(k, 4)});
         }
     }
     return S_OK;
@@ -243,7 +244,8 @@ HRESULT ReadDataObject(IDirectXFileData* object, ModelHierarchy& hierarchy, Mode
     if (SameGuid(type, TID_D3DRMAnimationSet) || SameGuid(type, TID_D3DRMAnimation)) {
         const bool set = SameGuid(type, TID_D3DRMAnimationSet);
         AnimationFault fault;
-        hr = set ? ReadAnimationSetOf(object, hierarchy, frame, fault) : ReadAnimationOf(object, hierarchy, frame, fault);
+        hr = set ? ReadAnimationSetOf(object, hierarchy, frame, fault)
+                 : ReadAnimationOf(object, hierarchy, frame, fault);
         if (FAILED(hr)) {
             std::optional<std::string> name;
             if (FAILED(ReadName(object, name))) name.reset();  // the message then calls it unnamed
@@ -259,7 +261,8 @@ HRESULT ReadDataObject(IDirectXFileData* object, ModelHierarchy& hierarchy, Mode
     if (FAILED(hr)) return hr;
     AddChild(frame, std::move(created));
     // Only data objects are read; references and binary objects inside a frame are passed over.
-    return xfile::ForEachDataChild(object, [&](IDirectXFileData* data) { return ReadDataObject(data, hierarchy, child); });
+    return xfile::ForEachDataChild(object,
+                                   [&](IDirectXFileData* data) { return ReadDataObject(data, hierarchy, child); });
 }
 
 HRESULT ReadMesh(IDirectXFileData* object, ModelFrame& frame) {

@@ -41,8 +41,8 @@ HRESULT MainScene::Load() {
                                               1, -9.8f, 0, 0);
     if (plumeB->Load("particle3.jpg") < 0) return E_FAIL;
     const city_places::Place& spark = city_places::kSparks;
-    sparks = std::make_unique<ParticleSystem>(70, 22.0f, spark.x, spark.y, spark.z, 0.0f, 0.0f, 0.0f, 19.0f, 1, 36.0f, 1,
-                                              -9.8f, 0, 0);
+    sparks = std::make_unique<ParticleSystem>(70, 22.0f, spark.x, spark.y, spark.z, 0.0f, 0.0f, 0.0f, 19.0f, 1, 36.0f,
+                                              1, -9.8f, 0, 0);
     if (sparks->Load("particle1.jpg") < 0) return E_FAIL;
 
     worldList = std::make_unique<RenderList>();
