@@ -10,7 +10,7 @@
 // also ends the walk, so a caller never sees a null object.
 #pragma once
 
-#include "platform/gpu/com_ptr.h"
+#include "platform/com/com_ptr.h"
 #include "platform/xfile/dxfile.h"
 
 namespace xfile {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/gpu/ref_counted.h"
+#include "platform/com/ref_counted.h"
 #include "tests/platform/xfile/xfile_test_support.h"
 
 using namespace xfile_test;
