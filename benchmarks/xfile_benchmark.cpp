@@ -21,6 +21,7 @@
 #include "app/display_settings.h"
 #include "platform/window/headless_window.h"
 #include "platform/xfile/dxfile.h"
+#include "platform/xfile/dxfile_walk.h"
 #include "render/render_device.h"
 #include "scene/animated_model.h"
 
@@ -272,21 +273,18 @@ std::size_t Walk(IDirectXFileData* data) {
     data->GetType(&type);
     data->GetName(nullptr, &nameLength);
     if (data->GetData(nullptr, &size, &p) == DXFILE_OK) bytes += size;
-    for (;;) {
-        IDirectXFileObject* child = nullptr;
-        if (data->GetNextObject(&child) != DXFILE_OK) break;
-        IDirectXFileData* childData = nullptr;
-        IDirectXFileDataReference* reference = nullptr;
-        if (child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&childData)) == S_OK) {
-            bytes += Walk(childData);
-            childData->Release();
-        } else if (child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&reference)) == S_OK) {
-            IDirectXFileData* target = nullptr;
-            if (reference->Resolve(&target) == DXFILE_OK) target->Release();
-            reference->Release();
+    xfile::ForEachChild(data, [&](IDirectXFileObject* child) -> HRESULT {
+        ComPtr<IDirectXFileData> childData;
+        ComPtr<IDirectXFileDataReference> reference;
+        if (child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(childData.Receive())) == S_OK) {
+            bytes += Walk(childData.Get());
+        } else if (child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(reference.Receive())) ==
+                   S_OK) {
+            ComPtr<IDirectXFileData> target;
+            reference->Resolve(target.Receive());
         }
-        child->Release();
-    }
+        return S_OK;
+    });
     return bytes;
 }
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/xfile/dxfile.h"
+#include "platform/xfile/dxfile_walk.h"
 #include "platform/xfile/xfile_diagnostics.h"
 
 namespace {
@@ -42,25 +43,20 @@ void Walk(IDirectXFileData* data, int depth) {
     if (data->GetData(nullptr, &size, &bytes) == DXFILE_OK) Touch(bytes, size);
     for (const char* member : {"nVertices", "faces", "matrix", "filename", "keys", "weights", "frameMatrix"})
         if (data->GetData(member, &size, &bytes) == DXFILE_OK) Touch(bytes, size);
-    for (;;) {
-        IDirectXFileObject* child = nullptr;
-        if (data->GetNextObject(&child) != DXFILE_OK) break;
-        IDirectXFileData* childData = nullptr;
-        IDirectXFileDataReference* reference = nullptr;
-        if (child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(&childData)) == S_OK) {
-            Walk(childData, depth + 1);
-            childData->Release();
-        } else if (child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(&reference)) == S_OK) {
-            IDirectXFileData* target = nullptr;
-            if (reference->Resolve(&target) == DXFILE_OK) {
-                // Only the target's own data: it may be an ancestor (no walk into cycles).
-                if (target->GetData(nullptr, &size, &bytes) == DXFILE_OK) Touch(bytes, size);
-                target->Release();
-            }
-            reference->Release();
+    xfile::ForEachChild(data, [&](IDirectXFileObject* child) -> HRESULT {
+        ComPtr<IDirectXFileData> childData;
+        ComPtr<IDirectXFileDataReference> reference;
+        if (child->QueryInterface(IID_IDirectXFileData, reinterpret_cast<void**>(childData.Receive())) == S_OK) {
+            Walk(childData.Get(), depth + 1);
+        } else if (child->QueryInterface(IID_IDirectXFileDataReference, reinterpret_cast<void**>(reference.Receive())) ==
+                   S_OK) {
+            // Only the target's own data: it may be an ancestor (no walk into cycles).
+            ComPtr<IDirectXFileData> target;
+            if (reference->Resolve(target.Receive()) == DXFILE_OK && target->GetData(nullptr, &size, &bytes) == DXFILE_OK)
+                Touch(bytes, size);
         }
-        child->Release();
-    }
+        return S_OK;
+    });
 }
 
 }  // namespace
@@ -70,12 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     DXFILELOADMEMORY memory{data, static_cast<DWORD>(size)};
     IDirectXFileEnumObject* enumeration = nullptr;
     if (service->CreateEnumObject(&memory, DXFILELOAD_FROMMEMORY, &enumeration) == DXFILE_OK) {
-        for (;;) {
-            IDirectXFileData* object = nullptr;
-            if (enumeration->GetNextDataObject(&object) != DXFILE_OK) break;
+        xfile::ForEachDataObject(enumeration, [](IDirectXFileData* object) -> HRESULT {
             Walk(object, 0);
-            object->Release();
-        }
+            return S_OK;
+        });
         enumeration->Release();
     }
     IDirectXFile* scratch = nullptr;
