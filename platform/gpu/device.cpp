@@ -45,6 +45,13 @@ std::uint32_t StageStateDirty(DWORD stage, DWORD type) {
     }
 }
 
+// A second reference to `object`, for the device or a block to hold.
+template <class T>
+ComPtr<T> Shared(T* object) {
+    if (object) object->AddRef();
+    return ComPtr<T>(object);
+}
+
 }  // namespace
 
 D3DCAPS8 DeviceCaps(D3DDEVTYPE type, DWORD maxTextureSize) {
@@ -148,20 +155,38 @@ HRESULT Device::Present(const RECT*, const RECT*, HWND, const void*) {
     return S_OK;
 }
 
+template <class Record>
+bool Device::Recorded(StateField field, DWORD entry, Record record) {
+    if (!recording_) return false;
+    record(*recording_);
+    recording_->mask.Set(field, entry);
+    return true;
+}
+
+// The one path of the setters of plain values. While a block is recorded the value goes into
+// it; otherwise a value bytewise equal to the current one changes nothing (unless `same` says to
+// store it again), and a new one replaces it between the renderer's Changing and Mark calls.
+// Returns whether the device's own value was stored.
+template <class T, class Place>
+bool Device::Store(StateField field, DWORD entry, Place place, const T& value, std::uint32_t changing,
+                   std::uint32_t marked, Same same) {
+    if (Recorded(field, entry, [&](StateBlock& b) { place(b.values) = value; })) return false;
+    T& current = place(state_);
+    if (same == Same::kSkip && std::memcmp(&current, &value, sizeof(T)) == 0) return false;
+    renderer_->Changing(changing);
+    current = value;
+    renderer_->Mark(marked);
+    return true;
+}
+
 HRESULT Device::SetViewport(const D3DVIEWPORT8* vp) {
     if (!vp) return D3DERR_INVALIDCALL;
     const BackBufferDesc& d = renderer_->Desc();
     if (vp->Width == 0 || vp->Height == 0 || vp->X >= d.width || vp->Y >= d.height || vp->Width > d.width - vp->X ||
         vp->Height > d.height - vp->Y || !(vp->MinZ >= 0.0f && vp->MinZ <= 1.0f) || !(vp->MaxZ >= 0.0f && vp->MaxZ <= 1.0f))
         return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.viewport = *vp;
-        recording_->viewport = true;
-        return S_OK;
-    }
-    renderer_->Changing(Renderer::kViewport);
-    state_.viewport = *vp;
-    renderer_->Mark(Renderer::kViewport | Renderer::kProjection);
+    Store(StateField::kViewport, 0, [](DeviceState& s) -> auto& { return s.viewport; }, *vp, Renderer::kViewport,
+          Renderer::kViewport | Renderer::kProjection, Same::kStore);
     return S_OK;
 }
 
@@ -173,15 +198,9 @@ HRESULT Device::GetViewport(D3DVIEWPORT8* vp) {
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (state >= D3D_RENDERSTATE_COUNT) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.renderStates[state] = value;
-        recording_->renderStates.set(state);
-        return S_OK;
-    }
-    if (state_.renderStates[state] == value) return S_OK;
-    renderer_->Changing(RenderStateDirty(state));
-    state_.renderStates[state] = value;
-    renderer_->Mark(RenderStateDirty(state));
+    const std::uint32_t dirty = RenderStateDirty(state);
+    Store(StateField::kRenderState, state, [state](DeviceState& s) -> auto& { return s.renderStates[state]; }, value,
+          dirty, dirty);
     return S_OK;
 }
 
@@ -193,15 +212,9 @@ HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
     if (stage >= D3D_MAX_TEXTURE_STAGES || type >= D3D_TEXTURESTAGESTATE_COUNT) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.stageStates[stage][type] = value;
-        recording_->stageStates[stage].set(type);
-        return S_OK;
-    }
-    if (state_.stageStates[stage][type] == value) return S_OK;
-    renderer_->Changing(StageStateDirty(stage, type));
-    state_.stageStates[stage][type] = value;
-    renderer_->Mark(StageStateDirty(stage, type));
+    const std::uint32_t dirty = StageStateDirty(stage, type);
+    Store(StateField::kStageState, stage * D3D_TEXTURESTAGESTATE_COUNT + type,
+          [stage, type](DeviceState& s) -> auto& { return s.stageStates[stage][type]; }, value, dirty, dirty);
     return S_OK;
 }
 
@@ -214,18 +227,13 @@ HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m) {
     const int slot = TransformSlot(type);
     if (slot < 0 || !m) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.transforms[slot] = *m;
-        recording_->transforms.set(static_cast<std::size_t>(slot));
-        return S_OK;
-    }
-    D3DMATRIX& stored = state_.transforms[slot];
-    if (std::memcmp(&stored, m, sizeof(D3DMATRIX)) == 0) return S_OK;
-    renderer_->Changing(type == D3DTS_WORLD ? Renderer::kWorld : Renderer::kView);
-    stored = *m;
-    if (type >= D3DTS_WORLD) renderer_->MarkWorld(type - D3DTS_WORLD);
-    else if (type == D3DTS_VIEW) renderer_->Mark(Renderer::kView);
-    else if (type == D3DTS_PROJECTION) renderer_->Mark(Renderer::kProjection);
+    // World matrices are marked one by one; texture matrices need nothing redone.
+    const std::uint32_t marked =
+        type == D3DTS_VIEW ? Renderer::kView : type == D3DTS_PROJECTION ? Renderer::kProjection : 0u;
+    const bool stored = Store(StateField::kTransform, static_cast<DWORD>(slot),
+                              [slot](DeviceState& s) -> auto& { return s.transforms[slot]; }, *m,
+                              type == D3DTS_WORLD ? Renderer::kWorld : Renderer::kView, marked);
+    if (stored && type >= D3DTS_WORLD) renderer_->MarkWorld(type - D3DTS_WORLD);
     return S_OK;
 }
 
@@ -245,15 +253,8 @@ HRESULT Device::MultiplyTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m
 
 HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
     if (!material) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.material = *material;
-        recording_->material = true;
-        return S_OK;
-    }
-    if (std::memcmp(&state_.material, material, sizeof(D3DMATERIAL8)) == 0) return S_OK;
-    renderer_->Changing(Renderer::kMaterial);
-    state_.material = *material;
-    renderer_->Mark(Renderer::kMaterial);
+    Store(StateField::kMaterial, 0, [](DeviceState& s) -> auto& { return s.material; }, *material,
+          Renderer::kMaterial, Renderer::kMaterial);
     return S_OK;
 }
 
@@ -267,18 +268,13 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
     if (index >= kMaxLights || !light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
         return D3DERR_INVALIDCALL;
     if (light->Type != D3DLIGHT_DIRECTIONAL && !(light->Range >= 0.0f)) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.lights[index].light = *light;
-        recording_->values.lights[index].set = true;
-        recording_->lights.set(index);
-        return S_OK;
-    }
-    LightSlot& slot = state_.lights[index];
+    // An enabled light that changes type changes the program.
+    const LightSlot& slot = state_.lights[index];
     const bool typeChanged = slot.light.Type != light->Type;
-    renderer_->Changing(Renderer::kLights);
-    slot.light = *light;
-    slot.set = true;
-    renderer_->Mark(Renderer::kLights | (typeChanged && slot.enabled ? Renderer::kPipeline : 0u));
+    const std::uint32_t marked = Renderer::kLights | (typeChanged && slot.enabled ? Renderer::kPipeline : 0u);
+    if (Store(StateField::kLight, index, [index](DeviceState& s) -> auto& { return s.lights[index].light; }, *light,
+              Renderer::kLights, marked, Same::kStore))
+        state_.lights[index].set = true;
     return S_OK;
 }
 
@@ -290,17 +286,9 @@ HRESULT Device::GetLight(DWORD index, D3DLIGHT8* light) {
 
 HRESULT Device::LightEnable(DWORD index, BOOL enable) {
     if (index >= kMaxLights) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.lights[index].enabled = enable != 0;
-        recording_->lightEnables.set(index);
-        return S_OK;
-    }
-    LightSlot& slot = state_.lights[index];
-    if (slot.enabled == (enable != 0)) return S_OK;
-    renderer_->Changing(Renderer::kLights);
-    slot.enabled = enable != 0;
-    slot.set = true;  // enabling a light never set uses the default light
-    renderer_->Mark(Renderer::kPipeline | Renderer::kLights);
+    if (Store(StateField::kLightEnable, index, [index](DeviceState& s) -> auto& { return s.lights[index].enabled; },
+              enable != 0, Renderer::kLights, Renderer::kPipeline | Renderer::kLights))
+        state_.lights[index].set = true;  // enabling a light never set uses the default light
     return S_OK;
 }
 
@@ -314,12 +302,8 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
     if (stage >= D3D_MAX_TEXTURE_STAGES) return D3DERR_INVALIDCALL;
     Texture* impl = texture ? dynamic_cast<Texture*>(texture) : nullptr;
     if (texture && (!impl || impl->Owner() != gl_.get())) return D3DERR_INVALIDCALL;  // not this device's
-    if (recording_) {
-        if (texture) texture->AddRef();
-        recording_->textureValues[stage] = ComPtr<IDirect3DBaseTexture8>(texture);
-        recording_->textures.set(stage);
+    if (Recorded(StateField::kTexture, stage, [&](StateBlock& b) { b.bound.textures[stage] = Shared(texture); }))
         return S_OK;
-    }
     if (textures_[stage].Get() == texture) return S_OK;
     renderer_->Changing(Renderer::kTextures);
     // Programs depend on whether a stage has a texture and whether it has alpha; the previous
@@ -328,8 +312,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
     const bool tracked = stage < static_cast<DWORD>(kMaxStages);
     const bool boundChanged = tracked && kind(stageTextures_[stage]) != kind(impl);
     if (tracked) stageTextures_[stage] = impl;
-    if (texture) texture->AddRef();
-    textures_[stage] = ComPtr<IDirect3DBaseTexture8>(texture);  // releases the previous one
+    textures_[stage] = Shared(texture);  // releases the previous one
     if (tracked) renderer_->Mark(Renderer::kTextures | (boundChanged ? Renderer::kPipeline : 0u));
     return S_OK;
 }
@@ -343,15 +326,8 @@ HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) {
 
 HRESULT Device::SetVertexShader(DWORD fvf) {
     if (!DecodeFvf(fvf).valid) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        recording_->values.fvf = fvf;
-        recording_->fvf = true;
-        return S_OK;
-    }
-    if (state_.fvf == fvf) return S_OK;
-    renderer_->Changing(Renderer::kStream);
-    state_.fvf = fvf;
-    renderer_->Mark(Renderer::kPipeline | Renderer::kStream);
+    Store(StateField::kFvf, 0, [](DeviceState& s) -> auto& { return s.fvf; }, fvf, Renderer::kStream,
+          Renderer::kPipeline | Renderer::kStream);
     return S_OK;
 }
 
@@ -365,17 +341,11 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UIN
     if (stream != 0) return D3DERR_INVALIDCALL;
     VertexBuffer* impl = buffer ? dynamic_cast<VertexBuffer*>(buffer) : nullptr;
     if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        if (buffer) buffer->AddRef();
-        recording_->streamBuffer = ComPtr<IDirect3DVertexBuffer8>(buffer);
-        recording_->streamStride = stride;
-        recording_->stream = true;
+    if (Recorded(StateField::kStream, 0, [&](StateBlock& b) { b.bound.stream = {Shared(buffer), stride}; }))
         return S_OK;
-    }
     if (stream_.Get() == buffer && stride_ == stride) return S_OK;
     renderer_->Changing(Renderer::kStream);
-    if (buffer) buffer->AddRef();
-    stream_ = ComPtr<IDirect3DVertexBuffer8>(buffer);
+    stream_ = Shared(buffer);
     streamImpl_ = impl;
     stride_ = stride;
     renderer_->Mark(Renderer::kStream);
@@ -385,16 +355,10 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UIN
 HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) {
     IndexBuffer* impl = buffer ? dynamic_cast<IndexBuffer*>(buffer) : nullptr;
     if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return D3DERR_INVALIDCALL;
-    if (recording_) {
-        if (buffer) buffer->AddRef();
-        recording_->indexBuffer = ComPtr<IDirect3DIndexBuffer8>(buffer);
-        recording_->baseVertex = baseVertexIndex;
-        recording_->indices = true;
+    if (Recorded(StateField::kIndices, 0, [&](StateBlock& b) { b.bound.indices = {Shared(buffer), baseVertexIndex}; }))
         return S_OK;
-    }
     if (indices_.Get() != buffer) {
-        if (buffer) buffer->AddRef();
-        indices_ = ComPtr<IDirect3DIndexBuffer8>(buffer);
+        indices_ = Shared(buffer);
         indicesImpl_ = impl;
     }
     baseVertex_ = baseVertexIndex;
@@ -514,119 +478,6 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
         std::fprintf(stderr, "gpu/device: no memory for an index buffer of %u bytes\n", length);
         return E_OUTOFMEMORY;
     }
-    return S_OK;
-}
-
-// ---- State blocks -------------------------------------------------------------------------
-
-HRESULT Device::BeginStateBlock() {
-    if (recording_) return D3DERR_INVALIDCALL;
-    recording_ = std::make_unique<StateBlock>();
-    return S_OK;
-}
-
-HRESULT Device::EndStateBlock(DWORD* token) {
-    if (!recording_ || !token) return D3DERR_INVALIDCALL;
-    *token = nextToken_++;
-    blocks_[*token] = std::move(recording_);
-    return S_OK;
-}
-
-HRESULT Device::ApplyStateBlock(DWORD token) {
-    auto it = blocks_.find(token);
-    if (it == blocks_.end() || recording_) return D3DERR_INVALIDCALL;
-    const StateBlock& b = *it->second;
-    const DeviceState& v = b.values;
-    for (DWORD i = 0; i < D3D_RENDERSTATE_COUNT; ++i)
-        if (b.renderStates[i]) SetRenderState(static_cast<D3DRENDERSTATETYPE>(i), v.renderStates[i]);
-    for (DWORD s = 0; s < D3D_MAX_TEXTURE_STAGES; ++s) {
-        for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t)
-            if (b.stageStates[s][t]) SetTextureStageState(s, static_cast<D3DTEXTURESTAGESTATETYPE>(t), v.stageStates[s][t]);
-        if (b.textures[s]) SetTexture(s, b.textureValues[s].Get());
-    }
-    for (DWORD i = 0; i < kTransformSlots; ++i)
-        if (b.transforms[i]) SetTransform(static_cast<D3DTRANSFORMSTATETYPE>(i), &v.transforms[i]);
-    for (DWORD i = 0; i < kMaxLights; ++i) {
-        if (b.lights[i]) SetLight(i, &v.lights[i].light);
-        if (b.lightEnables[i]) LightEnable(i, v.lights[i].enabled);
-    }
-    if (b.material) SetMaterial(&v.material);
-    if (b.viewport) SetViewport(&v.viewport);
-    if (b.fvf) SetVertexShader(v.fvf);
-    if (b.stream) SetStreamSource(0, b.streamBuffer.Get(), b.streamStride);
-    if (b.indices) SetIndices(b.indexBuffer.Get(), b.baseVertex);
-    return S_OK;
-}
-
-void Device::CaptureInto(StateBlock& b) {
-    DeviceState& v = b.values;
-    for (DWORD i = 0; i < D3D_RENDERSTATE_COUNT; ++i)
-        if (b.renderStates[i]) v.renderStates[i] = state_.renderStates[i];
-    for (DWORD s = 0; s < D3D_MAX_TEXTURE_STAGES; ++s) {
-        for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t)
-            if (b.stageStates[s][t]) v.stageStates[s][t] = state_.stageStates[s][t];
-        if (b.textures[s]) b.textureValues[s] = textures_[s];
-    }
-    for (DWORD i = 0; i < kTransformSlots; ++i)
-        if (b.transforms[i]) v.transforms[i] = state_.transforms[i];
-    for (DWORD i = 0; i < kMaxLights; ++i) {
-        if (b.lights[i]) {
-            v.lights[i].light = state_.lights[i].light;
-            v.lights[i].set = state_.lights[i].set;
-        }
-        if (b.lightEnables[i]) v.lights[i].enabled = state_.lights[i].enabled;
-    }
-    if (b.material) v.material = state_.material;
-    if (b.viewport) v.viewport = state_.viewport;
-    if (b.fvf) v.fvf = state_.fvf;
-    if (b.stream) {
-        b.streamBuffer = stream_;
-        b.streamStride = stride_;
-    }
-    if (b.indices) {
-        b.indexBuffer = indices_;
-        b.baseVertex = baseVertex_;
-    }
-}
-
-HRESULT Device::CaptureStateBlock(DWORD token) {
-    auto it = blocks_.find(token);
-    if (it == blocks_.end() || recording_) return D3DERR_INVALIDCALL;
-    CaptureInto(*it->second);
-    return S_OK;
-}
-
-HRESULT Device::DeleteStateBlock(DWORD token) {
-    if (blocks_.erase(token) == 0) return D3DERR_INVALIDCALL;
-    return S_OK;
-}
-
-HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) {
-    if (!token || recording_ || type < D3DSBT_ALL || type > D3DSBT_VERTEXSTATE) return D3DERR_INVALIDCALL;
-    auto b = std::make_unique<StateBlock>();
-    const bool all = type == D3DSBT_ALL, pixel = type == D3DSBT_PIXELSTATE, vertex = type == D3DSBT_VERTEXSTATE;
-    for (DWORD i = 0; i < D3D_RENDERSTATE_COUNT; ++i)
-        if (all || (pixel && IsPixelRenderState(i)) || (vertex && IsVertexRenderState(i))) b->renderStates.set(i);
-    for (DWORD s = 0; s < D3D_MAX_TEXTURE_STAGES; ++s) {
-        for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t) {
-            const bool vertexStage = t == D3DTSS_TEXCOORDINDEX || t == D3DTSS_TEXTURETRANSFORMFLAGS;
-            if (all || (pixel && !vertexStage) || (vertex && vertexStage)) b->stageStates[s].set(t);
-        }
-        if (all) b->textures.set(s);
-    }
-    if (all || vertex) {
-        b->lights.set();
-        b->lightEnables.set();
-        b->fvf = true;
-    }
-    if (all) {
-        for (DWORD i = 0; i < kTransformSlots; ++i)
-            if (TransformSlot(i) >= 0) b->transforms.set(i);
-        b->material = b->viewport = b->stream = b->indices = true;
-    }
-    CaptureInto(*b);
-    *token = nextToken_++;
-    blocks_[*token] = std::move(b);
     return S_OK;
 }
 

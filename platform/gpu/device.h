@@ -2,6 +2,7 @@
 // hands draws to the OpenGL back end (Renderer) together with what changed.
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <memory>
 
@@ -82,8 +83,20 @@ public:
     void ResetDrawStats() override;
 
 private:
+    struct FieldOps;
+    static const FieldOps kFieldOps[];
+    // Whether a value equal to the current one is stored again (and the renderer told) or skipped.
+    enum class Same { kSkip, kStore };
+
     ~Device() override;
-    void CaptureInto(StateBlock& block);
+    template <class Record>
+    bool Recorded(StateField field, DWORD entry, Record record);
+    template <class T, class Place>
+    bool Store(StateField field, DWORD entry, Place place, const T& value, std::uint32_t changing,
+               std::uint32_t marked, Same same = Same::kSkip);
+    template <class Visit>
+    static void ForEachHeld(const StateMask& mask, Visit visit);
+    void CaptureInto(StateBlock& block) const;
 
     // Declared first so that it is destroyed last: resources and the renderer delete GL names through it.
     std::shared_ptr<GlShared> gl_;

@@ -1,7 +1,11 @@
-// StateBlock: a recorded set of device states and their values.
+// StateBlock: a set of device states and their values, as the device state plus a mask of the
+// entries it holds.
 #pragma once
 
+#include <array>
 #include <bitset>
+#include <cstddef>
+#include <cstdint>
 
 #include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
@@ -9,29 +13,73 @@
 
 namespace gpu {
 
-struct StateBlock {
-    DeviceState values;  // only the entries marked below are meaningful
-    std::bitset<D3D_RENDERSTATE_COUNT> renderStates;
-    std::array<std::bitset<D3D_TEXTURESTAGESTATE_COUNT>, D3D_MAX_TEXTURE_STAGES> stageStates;
-    std::bitset<D3D_MAX_TEXTURE_STAGES> textures;
-    std::bitset<kTransformSlots> transforms;
-    std::bitset<kMaxLights> lights;
-    std::bitset<kMaxLights> lightEnables;
-    bool material = false;
-    bool viewport = false;
-    bool fvf = false;
-    bool stream = false;
-    bool indices = false;
+// The families of state a block can hold, in the order a block applies them.
+enum class StateField : std::uint8_t {
+    kRenderState,
+    kStageState,  // entry stage * D3D_TEXTURESTAGESTATE_COUNT + type
+    kTexture,
+    kTransform,  // entry TransformSlot(type)
+    kLight,
+    kLightEnable,
+    kMaterial,
+    kViewport,
+    kFvf,
+    kStream,
+    kIndices,
+};
+constexpr std::size_t kStateFields = 11;
 
-    ComPtr<IDirect3DBaseTexture8> textureValues[D3D_MAX_TEXTURE_STAGES];
-    ComPtr<IDirect3DVertexBuffer8> streamBuffer;
-    UINT streamStride = 0;
-    ComPtr<IDirect3DIndexBuffer8> indexBuffer;
+// How many entries each family has.
+constexpr std::array<std::size_t, kStateFields> kFieldEntries = {
+    D3D_RENDERSTATE_COUNT, D3D_MAX_TEXTURE_STAGES * D3D_TEXTURESTAGESTATE_COUNT, D3D_MAX_TEXTURE_STAGES,
+    kTransformSlots, kMaxLights, kMaxLights, 1, 1, 1, 1, 1};
+
+constexpr std::size_t FieldEntries(StateField f) { return kFieldEntries[static_cast<std::size_t>(f)]; }
+
+// Where a family's entries start among all entries, families in order.
+constexpr std::size_t FieldFirst(std::size_t field) {
+    std::size_t first = 0;
+    for (std::size_t i = 0; i < field; ++i) first += kFieldEntries[i];
+    return first;
+}
+
+// Which entries of every family a block holds, one bit each.
+class StateMask {
+public:
+    void Set(StateField f, std::size_t entry) { bits_.set(Bit(f, entry)); }
+    bool Has(StateField f, std::size_t entry) const { return bits_.test(Bit(f, entry)); }
+    bool Empty() const { return bits_.none(); }
+
+private:
+    static std::size_t Bit(StateField f, std::size_t entry) { return FieldFirst(static_cast<std::size_t>(f)) + entry; }
+    std::bitset<FieldFirst(kStateFields)> bits_;
+};
+
+// The objects bound to a device, each held by one reference.
+struct StreamBinding {
+    ComPtr<IDirect3DVertexBuffer8> buffer;
+    UINT stride = 0;
+};
+struct IndexBinding {
+    ComPtr<IDirect3DIndexBuffer8> buffer;
     UINT baseVertex = 0;
+};
+struct Bindings {
+    std::array<ComPtr<IDirect3DBaseTexture8>, D3D_MAX_TEXTURE_STAGES> textures;
+    StreamBinding stream;
+    IndexBinding indices;
+};
+
+struct StateBlock {
+    DeviceState values;  // only the entries the mask holds are meaningful
+    Bindings bound;
+    StateMask mask;
 };
 
 // Which render states a pixel or vertex state block holds.
 bool IsPixelRenderState(DWORD state);
 bool IsVertexRenderState(DWORD state);
+// Whether a block made by CreateStateBlock(type) holds entry `entry` of family `field`.
+bool BlockTypeHolds(D3DSTATEBLOCKTYPE type, StateField field, std::size_t entry);
 
 }  // namespace gpu

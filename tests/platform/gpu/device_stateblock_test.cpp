@@ -1,4 +1,7 @@
 // State blocks: recording, applying, capturing and deleting.
+#include <vector>
+
+#include "platform/gpu/state_block.h"
 #include "tests/platform/gpu/device_fixture.h"
 
 namespace devicetest {
@@ -153,6 +156,169 @@ TEST_F(StateBlockTest, CreatedBlocksCaptureTheirKindOfState) {
     ASSERT_EQ(device_->ApplyStateBlock(all), S_OK);
     EXPECT_EQ(RenderState(D3DRS_SRCBLEND), static_cast<DWORD>(D3DBLEND_DESTCOLOR));
     EXPECT_EQ(RenderState(D3DRS_LIGHTING), 0u);
+}
+
+// References held on `object`, besides the one being asked with.
+template <class T>
+auto Refs(T* object) {
+    object->AddRef();
+    return object->Release();
+}
+
+D3DMATRIX Scaled(float s) {
+    D3DMATRIX m{};
+    m._11 = s;
+    m._22 = m._33 = m._44 = 1;
+    return m;
+}
+
+// Transform types the device keeps.
+std::vector<D3DTRANSFORMSTATETYPE> KeptTransforms() {
+    std::vector<D3DTRANSFORMSTATETYPE> kept = {D3DTS_VIEW, D3DTS_PROJECTION};
+    for (DWORD t = D3DTS_TEXTURE0; t <= D3DTS_TEXTURE7; ++t) kept.push_back(static_cast<D3DTRANSFORMSTATETYPE>(t));
+    for (DWORD w = 0; w < 4; ++w) kept.push_back(D3DTS_WORLDMATRIX(w));
+    return kept;
+}
+
+// Two sets of values for every state a block can hold; `Set(k)` puts set k on the device.
+class TwoStates {
+public:
+    explicit TwoStates(IDirect3DDevice8* d) : d_(d) {
+        for (int k = 0; k < 2; ++k) {
+            EXPECT_EQ(d->CreateTexture(4, 4, 1, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, texture[k].Receive()), S_OK);
+            EXPECT_EQ(d->CreateVertexBuffer(256, 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vertices[k].Receive()), S_OK);
+            EXPECT_EQ(d->CreateIndexBuffer(64, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, indices[k].Receive()), S_OK);
+        }
+    }
+    static DWORD RenderValue(int k, DWORD state) { return 0x1000u * (k + 1) + state; }
+    static DWORD StageValue(int k, DWORD stage, DWORD type) { return 0x100000u * (k + 1) + stage * 64 + type; }
+    static float Range(int k, DWORD light) { return 10.0f * (k + 1) + static_cast<float>(light); }
+    static BOOL Enabled(int k, DWORD light) { return (light + static_cast<DWORD>(k)) % 2 == 0; }
+
+    void Set(int k) {
+        for (DWORD s = 0; s < D3D_RENDERSTATE_COUNT; ++s)
+            ASSERT_EQ(d_->SetRenderState(static_cast<D3DRENDERSTATETYPE>(s), RenderValue(k, s)), S_OK);
+        for (DWORD stage = 0; stage < D3D_MAX_TEXTURE_STAGES; ++stage) {
+            for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t)
+                ASSERT_EQ(d_->SetTextureStageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(t), StageValue(k, stage, t)),
+                          S_OK);
+            ASSERT_EQ(d_->SetTexture(stage, texture[k].Get()), S_OK);
+        }
+        for (D3DTRANSFORMSTATETYPE t : KeptTransforms()) {
+            const D3DMATRIX m = Scaled(static_cast<float>(k + 2) + static_cast<float>(t) / 1000.0f);
+            ASSERT_EQ(d_->SetTransform(t, &m), S_OK);
+        }
+        for (DWORD i = 0; i < 8; ++i) {
+            D3DLIGHT8 light{};
+            light.Type = D3DLIGHT_POINT;
+            light.Range = Range(k, i);
+            ASSERT_EQ(d_->SetLight(i, &light), S_OK);
+            ASSERT_EQ(d_->LightEnable(i, Enabled(k, i)), S_OK);
+        }
+        D3DMATERIAL8 material{};
+        material.Power = static_cast<float>(k + 1);
+        ASSERT_EQ(d_->SetMaterial(&material), S_OK);
+        const D3DVIEWPORT8 vp{static_cast<DWORD>(k), 0, 8, 8, 0.0f, 1.0f};
+        ASSERT_EQ(d_->SetViewport(&vp), S_OK);
+        ASSERT_EQ(d_->SetVertexShader(k == 0 ? D3DFVF_XYZ | D3DFVF_NORMAL : D3DFVF_XYZ), S_OK);
+        ASSERT_EQ(d_->SetStreamSource(0, vertices[k].Get(), 12), S_OK);
+        ASSERT_EQ(d_->SetIndices(indices[k].Get(), static_cast<UINT>(k)), S_OK);
+    }
+
+    ComPtr<IDirect3DTexture8> texture[2];
+    ComPtr<IDirect3DVertexBuffer8> vertices[2];
+    ComPtr<IDirect3DIndexBuffer8> indices[2];
+
+private:
+    IDirect3DDevice8* d_;
+};
+
+// For every entry of every family: a block made of one kind holds exactly its kind's entries.
+// Set 0 is captured, set 1 put on the device, the block applied; each entry then shows set 0
+// when the block holds it and set 1 when it does not.
+TEST_F(StateBlockTest, EachKindOfCreatedBlockHoldsExactlyItsStates) {
+    for (D3DSTATEBLOCKTYPE type : {D3DSBT_ALL, D3DSBT_PIXELSTATE, D3DSBT_VERTEXSTATE}) {
+        SCOPED_TRACE(testing::Message() << "block type " << type);
+        const bool all = type == D3DSBT_ALL, pixel = type == D3DSBT_PIXELSTATE, vertex = type == D3DSBT_VERTEXSTATE;
+        TwoStates states(device_.Get());
+        ASSERT_NO_FATAL_FAILURE(states.Set(0));
+        DWORD token = 0;
+        ASSERT_EQ(device_->CreateStateBlock(type, &token), S_OK);
+        ASSERT_NO_FATAL_FAILURE(states.Set(1));
+        ASSERT_EQ(device_->ApplyStateBlock(token), S_OK);
+        auto shown = [](bool held) { return held ? 0 : 1; };
+
+        for (DWORD s = 0; s < D3D_RENDERSTATE_COUNT; ++s) {
+            const bool held = all || (pixel && gpu::IsPixelRenderState(s)) || (vertex && gpu::IsVertexRenderState(s));
+            EXPECT_EQ(RenderState(static_cast<D3DRENDERSTATETYPE>(s)), TwoStates::RenderValue(shown(held), s))
+                << "render state " << s;
+        }
+        for (DWORD stage = 0; stage < D3D_MAX_TEXTURE_STAGES; ++stage) {
+            for (DWORD t = 0; t < D3D_TEXTURESTAGESTATE_COUNT; ++t) {
+                const bool vertexStage = t == D3DTSS_TEXCOORDINDEX || t == D3DTSS_TEXTURETRANSFORMFLAGS;
+                const bool held = all || (pixel && !vertexStage) || (vertex && vertexStage);
+                EXPECT_EQ(StageState(stage, static_cast<D3DTEXTURESTAGESTATETYPE>(t)),
+                          TwoStates::StageValue(shown(held), stage, t))
+                    << "stage " << stage << " state " << t;
+            }
+            IDirect3DBaseTexture8* bound = nullptr;
+            ASSERT_EQ(device_->GetTexture(stage, &bound), S_OK);
+            EXPECT_EQ(bound, states.texture[shown(all)].Get()) << "texture of stage " << stage;
+            if (bound) bound->Release();
+        }
+        for (D3DTRANSFORMSTATETYPE t : KeptTransforms()) {
+            D3DMATRIX m{};
+            ASSERT_EQ(device_->GetTransform(t, &m), S_OK);
+            EXPECT_EQ(m._11, static_cast<float>(shown(all) + 2) + static_cast<float>(t) / 1000.0f) << "transform " << t;
+        }
+        for (DWORD i = 0; i < 8; ++i) {
+            D3DLIGHT8 light{};
+            ASSERT_EQ(device_->GetLight(i, &light), S_OK);
+            EXPECT_EQ(light.Range, TwoStates::Range(shown(all || vertex), i)) << "light " << i;
+            BOOL enabled = FALSE;
+            ASSERT_EQ(device_->GetLightEnable(i, &enabled), S_OK);
+            EXPECT_EQ(enabled, TwoStates::Enabled(shown(all || vertex), i)) << "light enable " << i;
+        }
+        D3DMATERIAL8 material{};
+        ASSERT_EQ(device_->GetMaterial(&material), S_OK);
+        EXPECT_EQ(material.Power, static_cast<float>(shown(all) + 1));
+        D3DVIEWPORT8 vp{};
+        ASSERT_EQ(device_->GetViewport(&vp), S_OK);
+        EXPECT_EQ(vp.X, static_cast<DWORD>(shown(all)));
+        DWORD fvf = 0;
+        ASSERT_EQ(device_->GetVertexShader(&fvf), S_OK);
+        EXPECT_EQ(fvf, all || vertex ? DWORD{D3DFVF_XYZ | D3DFVF_NORMAL} : DWORD{D3DFVF_XYZ});
+        // The buffers of set 1 are held by the test, and by the device when the block left them.
+        EXPECT_EQ(Refs(states.vertices[1].Get()), all ? 1u : 2u);
+        EXPECT_EQ(Refs(states.indices[1].Get()), all ? 1u : 2u);
+        EXPECT_EQ(Refs(states.vertices[0].Get()), all ? 3u : 1u) << "the test, the block and the device";
+        ASSERT_EQ(device_->DeleteStateBlock(token), S_OK);
+    }
+}
+
+TEST_F(StateBlockTest, RecordedBuffersAreHeldByTheBlockAndBoundWhenApplied) {
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ComPtr<IDirect3DIndexBuffer8> ib;
+    ASSERT_EQ(device_->CreateVertexBuffer(3 * 12, 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vb.Receive()), S_OK);
+    ASSERT_EQ(device_->CreateIndexBuffer(3 * 2, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, ib.Receive()), S_OK);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ), S_OK);
+    ASSERT_EQ(device_->BeginStateBlock(), S_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb.Get(), 12), S_OK);
+    ASSERT_EQ(device_->SetIndices(ib.Get(), 0), S_OK);
+    DWORD token = 0;
+    ASSERT_EQ(device_->EndStateBlock(&token), S_OK);
+    EXPECT_EQ(Refs(vb.Get()), 2u) << "the test and the block";
+    EXPECT_EQ(Refs(ib.Get()), 2u);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), D3DERR_INVALIDCALL) << "nothing bound yet";
+
+    ASSERT_EQ(device_->ApplyStateBlock(token), S_OK);
+    EXPECT_EQ(Refs(vb.Get()), 3u) << "bound as well";
+    EXPECT_EQ(Refs(ib.Get()), 3u);
+    ASSERT_EQ(device_->BeginScene(), S_OK);
+    EXPECT_EQ(device_->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 3, 0, 1), S_OK);
+    ASSERT_EQ(device_->EndScene(), S_OK);
+    ASSERT_EQ(device_->DeleteStateBlock(token), S_OK);
+    EXPECT_EQ(Refs(vb.Get()), 2u);
 }
 
 }  // namespace
