@@ -11,6 +11,10 @@ namespace gpu {
 
 namespace {
 
+// The most primitives a draw takes (the MaxPrimitiveCount the caps report): beyond this, vertex
+// counts could overflow.
+constexpr UINT kMaxPrimitives = 0xFFFFF;
+
 std::uint32_t RenderStateDirty(DWORD s) {
     switch (s) {
         case D3DRS_LIGHTING: case D3DRS_SPECULARENABLE: case D3DRS_LOCALVIEWER: case D3DRS_NORMALIZENORMALS:
@@ -58,17 +62,27 @@ D3DCAPS8 DeviceCaps(D3DDEVTYPE type, DWORD maxTextureSize) {
     D3DCAPS8 c{};
     c.DeviceType = type;
     c.AdapterOrdinal = D3DADAPTER_DEFAULT;
-    c.PresentationIntervals = 0x80000001u;  // immediate, one
-    c.DevCaps = 0x00010000u | 0x00080000u;  // hardware transform and lighting, hardware rasterisation
-    c.PrimitiveMiscCaps = 0x2 | 0x10 | 0x20 | 0x40 | 0x80 | 0x800;  // masking, cull none/cw/ccw, colour write, blend op
-    c.RasterCaps = 0x10 | 0x80 | 0x100;  // z test, vertex and table fog
-    c.ZCmpCaps = c.AlphaCmpCaps = 0xFF;  // every comparison
-    c.SrcBlendCaps = c.DestBlendCaps = 0x1FFF;
-    c.ShadeCaps = 0x8 | 0x200 | 0x4000 | 0x80000;
-    c.TextureCaps = 0x1 | 0x4 | 0x4000;  // perspective, alpha, mip maps
-    c.TextureFilterCaps = 0x100 | 0x200 | 0x10000 | 0x20000 | 0x1000000 | 0x2000000;
-    c.TextureAddressCaps = 0x1 | 0x2 | 0x4 | 0x8;
-    c.LineCaps = 0x1 | 0x2 | 0x4 | 0x8 | 0x10;
+    c.PresentationIntervals = D3DPRESENT_INTERVAL_IMMEDIATE | D3DPRESENT_INTERVAL_ONE;
+    c.DevCaps = D3DDEVCAPS_HWTRANSFORMANDLIGHT | D3DDEVCAPS_HWRASTERIZATION;
+    c.PrimitiveMiscCaps = D3DPMISCCAPS_MASKZ | D3DPMISCCAPS_CULLNONE | D3DPMISCCAPS_CULLCW | D3DPMISCCAPS_CULLCCW |
+                          D3DPMISCCAPS_COLORWRITEENABLE | D3DPMISCCAPS_BLENDOP;
+    c.RasterCaps = D3DPRASTERCAPS_ZTEST | D3DPRASTERCAPS_FOGVERTEX | D3DPRASTERCAPS_FOGTABLE;
+    c.ZCmpCaps = c.AlphaCmpCaps = D3DPCMPCAPS_NEVER | D3DPCMPCAPS_LESS | D3DPCMPCAPS_EQUAL | D3DPCMPCAPS_LESSEQUAL |
+                                  D3DPCMPCAPS_GREATER | D3DPCMPCAPS_NOTEQUAL | D3DPCMPCAPS_GREATEREQUAL |
+                                  D3DPCMPCAPS_ALWAYS;
+    c.SrcBlendCaps = c.DestBlendCaps =
+        D3DPBLENDCAPS_ZERO | D3DPBLENDCAPS_ONE | D3DPBLENDCAPS_SRCCOLOR | D3DPBLENDCAPS_INVSRCCOLOR |
+        D3DPBLENDCAPS_SRCALPHA | D3DPBLENDCAPS_INVSRCALPHA | D3DPBLENDCAPS_DESTALPHA | D3DPBLENDCAPS_INVDESTALPHA |
+        D3DPBLENDCAPS_DESTCOLOR | D3DPBLENDCAPS_INVDESTCOLOR | D3DPBLENDCAPS_SRCALPHASAT | D3DPBLENDCAPS_BOTHSRCALPHA |
+        D3DPBLENDCAPS_BOTHINVSRCALPHA;
+    c.ShadeCaps = D3DPSHADECAPS_COLORGOURAUDRGB | D3DPSHADECAPS_SPECULARGOURAUDRGB | D3DPSHADECAPS_ALPHAGOURAUDBLEND |
+                  D3DPSHADECAPS_FOGGOURAUD;
+    c.TextureCaps = D3DPTEXTURECAPS_PERSPECTIVE | D3DPTEXTURECAPS_ALPHA | D3DPTEXTURECAPS_MIPMAP;
+    c.TextureFilterCaps = D3DPTFILTERCAPS_MINFPOINT | D3DPTFILTERCAPS_MINFLINEAR | D3DPTFILTERCAPS_MIPFPOINT |
+                          D3DPTFILTERCAPS_MIPFLINEAR | D3DPTFILTERCAPS_MAGFPOINT | D3DPTFILTERCAPS_MAGFLINEAR;
+    c.TextureAddressCaps =
+        D3DPTADDRESSCAPS_WRAP | D3DPTADDRESSCAPS_MIRROR | D3DPTADDRESSCAPS_CLAMP | D3DPTADDRESSCAPS_BORDER;
+    c.LineCaps = D3DLINECAPS_TEXTURE | D3DLINECAPS_ZTEST | D3DLINECAPS_BLEND | D3DLINECAPS_ALPHACMP | D3DLINECAPS_FOG;
     c.MaxTextureWidth = c.MaxTextureHeight = maxTextureSize;
     c.MaxTextureRepeat = 8192;
     c.MaxTextureAspectRatio = maxTextureSize;
@@ -76,15 +90,20 @@ D3DCAPS8 DeviceCaps(D3DDEVTYPE type, DWORD maxTextureSize) {
     c.MaxVertexW = 1e10f;
     c.GuardBandLeft = c.GuardBandTop = -8192.0f;
     c.GuardBandRight = c.GuardBandBottom = 8192.0f;
-    c.FVFCaps = 8 | 0x80000 | 0x100000;  // eight texture sets, keeps elements, point size
-    c.TextureOpCaps = 0xFFFF;             // DISABLE .. BLENDCURRENTALPHA
+    c.FVFCaps = (D3DFVFCAPS_TEXCOORDCOUNTMASK & D3D_MAX_TEXTURE_STAGES) | D3DFVFCAPS_DONOTSTRIPELEMENTS | D3DFVFCAPS_PSIZE;
+    c.TextureOpCaps = D3DTEXOPCAPS_DISABLE | D3DTEXOPCAPS_SELECTARG1 | D3DTEXOPCAPS_SELECTARG2 | D3DTEXOPCAPS_MODULATE |
+                      D3DTEXOPCAPS_MODULATE2X | D3DTEXOPCAPS_MODULATE4X | D3DTEXOPCAPS_ADD | D3DTEXOPCAPS_ADDSIGNED |
+                      D3DTEXOPCAPS_ADDSIGNED2X | D3DTEXOPCAPS_SUBTRACT | D3DTEXOPCAPS_ADDSMOOTH |
+                      D3DTEXOPCAPS_BLENDDIFFUSEALPHA | D3DTEXOPCAPS_BLENDTEXTUREALPHA | D3DTEXOPCAPS_BLENDFACTORALPHA |
+                      D3DTEXOPCAPS_BLENDTEXTUREALPHAPM | D3DTEXOPCAPS_BLENDCURRENTALPHA;
     c.MaxTextureBlendStages = kMaxStages;
     c.MaxSimultaneousTextures = kMaxStages;
-    c.VertexProcessingCaps = 0x2 | 0x8 | 0x10 | 0x20;  // material source, directional and positional lights, local viewer
+    c.VertexProcessingCaps = D3DVTXPCAPS_MATERIALSOURCE7 | D3DVTXPCAPS_DIRECTIONALLIGHTS |
+                             D3DVTXPCAPS_POSITIONALLIGHTS | D3DVTXPCAPS_LOCALVIEWER;
     c.MaxActiveLights = kMaxLights;
     c.MaxVertexBlendMatrices = kWorldMatrices;
     c.MaxPointSize = 64.0f;
-    c.MaxPrimitiveCount = 0xFFFFF;
+    c.MaxPrimitiveCount = kMaxPrimitives;
     c.MaxVertexIndex = 0xFFFFFF;
     c.MaxStreams = 1;
     c.MaxStreamStride = 255;
@@ -125,9 +144,9 @@ HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
 }
 
 BOOL Device::ShowCursor(BOOL show) {
-    BOOL previous = cursorShown_;
-    cursorShown_ = show;
-    return previous;
+    const bool previous = cursorShown_;
+    cursorShown_ = show != FALSE;
+    return previous ? TRUE : FALSE;
 }
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD) {
@@ -364,11 +383,6 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) 
     baseVertex_ = baseVertexIndex;
     return S_OK;
 }
-
-namespace {
-// Beyond this (the MaxPrimitiveCount the caps report) vertex counts could overflow.
-constexpr UINT kMaxPrimitives = 0xFFFFF;
-}  // namespace
 
 // Every argument of a draw is checked here, once: the renderer takes a vertex source with a
 // stride, a primitive type it knows, and vertex and index ranges inside their buffers.

@@ -115,7 +115,7 @@ private:
     UINT baseVertex_ = 0;
 
     bool inScene_ = false;
-    BOOL cursorShown_ = TRUE;
+    bool cursorShown_ = true;
     std::unique_ptr<StateBlock> recording_;
     std::map<DWORD, std::unique_ptr<StateBlock>> blocks_;
     DWORD nextToken_ = 1;

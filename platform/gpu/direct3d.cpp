@@ -10,6 +10,11 @@ namespace gpu {
 
 namespace {
 
+// The texture size the adapter reports before a device exists; a device reports OpenGL's own limit.
+constexpr DWORD kAdapterTextureSize = 4096;
+// The largest back buffer side accepted.
+constexpr UINT kMaxBackBufferSide = 16384;
+
 class Direct3D final : public RefCounted<IDirect3D8> {
 public:
     UINT GetAdapterCount() override { return 1; }
@@ -23,7 +28,7 @@ public:
     HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override {
         if (adapter != D3DADAPTER_DEFAULT || !caps || (type != D3DDEVTYPE_HAL && type != D3DDEVTYPE_REF))
             return D3DERR_INVALIDCALL;
-        *caps = DeviceCaps(type, 4096);  // the device reports OpenGL's own limit
+        *caps = DeviceCaps(type, kAdapterTextureSize);
         return S_OK;
     }
 
@@ -72,7 +77,7 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
         std::fprintf(stderr, "gpu/direct3d: back buffer format %u is not supported\n", static_cast<unsigned>(p.BackBufferFormat));
         return D3DERR_INVALIDCALL;
     }
-    if (p.BackBufferWidth > 16384 || p.BackBufferHeight > 16384) return D3DERR_INVALIDCALL;
+    if (p.BackBufferWidth > kMaxBackBufferSide || p.BackBufferHeight > kMaxBackBufferSide) return D3DERR_INVALIDCALL;
     if (p.MultiSampleType != D3DMULTISAMPLE_NONE && (p.MultiSampleType < 2 || p.MultiSampleType > 16))
         return D3DERR_INVALIDCALL;
 

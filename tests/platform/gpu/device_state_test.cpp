@@ -1,5 +1,6 @@
 // Device front: the state of a fresh device, argument checks, transforms, capabilities.
 #include <cstring>
+#include <utility>
 
 #include "tests/platform/gpu/device_fixture.h"
 
@@ -209,7 +210,7 @@ TEST_F(CapsTest, ReportsWhatTheEngineReadsAndCanBeOverridden) {
     EXPECT_GE(caps.MaxSimultaneousTextures, 1u);
     EXPECT_GE(caps.MaxTextureBlendStages, 2u);
     EXPECT_EQ(caps.DeviceType, D3DDEVTYPE_HAL);
-    EXPECT_NE(caps.SrcBlendCaps & 0x10, 0u);  // SRCALPHA
+    EXPECT_NE(caps.SrcBlendCaps & D3DPBLENDCAPS_SRCALPHA, 0u);
     caps.MaxTextureWidth = 512;
     caps.MaxVertexBlendMatrices = 2;
     device_->OverrideDeviceCaps(caps);
@@ -218,6 +219,87 @@ TEST_F(CapsTest, ReportsWhatTheEngineReadsAndCanBeOverridden) {
     EXPECT_EQ(now.MaxTextureWidth, 512u);
     EXPECT_EQ(now.MaxVertexBlendMatrices, 2u);
     EXPECT_EQ(device_->GetDeviceCaps(nullptr), D3DERR_INVALIDCALL);
+}
+
+// The comparison, blend and texture-operation caps hold one bit per value of their enumeration,
+// from 1 up; the device can do every one of them.
+TEST_F(CapsTest, EveryComparisonBlendAndTextureOperationHasItsBit) {
+    D3DCAPS8 caps{};
+    ASSERT_EQ(device_->GetDeviceCaps(&caps), S_OK);
+    const std::pair<DWORD, DWORD> comparisons[] = {
+        {D3DCMP_NEVER, D3DPCMPCAPS_NEVER},       {D3DCMP_LESS, D3DPCMPCAPS_LESS},
+        {D3DCMP_EQUAL, D3DPCMPCAPS_EQUAL},       {D3DCMP_LESSEQUAL, D3DPCMPCAPS_LESSEQUAL},
+        {D3DCMP_GREATER, D3DPCMPCAPS_GREATER},   {D3DCMP_NOTEQUAL, D3DPCMPCAPS_NOTEQUAL},
+        {D3DCMP_GREATEREQUAL, D3DPCMPCAPS_GREATEREQUAL}, {D3DCMP_ALWAYS, D3DPCMPCAPS_ALWAYS}};
+    for (auto [func, bit] : comparisons) {
+        EXPECT_EQ(bit, 1u << (func - 1)) << "comparison " << func;
+        EXPECT_NE(caps.ZCmpCaps & bit, 0u) << "comparison " << func;
+        EXPECT_NE(caps.AlphaCmpCaps & bit, 0u) << "comparison " << func;
+    }
+    const std::pair<DWORD, DWORD> blends[] = {
+        {D3DBLEND_ZERO, D3DPBLENDCAPS_ZERO},
+        {D3DBLEND_ONE, D3DPBLENDCAPS_ONE},
+        {D3DBLEND_SRCCOLOR, D3DPBLENDCAPS_SRCCOLOR},
+        {D3DBLEND_INVSRCCOLOR, D3DPBLENDCAPS_INVSRCCOLOR},
+        {D3DBLEND_SRCALPHA, D3DPBLENDCAPS_SRCALPHA},
+        {D3DBLEND_INVSRCALPHA, D3DPBLENDCAPS_INVSRCALPHA},
+        {D3DBLEND_DESTALPHA, D3DPBLENDCAPS_DESTALPHA},
+        {D3DBLEND_INVDESTALPHA, D3DPBLENDCAPS_INVDESTALPHA},
+        {D3DBLEND_DESTCOLOR, D3DPBLENDCAPS_DESTCOLOR},
+        {D3DBLEND_INVDESTCOLOR, D3DPBLENDCAPS_INVDESTCOLOR},
+        {D3DBLEND_SRCALPHASAT, D3DPBLENDCAPS_SRCALPHASAT},
+        {D3DBLEND_BOTHSRCALPHA, D3DPBLENDCAPS_BOTHSRCALPHA},
+        {D3DBLEND_BOTHINVSRCALPHA, D3DPBLENDCAPS_BOTHINVSRCALPHA}};
+    for (auto [blend, bit] : blends) {
+        EXPECT_EQ(bit, 1u << (blend - 1)) << "blend " << blend;
+        EXPECT_NE(caps.SrcBlendCaps & bit, 0u) << "blend " << blend;
+        EXPECT_NE(caps.DestBlendCaps & bit, 0u) << "blend " << blend;
+    }
+    const std::pair<DWORD, DWORD> ops[] = {
+        {D3DTOP_DISABLE, D3DTEXOPCAPS_DISABLE},
+        {D3DTOP_SELECTARG1, D3DTEXOPCAPS_SELECTARG1},
+        {D3DTOP_SELECTARG2, D3DTEXOPCAPS_SELECTARG2},
+        {D3DTOP_MODULATE, D3DTEXOPCAPS_MODULATE},
+        {D3DTOP_MODULATE2X, D3DTEXOPCAPS_MODULATE2X},
+        {D3DTOP_MODULATE4X, D3DTEXOPCAPS_MODULATE4X},
+        {D3DTOP_ADD, D3DTEXOPCAPS_ADD},
+        {D3DTOP_ADDSIGNED, D3DTEXOPCAPS_ADDSIGNED},
+        {D3DTOP_ADDSIGNED2X, D3DTEXOPCAPS_ADDSIGNED2X},
+        {D3DTOP_SUBTRACT, D3DTEXOPCAPS_SUBTRACT},
+        {D3DTOP_ADDSMOOTH, D3DTEXOPCAPS_ADDSMOOTH},
+        {D3DTOP_BLENDDIFFUSEALPHA, D3DTEXOPCAPS_BLENDDIFFUSEALPHA},
+        {D3DTOP_BLENDTEXTUREALPHA, D3DTEXOPCAPS_BLENDTEXTUREALPHA},
+        {D3DTOP_BLENDFACTORALPHA, D3DTEXOPCAPS_BLENDFACTORALPHA},
+        {D3DTOP_BLENDTEXTUREALPHAPM, D3DTEXOPCAPS_BLENDTEXTUREALPHAPM},
+        {D3DTOP_BLENDCURRENTALPHA, D3DTEXOPCAPS_BLENDCURRENTALPHA}};
+    for (auto [op, bit] : ops) {
+        EXPECT_EQ(bit, 1u << (op - 1)) << "texture operation " << op;
+        EXPECT_NE(caps.TextureOpCaps & bit, 0u) << "texture operation " << op;
+    }
+    EXPECT_EQ(caps.FVFCaps & D3DFVFCAPS_TEXCOORDCOUNTMASK, D3D_MAX_TEXTURE_STAGES) << "texture coordinate sets";
+}
+
+// The largest draw the caps allow is accepted, one primitive more is not, whatever the buffer holds.
+TEST_F(CapsTest, MaxPrimitiveCountIsTheLargestDrawAccepted) {
+    D3DCAPS8 caps{};
+    ASSERT_EQ(device_->GetDeviceCaps(&caps), S_OK);
+    const DWORD most = caps.MaxPrimitiveCount;
+    ASSERT_GT(most, 0u);
+    ComPtr<IDirect3DVertexBuffer8> vb;
+    ASSERT_EQ(device_->CreateVertexBuffer((most + 1) * 12, 0, D3DFVF_XYZ, D3DPOOL_MANAGED, vb.Receive()), S_OK);
+    ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ), S_OK);
+    ASSERT_EQ(device_->SetStreamSource(0, vb.Get(), 12), S_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, most), S_OK);
+    EXPECT_EQ(device_->DrawPrimitive(D3DPT_POINTLIST, 0, most + 1), D3DERR_INVALIDCALL);
+}
+
+using CursorTest = DeviceTest;
+
+TEST_F(CursorTest, ShowCursorAnswersWhetherTheCursorWasShown) {
+    EXPECT_EQ(device_->ShowCursor(FALSE), TRUE) << "shown at first";
+    EXPECT_EQ(device_->ShowCursor(5), FALSE);
+    EXPECT_EQ(device_->ShowCursor(TRUE), TRUE) << "any non-zero value shows it";
+    EXPECT_EQ(device_->ShowCursor(FALSE), TRUE);
 }
 
 using PipelineCacheTest = DeviceTest;
