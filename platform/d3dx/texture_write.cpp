@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
+
+#include "platform/gpu/texture_format.h"
 
 namespace d3dx {
 
@@ -19,12 +22,20 @@ std::uint32_t Grey(std::uint32_t c) {
     return (Channel(c, 16) * 77 + Channel(c, 8) * 150 + Channel(c, 0) * 29 + 128) >> 8;
 }
 
-std::uint16_t Pack16(std::uint32_t c, unsigned a, unsigned r, unsigned g, unsigned b) {
-    std::uint32_t v = Quantise(Channel(c, 0), b);
-    v |= Quantise(Channel(c, 8), g) << b;
-    v |= Quantise(Channel(c, 16), r) << (b + g);
-    if (a) v |= Quantise(Channel(c, 24), a) << (b + g + r);
-    return static_cast<std::uint16_t>(v);
+// `c` in the channels of a texel of `f`: each quantised to its bits, from bit 0 up, and the
+// padding bits set.
+std::uint32_t Pack(std::uint32_t c, const gpu::FormatInfo& f) {
+    std::uint32_t v = 0;
+    unsigned shift = 0;
+    const std::pair<std::uint32_t, unsigned> channels[] = {
+        {Channel(c, 0), f.bits.b}, {Channel(c, 8), f.bits.g}, {Channel(c, 16), f.bits.r}, {Grey(c), f.bits.l},
+        {Channel(c, 24), f.bits.a}};
+    for (auto [value, bits] : channels) {
+        if (bits == 0) continue;
+        v |= Quantise(value, bits) << shift;
+        shift += bits;
+    }
+    return v | gpu::PaddingMask(f);
 }
 
 void Store16(std::uint8_t* p, std::uint32_t v) {
@@ -33,7 +44,9 @@ void Store16(std::uint8_t* p, std::uint32_t v) {
 }
 
 // 5:6:5 endpoints and their expansion back to 8 bits, as a decoder sees them.
-std::uint16_t To565(std::uint32_t c) { return Pack16(c, 0, 5, 6, 5); }
+std::uint16_t To565(std::uint32_t c) {
+    return static_cast<std::uint16_t>(Pack(c, gpu::Describe(gpu::TexelFormat::kR5G6B5)));
+}
 std::uint32_t From565(std::uint16_t v) {
     std::uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
     return ((r << 3 | r >> 2) << 16) | ((g << 2 | g >> 4) << 8) | (b << 3 | b >> 2);
@@ -131,7 +144,7 @@ void EncodeAlpha3(const std::uint32_t pixels[16], std::uint8_t* out) {
 }
 
 void WriteBlocks(const PixelLevel& level, D3DFORMAT format, std::uint8_t* bits, std::size_t pitch) {
-    const std::size_t blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+    const std::size_t blockBytes = gpu::DescribeFormat(format).bytesPerBlock;
     for (std::uint32_t by = 0; by < (level.height + 3) / 4; ++by) {
         for (std::uint32_t bx = 0; bx < (level.width + 3) / 4; ++bx) {
             std::uint32_t block[16];
@@ -145,15 +158,7 @@ void WriteBlocks(const PixelLevel& level, D3DFORMAT format, std::uint8_t* bits, 
 
 }  // namespace
 
-bool CanWriteFormat(D3DFORMAT format) {
-    switch (format) {
-        case D3DFMT_A8R8G8B8: case D3DFMT_X8R8G8B8: case D3DFMT_R8G8B8: case D3DFMT_R5G6B5:
-        case D3DFMT_X1R5G5B5: case D3DFMT_A1R5G5B5: case D3DFMT_A4R4G4B4: case D3DFMT_X4R4G4B4:
-        case D3DFMT_A8: case D3DFMT_L8: case D3DFMT_A8L8: case D3DFMT_DXT1: case D3DFMT_DXT3: case D3DFMT_DXT5:
-            return true;
-        default: return false;
-    }
-}
+bool CanWriteFormat(D3DFORMAT format) { return gpu::DescribeFormat(format).supported; }
 
 void EncodeDxtBlock(const std::uint32_t pixels[16], D3DFORMAT format, std::uint8_t* out) {
     if (format == D3DFMT_DXT1) return EncodeColour(pixels, true, out);
@@ -163,40 +168,14 @@ void EncodeDxtBlock(const std::uint32_t pixels[16], D3DFORMAT format, std::uint8
 }
 
 void WriteLevel(const PixelLevel& level, D3DFORMAT format, std::uint8_t* bits, std::size_t pitch) {
-    if (format == D3DFMT_DXT1 || format == D3DFMT_DXT3 || format == D3DFMT_DXT5)
-        return WriteBlocks(level, format, bits, pitch);
+    const gpu::FormatInfo& f = gpu::DescribeFormat(format);
+    if (!f.supported) return;
+    if (f.compressed) return WriteBlocks(level, format, bits, pitch);
     for (std::uint32_t y = 0; y < level.height; ++y) {
         std::uint8_t* p = bits + y * pitch;
-        for (std::uint32_t x = 0; x < level.width; ++x) {
-            const std::uint32_t c = level.At(x, y);
-            switch (format) {
-                case D3DFMT_A8R8G8B8: std::memcpy(p, &c, 4); p += 4; break;
-                case D3DFMT_X8R8G8B8: {
-                    const std::uint32_t opaque = c | 0xFF000000u;
-                    std::memcpy(p, &opaque, 4);
-                    p += 4;
-                    break;
-                }
-                case D3DFMT_R8G8B8:
-                    p[0] = static_cast<std::uint8_t>(c);
-                    p[1] = static_cast<std::uint8_t>(c >> 8);
-                    p[2] = static_cast<std::uint8_t>(c >> 16);
-                    p += 3;
-                    break;
-                case D3DFMT_R5G6B5: Store16(p, Pack16(c, 0, 5, 6, 5)); p += 2; break;
-                case D3DFMT_X1R5G5B5: Store16(p, Pack16(c, 0, 5, 5, 5) | 0x8000); p += 2; break;
-                case D3DFMT_A1R5G5B5: Store16(p, Pack16(c, 1, 5, 5, 5)); p += 2; break;
-                case D3DFMT_A4R4G4B4: Store16(p, Pack16(c, 4, 4, 4, 4)); p += 2; break;
-                case D3DFMT_X4R4G4B4: Store16(p, Pack16(c, 0, 4, 4, 4) | 0xF000); p += 2; break;
-                case D3DFMT_A8: *p++ = static_cast<std::uint8_t>(c >> 24); break;
-                case D3DFMT_L8: *p++ = static_cast<std::uint8_t>(Grey(c)); break;
-                case D3DFMT_A8L8:
-                    p[0] = static_cast<std::uint8_t>(Grey(c));
-                    p[1] = static_cast<std::uint8_t>(c >> 24);
-                    p += 2;
-                    break;
-                default: return;
-            }
+        for (std::uint32_t x = 0; x < level.width; ++x, p += f.bytesPerPixel) {
+            const std::uint32_t v = Pack(level.At(x, y), f);
+            for (UINT k = 0; k < f.bytesPerPixel; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
         }
     }
 }

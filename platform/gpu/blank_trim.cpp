@@ -27,30 +27,6 @@ void Grow(TexelBox& b, UINT x, UINT y) {
 
 TexelBox Everywhere(UINT width, UINT height) { return {false, 0, 0, width - 1, height - 1}; }
 
-// Colour and alpha bits of a texel of `bytes` bytes read little-endian; a zero mask means the
-// channel is not stored.
-struct Masks {
-    UINT bytes;
-    std::uint32_t colour, alpha;
-};
-
-bool MasksOf(D3DFORMAT format, Masks& m) {
-    switch (format) {
-        case D3DFMT_A8R8G8B8: m = {4, 0x00FFFFFFu, 0xFF000000u}; return true;
-        case D3DFMT_X8R8G8B8: m = {4, 0x00FFFFFFu, 0}; return true;
-        case D3DFMT_R8G8B8: m = {3, 0x00FFFFFFu, 0}; return true;
-        case D3DFMT_R5G6B5: m = {2, 0xFFFFu, 0}; return true;
-        case D3DFMT_X1R5G5B5: m = {2, 0x7FFFu, 0}; return true;
-        case D3DFMT_A1R5G5B5: m = {2, 0x7FFFu, 0x8000u}; return true;
-        case D3DFMT_A4R4G4B4: m = {2, 0x0FFFu, 0xF000u}; return true;
-        case D3DFMT_X4R4G4B4: m = {2, 0x0FFFu, 0}; return true;
-        case D3DFMT_L8: m = {1, 0xFFu, 0}; return true;
-        case D3DFMT_A8L8: m = {2, 0x00FFu, 0xFF00u}; return true;
-        case D3DFMT_A8: m = {1, 0, 0xFFu}; return true;
-        default: return false;
-    }
-}
-
 // Reach of one axis of a level: texels lo..hi of `size` are the non-zero ones. Bilinear
 // filtering at coordinate c reads texels floor(c * size - 0.5) and the next, so only
 // coordinates within half a texel of the box can reach it; one texel more covers the
@@ -105,27 +81,30 @@ LevelBoxes FindLevelBoxes(D3DFORMAT format, const BYTE* bits, UINT width, UINT h
     out.height = height;
     if (width == 0 || height == 0) return out;
     std::vector<std::uint32_t> decoded;
-    Masks m{};
-    if (DescribeFormat(format).compressed) {
+    const FormatInfo* f = &DescribeFormat(format);
+    if (f->compressed) {
         DecodeDxt(format, bits, width, height, decoded);
         bits = reinterpret_cast<const BYTE*>(decoded.data());
         pitch = width * 4;
-        format = D3DFMT_A8R8G8B8;  // what the blocks decode to
+        f = &Describe(TexelFormat::kA8R8G8B8);  // what the blocks decode to
     }
-    if (!MasksOf(format, m)) {
+    if (!f->supported) {
         out.box[kColour] = out.box[kAlpha] = Everywhere(width, height);
         return out;
     }
+    // Colour and alpha bits of a texel read little-endian; a zero mask: the channel is not stored.
+    const UINT bytes = f->bytesPerPixel;
+    const std::uint32_t colour = ColourMask(*f), alpha = AlphaMask(*f);
     for (UINT y = 0; y < height; ++y) {
         const BYTE* row = bits + static_cast<std::size_t>(y) * pitch;
         for (UINT x = 0; x < width; ++x) {
             std::uint32_t texel = 0;
-            for (UINT i = 0; i < m.bytes; ++i) texel |= static_cast<std::uint32_t>(row[x * m.bytes + i]) << (8 * i);
-            if (texel & m.colour) Grow(out.box[kColour], x, y);
-            if (texel & m.alpha) Grow(out.box[kAlpha], x, y);
+            for (UINT i = 0; i < bytes; ++i) texel |= static_cast<std::uint32_t>(row[x * bytes + i]) << (8 * i);
+            if (texel & colour) Grow(out.box[kColour], x, y);
+            if (texel & alpha) Grow(out.box[kAlpha], x, y);
         }
     }
-    if (m.alpha == 0) out.box[kAlpha] = Everywhere(width, height);
+    if (alpha == 0) out.box[kAlpha] = Everywhere(width, height);
     return out;
 }
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <iterator>
 
 #include "platform/gpu/texture_format.h"
 
@@ -10,108 +9,35 @@ namespace gpu {
 
 namespace {
 
-// What an upload does to the texels first: nothing, set the alpha bits of formats that have
-// none, or widen one- and two-channel texels to A8R8G8B8.
-enum class Widen { kNone, kOpaque, kToArgb };
-
-struct GlFormat {
-    GLint internal;
-    GLenum format;
-    GLenum type;
-    GLint swizzle[4];
-    Widen widen = Widen::kNone;
-};
-
-constexpr GLint kRgba[4] = {GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA};
-
-GlFormat GlFormatOf(D3DFORMAT f) {
-    auto make = [](GLint internal, GLenum format, GLenum type, GLint r, GLint g, GLint b, GLint a) {
-        return GlFormat{internal, format, type, {r, g, b, a}};
-    };
-    switch (f) {
-        case D3DFMT_A8R8G8B8: return make(GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, kRgba[0], kRgba[1], kRgba[2], kRgba[3]);
-        case D3DFMT_X8R8G8B8: return make(GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, GL_RED, GL_GREEN, GL_BLUE, GL_ONE);
-        case D3DFMT_R8G8B8: return make(GL_RGB8, GL_BGR, GL_UNSIGNED_BYTE, GL_RED, GL_GREEN, GL_BLUE, GL_ONE);
-        case D3DFMT_R5G6B5: return make(GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, GL_RED, GL_GREEN, GL_BLUE, GL_ONE);
-        case D3DFMT_A1R5G5B5:
-            return make(GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA);
-        case D3DFMT_X1R5G5B5:
-            return make(GL_RGB5_A1, GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, GL_RED, GL_GREEN, GL_BLUE, GL_ONE);
-        case D3DFMT_A4R4G4B4:
-            return make(GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, GL_RED, GL_GREEN, GL_BLUE, GL_ALPHA);
-        case D3DFMT_X4R4G4B4:
-            return make(GL_RGBA4, GL_BGRA, GL_UNSIGNED_SHORT_4_4_4_4_REV, GL_RED, GL_GREEN, GL_BLUE, GL_ONE);
-        case D3DFMT_A8: return make(GL_R8, GL_RED, GL_UNSIGNED_BYTE, GL_ZERO, GL_ZERO, GL_ZERO, GL_RED);
-        case D3DFMT_L8: return make(GL_R8, GL_RED, GL_UNSIGNED_BYTE, GL_RED, GL_RED, GL_RED, GL_ONE);
-        case D3DFMT_A8L8: return make(GL_RG8, GL_RG, GL_UNSIGNED_BYTE, GL_RED, GL_RED, GL_RED, GL_GREEN);
-        default:  // DXT decoded on the CPU
-            return make(GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, kRgba[0], kRgba[1], kRgba[2], kRgba[3]);
-    }
-}
-
-// Formats whose GL texture holds every channel they sample as, in either layout.
-bool StoresEveryChannel(D3DFORMAT f) {
-    return f == D3DFMT_A8R8G8B8 || f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4 || DescribeFormat(f).compressed;
-}
-
-// The layout that stores every channel: no swizzle, alpha and colour held in the texels.
-GlFormat EveryChannelFormatOf(D3DFORMAT f) {
-    GlFormat g = GlFormatOf(f);
-    std::copy(std::begin(kRgba), std::end(kRgba), g.swizzle);
-    switch (f) {
-        case D3DFMT_X8R8G8B8:
-        case D3DFMT_X1R5G5B5:
-        case D3DFMT_X4R4G4B4: g.widen = Widen::kOpaque; break;
-        case D3DFMT_R8G8B8:
-        case D3DFMT_R5G6B5: g.internal = GL_RGBA8; break;  // red, green and blue data load as alpha 1
-        case D3DFMT_A8:
-        case D3DFMT_L8:
-        case D3DFMT_A8L8:
-            g.internal = GL_RGBA8;
-            g.format = GL_BGRA;
-            g.type = GL_UNSIGNED_BYTE;
-            g.widen = Widen::kToArgb;
-            break;
-        default: break;
-    }
-    return g;
-}
+// Formats whose GL texture holds every channel they sample as, in either layout: the smaller
+// layout needs no swizzle.
+bool StoresEveryChannel(const FormatInfo& f) { return f.gl.swizzle == format_table::kRgba; }
 
 // The texels of `bits` as `widen` asks, in `out`.
-const BYTE* WidenTexels(D3DFORMAT f, Widen widen, const std::vector<BYTE>& bits, std::vector<BYTE>& out) {
-    const UINT bytes = DescribeFormat(f).bytesPerPixel;
+const BYTE* WidenTexels(const FormatInfo& f, Widen widen, const std::vector<BYTE>& bits, std::vector<BYTE>& out) {
+    const UINT bytes = f.bytesPerPixel;
     if (widen == Widen::kOpaque) {
-        // The alpha bits sit at the top of the texel's last byte.
-        const BYTE alpha = f == D3DFMT_X8R8G8B8 ? 0xFF : f == D3DFMT_X1R5G5B5 ? 0x80 : 0xF0;
+        // The padding bits sit at the top of the texel's last byte.
+        const BYTE padding = static_cast<BYTE>(PaddingMask(f) >> (8 * (bytes - 1)));
         out = bits;
-        for (std::size_t i = bytes - 1; i < out.size(); i += bytes) out[i] |= alpha;
+        for (std::size_t i = bytes - 1; i < out.size(); i += bytes) out[i] |= padding;
         return out.data();
     }
+    // One byte of luminance and one of alpha at most, luminance first.
+    const std::uint32_t lumaMask = ColourMask(f), alphaMask = AlphaMask(f);
+    const unsigned alphaShift = f.bits.l;
     const std::size_t texels = bits.size() / bytes;
     out.resize(texels * 4);
     for (std::size_t i = 0; i < texels; ++i) {
-        const BYTE first = bits[i * bytes];
-        BYTE luminance = first, alpha = 0xFF;
-        if (f == D3DFMT_A8) {
-            luminance = 0;
-            alpha = first;
-        } else if (f == D3DFMT_A8L8) {
-            alpha = bits[i * bytes + 1];
-        }
-        BYTE* texel = &out[i * 4];  // B, G, R, A
-        texel[0] = texel[1] = texel[2] = luminance;
-        texel[3] = alpha;
+        std::uint32_t texel = 0;
+        for (UINT k = 0; k < bytes; ++k) texel |= static_cast<std::uint32_t>(bits[i * bytes + k]) << (8 * k);
+        const BYTE luminance = static_cast<BYTE>(texel & lumaMask);
+        const BYTE alpha = alphaMask ? static_cast<BYTE>((texel & alphaMask) >> alphaShift) : BYTE{0xFF};
+        BYTE* out4 = &out[i * 4];  // B, G, R, A
+        out4[0] = out4[1] = out4[2] = luminance;
+        out4[3] = alpha;
     }
     return out.data();
-}
-
-GLenum S3tcFormat(D3DFORMAT f) {
-    switch (f) {
-        case D3DFMT_DXT1: return 0x83F1;  // COMPRESSED_RGBA_S3TC_DXT1_EXT
-        case D3DFMT_DXT3: return 0x83F2;
-        case D3DFMT_DXT5: return 0x83F3;
-        default: return 0;
-    }
 }
 
 }  // namespace
@@ -126,8 +52,8 @@ Texture::~Texture() {
 
 Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, UINT levels, DWORD usage,
                          D3DFORMAT format, D3DPOOL pool, HRESULT& result) {
-    FormatInfo info = DescribeFormat(format);
-    if (!info.supported || format == D3DFMT_DXT2 || format == D3DFMT_DXT4) {
+    const FormatInfo& info = DescribeFormat(format);
+    if (!info.supported) {
         std::fprintf(stderr, "gpu/texture: format 0x%x is not supported\n", static_cast<unsigned>(format));
         result = D3DERR_INVALIDCALL;
         return nullptr;
@@ -159,8 +85,7 @@ Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, 
     t->gl_->BindForUpload(GL_TEXTURE_2D, t->name_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
-    GlFormat gf = GlFormatOf(format);
-    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, gf.swizzle);
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, info.gl.swizzle.data());
     for (UINT i = 0; i < levels; ++i) t->Upload(i);
     result = S_OK;
     return t;
@@ -197,7 +122,7 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, 
         if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(l.width) ||
             rect->bottom > static_cast<LONG>(l.height) || rect->left >= rect->right || rect->top >= rect->bottom)
             return D3DERR_INVALIDCALL;
-        FormatInfo info = DescribeFormat(format_);
+        const FormatInfo& info = DescribeFormat(format_);
         if (info.compressed)
             offset = static_cast<std::size_t>(rect->top / 4) * l.pitch + static_cast<std::size_t>(rect->left / 4) * info.bytesPerBlock;
         else
@@ -226,10 +151,11 @@ HRESULT Texture::UnlockRect(UINT level) {
 void Texture::StoreEveryChannel() {
     if (everyChannel_) return;
     everyChannel_ = true;
-    if (StoresEveryChannel(format_) || !gl_->CanCallGl()) return;
+    const FormatInfo& info = DescribeFormat(format_);
+    if (StoresEveryChannel(info) || !gl_->CanCallGl()) return;
     if (gl_->beforeUpload) gl_->beforeUpload();
     gl_->BindForUpload(GL_TEXTURE_2D, name_);
-    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, EveryChannelFormatOf(format_).swizzle);
+    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, info.whole.swizzle.data());
     for (UINT i = 0; i < levels_.size(); ++i) Upload(i);
 }
 
@@ -244,21 +170,23 @@ const std::vector<LevelBoxes>& Texture::Boxes() {
 // Expects the texture bound on the upload unit.
 void Texture::Upload(UINT level) {
     const Level& l = levels_[level];
+    const FormatInfo& info = DescribeFormat(format_);
     const GLint lv = static_cast<GLint>(level);
     const auto w = static_cast<GLsizei>(l.width), h = static_cast<GLsizei>(l.height);
-    if (DescribeFormat(format_).compressed) {
+    if (info.compressed) {
         if (gl_->hasS3tc) {
-            glCompressedTexImage2D(GL_TEXTURE_2D, lv, S3tcFormat(format_), w, h, 0, static_cast<GLsizei>(l.bits.size()),
+            glCompressedTexImage2D(GL_TEXTURE_2D, lv, info.s3tc, w, h, 0, static_cast<GLsizei>(l.bits.size()),
                                    l.bits.data());
         } else {
             DecodeDxt(format_, l.bits.data(), l.width, l.height, scratch_);
-            glTexImage2D(GL_TEXTURE_2D, lv, GL_RGBA8, w, h, 0, GL_BGRA, GL_UNSIGNED_BYTE, scratch_.data());
+            glTexImage2D(GL_TEXTURE_2D, lv, info.gl.internal, w, h, 0, info.gl.format, info.gl.type, scratch_.data());
         }
         return;
     }
-    const GlFormat gf = everyChannel_ ? EveryChannelFormatOf(format_) : GlFormatOf(format_);
+    const GlLayout& gf = everyChannel_ ? info.whole : info.gl;
+    const Widen widen = everyChannel_ ? info.widen : Widen::kNone;
     std::vector<BYTE> widened;
-    const BYTE* texels = gf.widen == Widen::kNone ? l.bits.data() : WidenTexels(format_, gf.widen, l.bits, widened);
+    const BYTE* texels = widen == Widen::kNone ? l.bits.data() : WidenTexels(info, widen, l.bits, widened);
     glTexImage2D(GL_TEXTURE_2D, lv, gf.internal, w, h, 0, gf.format, gf.type, texels);
 }
 

@@ -4,31 +4,15 @@
 
 namespace gpu {
 
-FormatInfo DescribeFormat(D3DFORMAT format) {
-    FormatInfo f;
-    f.supported = true;
-    switch (format) {
-        case D3DFMT_A8R8G8B8: f.bytesPerPixel = 4; f.hasAlpha = true; break;
-        case D3DFMT_X8R8G8B8: f.bytesPerPixel = 4; break;
-        case D3DFMT_R8G8B8: f.bytesPerPixel = 3; break;
-        case D3DFMT_R5G6B5: f.bytesPerPixel = 2; break;
-        case D3DFMT_X1R5G5B5: f.bytesPerPixel = 2; break;
-        case D3DFMT_A1R5G5B5: f.bytesPerPixel = 2; f.hasAlpha = true; break;
-        case D3DFMT_A4R4G4B4: f.bytesPerPixel = 2; f.hasAlpha = true; break;
-        case D3DFMT_X4R4G4B4: f.bytesPerPixel = 2; break;
-        case D3DFMT_A8: f.bytesPerPixel = 1; f.hasAlpha = true; break;
-        case D3DFMT_L8: f.bytesPerPixel = 1; break;
-        case D3DFMT_A8L8: f.bytesPerPixel = 2; f.hasAlpha = true; break;
-        case D3DFMT_DXT1: f.compressed = true; f.bytesPerBlock = 8; f.hasAlpha = true; break;
-        case D3DFMT_DXT3:
-        case D3DFMT_DXT5: f.compressed = true; f.bytesPerBlock = 16; f.hasAlpha = true; break;
-        default: f.supported = false; break;
-    }
-    return f;
+const FormatInfo& DescribeFormat(D3DFORMAT format) {
+    static constexpr FormatInfo kUnsupported{};
+    for (const FormatInfo& f : kFormats)
+        if (f.format == format) return f;
+    return kUnsupported;
 }
 
 UINT FormatPitch(D3DFORMAT format, UINT width) {
-    FormatInfo f = DescribeFormat(format);
+    const FormatInfo& f = DescribeFormat(format);
     if (f.compressed) return std::max(1u, (width + 3) / 4) * f.bytesPerBlock;
     return width * f.bytesPerPixel;
 }
@@ -79,7 +63,8 @@ void DecodeColourBlock(const BYTE* b, bool dxt1, std::uint32_t texels[16]) {
 void DecodeDxt(D3DFORMAT format, const BYTE* blocks, UINT width, UINT height, std::vector<std::uint32_t>& out) {
     out.assign(static_cast<std::size_t>(width) * height, 0);
     const UINT bw = std::max(1u, (width + 3) / 4), bh = std::max(1u, (height + 3) / 4);
-    const UINT blockBytes = format == D3DFMT_DXT1 ? 8 : 16;
+    const UINT blockBytes = DescribeFormat(format).bytesPerBlock;
+    if (blockBytes == 0) return;  // not a block format
     for (UINT by = 0; by < bh; ++by) {
         for (UINT bx = 0; bx < bw; ++bx) {
             const BYTE* b = blocks + (static_cast<std::size_t>(by) * bw + bx) * blockBytes;

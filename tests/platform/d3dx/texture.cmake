@@ -6,6 +6,7 @@ orrery_test(d3dx_image_test
   ${CMAKE_CURRENT_LIST_DIR}/image_codec_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/image_truncation_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/texture_resample_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/texture_write_test.cpp
   LIBS o3d_d3dx)
 orrery_test(d3dx_texture_test
   ${CMAKE_CURRENT_LIST_DIR}/texture_create_test.cpp
