@@ -1,26 +1,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/d3dx/image_decoders.h"
-#include "tests/platform/d3dx/image_writers.h"
+#include "tests/platform/d3dx/image_decode.h"
 
 namespace {
 
 using imagetest::Bmp;
 using imagetest::Bytes;
-using imagetest::Pixels;
+using imagetest::Decode;
+using imagetest::DecodeOk;
 using Colours = std::vector<std::uint32_t>;
-
-HRESULT Decode(const Bmp& bmp, d3dx::DecodedImage& image) {
-    const Bytes bytes = bmp.Build();
-    return d3dx::DecodeBmp(bytes, "test.bmp", image);
-}
-
-Colours DecodeOk(const Bmp& bmp, d3dx::DecodedImage* out = nullptr) {
-    d3dx::DecodedImage image;
-    EXPECT_EQ(Decode(bmp, image), S_OK);
-    if (out) *out = image;
-    return Pixels(image);
-}
 
 TEST(BmpDecoder, PaletteImageWithPaddedRows) {
     Bmp bmp;

@@ -3,21 +3,17 @@
 #include "platform/d3dx/image_decoders.h"
 #include "platform/d3dx/texture_write.h"
 #include "platform/gpu/texture_format.h"
-#include "tests/platform/d3dx/image_writers.h"
+#include "tests/platform/d3dx/image_decode.h"
 
 namespace {
 
 using imagetest::Bytes;
+using imagetest::Decode;
 using imagetest::Dds;
 using imagetest::FourCc;
 using imagetest::Put16;
 using imagetest::Put32;
 using Colours = std::vector<std::uint32_t>;
-
-HRESULT Decode(const Dds& dds, d3dx::DecodedImage& image) {
-    const Bytes bytes = dds.Build();
-    return d3dx::DecodeDds(bytes, "test.dds", image);
-}
 
 TEST(DdsDecoder, UncompressedMasksAndMipLevels) {
     Dds dds;  // 32-bit ARGB, 2x2 with its 1x1 level

@@ -3,26 +3,15 @@
 #include <string>
 
 #include "platform/d3dx/image_decoders.h"
-#include "tests/platform/d3dx/image_writers.h"
+#include "tests/platform/d3dx/image_decode.h"
 
 namespace {
 
 using imagetest::Bytes;
-using imagetest::Pixels;
+using imagetest::Decode;
+using imagetest::DecodeOk;
 using imagetest::Tga;
 using Colours = std::vector<std::uint32_t>;
-
-HRESULT Decode(const Tga& tga, d3dx::DecodedImage& image) {
-    const Bytes bytes = tga.Build();
-    return d3dx::DecodeTga(bytes, "test.tga", image);
-}
-
-Colours DecodeOk(const Tga& tga, d3dx::DecodedImage* out = nullptr) {
-    d3dx::DecodedImage image;
-    EXPECT_EQ(Decode(tga, image), S_OK);
-    if (out) *out = image;
-    return Pixels(image);
-}
 
 // 2x2 true colour, 24 bits: red, green / blue, white (top row first when read).
 Bytes Bgr(std::initializer_list<std::uint32_t> colours) {
