@@ -5,18 +5,23 @@
 namespace {
 
 // Ticks of the virtual counter are milliseconds unless a test says otherwise.
-class CounterTimer : public ::testing::Test {
+// The timer reads `clock` for the whole test: a performance counter or the millisecond count.
+class TimerTest : public ::testing::Test {
 protected:
+    explicit TimerTest(bool counter) : clock{1000, counter} {}
     void SetUp() override { SetFrameTimerSource(&clock); }
     void TearDown() override { SetFrameTimerSource(nullptr); }
-    VirtualClock clock{1000, true};
+    VirtualClock clock;
 };
 
-class MillisecondTimer : public ::testing::Test {
+class CounterTimer : public TimerTest {
 protected:
-    void SetUp() override { SetFrameTimerSource(&clock); }
-    void TearDown() override { SetFrameTimerSource(nullptr); }
-    VirtualClock clock{1000, false};
+    CounterTimer() : TimerTest(true) {}
+};
+
+class MillisecondTimer : public TimerTest {
+protected:
+    MillisecondTimer() : TimerTest(false) {}
 };
 
 TEST_F(CounterTimer, FirstElapsedTimeAnswersTheAbsoluteTime) {
