@@ -38,35 +38,25 @@ D3DMATRIX Scaling(float x, float y, float z) {
     return m;
 }
 
-D3DMATRIX RotationX(float angle) {
+namespace {
+
+// Left-handed rotation in the plane of axes `from` and `to` (0 = x, 1 = y, 2 = z): turning by a
+// quarter takes `from` to `to`.
+D3DMATRIX PlaneRotation(int from, int to, float angle) {
     D3DMATRIX m = Identity();
     float c = std::cos(angle), s = std::sin(angle);
-    m._22 = c;
-    m._23 = s;
-    m._32 = -s;
-    m._33 = c;
+    m.m[from][from] = c;
+    m.m[from][to] = s;
+    m.m[to][from] = -s;
+    m.m[to][to] = c;
     return m;
 }
 
-D3DMATRIX RotationY(float angle) {
-    D3DMATRIX m = Identity();
-    float c = std::cos(angle), s = std::sin(angle);
-    m._11 = c;
-    m._13 = -s;
-    m._31 = s;
-    m._33 = c;
-    return m;
-}
+}  // namespace
 
-D3DMATRIX RotationZ(float angle) {
-    D3DMATRIX m = Identity();
-    float c = std::cos(angle), s = std::sin(angle);
-    m._11 = c;
-    m._12 = s;
-    m._21 = -s;
-    m._22 = c;
-    return m;
-}
+D3DMATRIX RotationX(float angle) { return PlaneRotation(1, 2, angle); }
+D3DMATRIX RotationY(float angle) { return PlaneRotation(2, 0, angle); }
+D3DMATRIX RotationZ(float angle) { return PlaneRotation(0, 1, angle); }
 
 D3DMATRIX Multiply(const D3DMATRIX& a, const D3DMATRIX& b) {
     D3DMATRIX out{};
