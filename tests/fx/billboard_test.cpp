@@ -36,13 +36,7 @@ TEST_F(BillboardTest, LoadWritesTheQuadAndFailsOnAMissingImage) {
     ASSERT_EQ(flare.Load(SolidTarga("flare.tga", 0xFFFFFF).c_str(), 250.0f), S_OK);
     EXPECT_EQ(flare.Size(), 250.0f);
     ASSERT_NE(flare.Texture(), nullptr);
-    ASSERT_NE(flare.VertexBuffer(), nullptr);
-    D3DVERTEXBUFFER_DESC desc{};
-    ASSERT_EQ(flare.VertexBuffer()->GetDesc(&desc), S_OK);
-    EXPECT_EQ(desc.Size, 80u);
-    EXPECT_EQ(desc.Usage, 0u);
-    EXPECT_EQ(desc.FVF, 0x102u);
-    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    ASSERT_NO_FATAL_FAILURE(rendertest::ExpectVertexBuffer(flare.VertexBuffer(), 80u, 0u, 0x102u));
     ExpectQuad(flare.VertexBuffer(), 125.0f);
 }
 

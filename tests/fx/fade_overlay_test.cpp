@@ -47,13 +47,7 @@ protected:
 
 TEST_F(FadeOverlayTest, BufferHoldsSixScreenVertices) {
     FadeOverlay overlay;
-    ASSERT_NE(overlay.VertexBuffer(), nullptr);
-    D3DVERTEXBUFFER_DESC desc{};
-    ASSERT_EQ(overlay.VertexBuffer()->GetDesc(&desc), S_OK);
-    EXPECT_EQ(desc.Size, 120u);
-    EXPECT_EQ(desc.Usage, D3DUSAGE_WRITEONLY);
-    EXPECT_EQ(desc.FVF, 0x44u);
-    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    rendertest::ExpectVertexBuffer(overlay.VertexBuffer(), 120u, D3DUSAGE_WRITEONLY, 0x44u);
 }
 
 TEST_F(FadeOverlayTest, OpaqueBlackCoversTheWholeScreen) {

@@ -250,13 +250,7 @@ TEST_F(ParticleSystemTest, LoadCreatesOneQuadAndFailsOnAMissingImage) {
 
     ASSERT_EQ(system.Load(SolidTarga("white.tga", 0xFFFFFF).c_str()), S_OK);
     ASSERT_NE(system.Texture(), nullptr);
-    ASSERT_NE(system.VertexBuffer(), nullptr);
-    D3DVERTEXBUFFER_DESC desc{};
-    ASSERT_EQ(system.VertexBuffer()->GetDesc(&desc), S_OK);
-    EXPECT_EQ(desc.Size, 30u * 80u);
-    EXPECT_EQ(desc.Usage, 0u);
-    EXPECT_EQ(desc.FVF, 0x102u);
-    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    ASSERT_NO_FATAL_FAILURE(rendertest::ExpectVertexBuffer(system.VertexBuffer(), 30u * 80u, 0u, 0x102u));
     ExpectQuad(system.VertexBuffer(), 1.5f);
     EXPECT_EQ(system.Particles().size(), 30u);
 }

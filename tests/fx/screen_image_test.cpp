@@ -60,13 +60,7 @@ protected:
 
 TEST_F(ScreenImageTest, BufferHoldsSixTexturedScreenVertices) {
     ScreenImage image;
-    ASSERT_NE(image.VertexBuffer(), nullptr);
-    D3DVERTEXBUFFER_DESC desc{};
-    ASSERT_EQ(image.VertexBuffer()->GetDesc(&desc), S_OK);
-    EXPECT_EQ(desc.Size, 168u);
-    EXPECT_EQ(desc.Usage, D3DUSAGE_WRITEONLY);
-    EXPECT_EQ(desc.FVF, 0x144u);
-    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+    rendertest::ExpectVertexBuffer(image.VertexBuffer(), 168u, D3DUSAGE_WRITEONLY, 0x144u);
     EXPECT_EQ(image.Texture(), nullptr);
 }
 

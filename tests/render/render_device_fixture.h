@@ -24,4 +24,16 @@ protected:
     IDirect3DDevice8* device = nullptr;
 };
 
+// `buffer` is a vertex buffer of the default pool: `size` bytes of vertex format `fvf`, made with
+// `usage`.
+inline void ExpectVertexBuffer(IDirect3DVertexBuffer8* buffer, UINT size, DWORD usage, DWORD fvf) {
+    ASSERT_NE(buffer, nullptr);
+    D3DVERTEXBUFFER_DESC desc{};
+    ASSERT_EQ(buffer->GetDesc(&desc), S_OK);
+    EXPECT_EQ(desc.Size, size);
+    EXPECT_EQ(desc.Usage, usage);
+    EXPECT_EQ(desc.FVF, fvf);
+    EXPECT_EQ(desc.Pool, D3DPOOL_DEFAULT);
+}
+
 }  // namespace rendertest

@@ -180,31 +180,30 @@ TEST_F(RenderDeviceTest, SetsTheBaseRenderStates) {
     }
 }
 
+namespace {
+
+// The device's viewport is the rectangle x, y, width, height over the full depth range.
+void ExpectViewport(IDirect3DDevice8* device, DWORD x, DWORD y, DWORD width, DWORD height) {
+    D3DVIEWPORT8 vp{};
+    ASSERT_EQ(device->GetViewport(&vp), S_OK);
+    EXPECT_EQ(vp.X, x);
+    EXPECT_EQ(vp.Y, y);
+    EXPECT_EQ(vp.Width, width);
+    EXPECT_EQ(vp.Height, height);
+    EXPECT_EQ(vp.MinZ, 0.0f);
+    EXPECT_EQ(vp.MaxZ, 1.0f);
+}
+
+}  // namespace
+
 TEST_F(RenderDeviceTest, ViewportIsFullScreenUntilTheStoredOneIsApplied) {
     IDirect3DDevice8* device = Ready(64, 48);
     ASSERT_NE(device, nullptr);
-    D3DVIEWPORT8 vp{};
-    ASSERT_EQ(device->GetViewport(&vp), S_OK);
-    EXPECT_EQ(vp.X, 0u);
-    EXPECT_EQ(vp.Y, 0u);
-    EXPECT_EQ(vp.Width, 64u);
-    EXPECT_EQ(vp.Height, 48u);
-    EXPECT_EQ(vp.MinZ, 0.0f);
-    EXPECT_EQ(vp.MaxZ, 1.0f);
-
+    ExpectViewport(device, 0, 0, 64, 48);
     ASSERT_EQ(RenderDevice::Instance().ApplyViewport(true), S_OK);
-    ASSERT_EQ(device->GetViewport(&vp), S_OK);
-    EXPECT_EQ(vp.X, 0u);
-    EXPECT_EQ(vp.Y, 8u);
-    EXPECT_EQ(vp.Width, 64u);
-    EXPECT_EQ(vp.Height, 32u);
-    EXPECT_EQ(vp.MinZ, 0.0f);
-    EXPECT_EQ(vp.MaxZ, 1.0f);
-
+    ExpectViewport(device, 0, 8, 64, 32);
     ASSERT_EQ(RenderDevice::Instance().ApplyViewport(false), S_OK);
-    ASSERT_EQ(device->GetViewport(&vp), S_OK);
-    EXPECT_EQ(vp.Y, 0u);
-    EXPECT_EQ(vp.Height, 48u);
+    ExpectViewport(device, 0, 0, 64, 48);
 }
 
 TEST_F(RenderDeviceTest, ClearPaintsOnlyTheCurrentViewportAndApplyViewportBlacksOut) {
