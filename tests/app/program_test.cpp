@@ -20,18 +20,9 @@ constexpr auto kAppear = 60s;  // sanitizer builds start slowly
 const std::string kTitle = "P r o j e c t";
 const std::string kDialogTitle = "Project Kaede  Setup";
 
-// A point of the setup dialog, in window pixels, from a control's place in dialog units (1.5 x
-// 1.625 pixels per unit): its centre.
-struct DialogSpot {
-    int x, y;
-};
-DialogSpot ControlCentre(int x, int y, int w, int h) {
-    auto px = [](int v) { return (v * 6 + 2) / 4; };
-    auto py = [](int v) { return (v * 13 + 4) / 8; };
-    return {px(x) + px(w) / 2, py(y) + py(h) / 2};
-}
-const DialogSpot kFullscreenBox = ControlCentre(15, 83, 72, 10);
-const DialogSpot k640x400Button = ControlCentre(13, 18, 52, 10);
+// Setup dialog controls the runs click.
+const xtest::Spot kFullscreenBox = xtest::ControlCentre(15, 83, 72, 10);
+const xtest::Spot k640x400Button = xtest::ControlCentre(13, 18, 52, 10);
 
 class ProgramTest : public ::testing::Test {
 protected:
@@ -62,12 +53,12 @@ protected:
     std::string WaitForDialog() { return xtest::WaitForWindow(xvfb.Display(), kDialogTitle, kAppear); }
     // Starts the program with a soundtrack, clicks the given spots of the dialog and runs the
     // demo (Return); the show's window, or "" when it did not come.
-    std::string LaunchShow(const std::vector<DialogSpot>& clicks = {}) {
+    std::string LaunchShow(const std::vector<xtest::Spot>& clicks = {}) {
         if (!MakeSoundtrack()) return "";
         Launch();
         const std::string dialog = WaitForDialog();
         if (dialog.empty() || !xtest::WaitUntilViewable(xvfb.Display(), dialog, kAppear)) return "";
-        for (const DialogSpot& spot : clicks) {
+        for (const xtest::Spot& spot : clicks) {
             Xdo("mousemove --sync --window " + dialog + " " + std::to_string(spot.x) + " " + std::to_string(spot.y));
             Xdo("click 1");
         }

@@ -35,4 +35,16 @@ bool WaitUntilViewable(const std::string& display, const std::string& window, st
 // there (the other scenes find nothing and draw what they have). False when a copy fails.
 bool CopyIntroPictures(const std::string& packDir, const std::string& dir);
 
+// A point in a window, in pixels.
+struct Spot {
+    int x, y;
+};
+// Centre, in window pixels, of a setup dialog control placed at x, y with size w x h in dialog
+// units (a unit is 6/4 pixel across and 13/8 down; halves round up for these positive values).
+inline Spot ControlCentre(int x, int y, int w, int h) {
+    auto px = [](int v) { return (v * 6 + 2) / 4; };
+    auto py = [](int v) { return (v * 13 + 4) / 8; };
+    return {px(x) + px(w) / 2, py(y) + py(h) / 2};
+}
+
 }  // namespace xtest

@@ -15,15 +15,8 @@ const std::string kTitle = "Project Kaede  Setup";
 const std::string kDefaults = "run 1 highPriority 0 resolutionIndex 1 antialias 0 fullscreen 0 colour32 1\n";
 const std::string kCancelled = "run 0 highPriority 0 resolutionIndex 0 antialias 0 fullscreen 0 colour32 0\n";
 
-// Centre of a control, in window pixels, from its place in dialog units.
-struct Spot {
-    int x, y;
-};
-Spot Centre(int x, int y, int w, int h) {
-    auto px = [](int v) { return (v * 6 + 2) / 4; };  // halves round up for these positive values
-    auto py = [](int v) { return (v * 13 + 4) / 8; };
-    return {px(x) + px(w) / 2, py(y) + py(h) / 2};
-}
+using xtest::Spot;
+using xtest::ControlCentre;
 
 class DialogWindowTest : public ::testing::Test {
 protected:
@@ -106,25 +99,25 @@ TEST_F(DialogWindowTest, WindowDestroyedFromOutsideEndsTheDialogCancelled) {
 }
 
 TEST_F(DialogWindowTest, CancelButtonCancels) {
-    Click(Centre(248, 188, 50, 14));
+    Click(ControlCentre(248, 188, 50, 14));
     EXPECT_EQ(Outcome(), kCancelled);
 }
 
 TEST_F(DialogWindowTest, ClickedChoicesReachTheRecord) {
-    Click(Centre(183, 18, 51, 10));  // "1024x768" is disabled: nothing changes
-    Click(Centre(13, 18, 52, 10));   // "640x400"
-    Click(Centre(15, 57, 50, 10));   // "High Priority"
-    Click(Centre(15, 83, 72, 10));   // "Fullscreen"
-    Click(Centre(15, 71, 72, 10));   // "Use 32 bit colors" off
-    Click(Centre(89, 44, 96, 10));   // "Use Fullscene AntiAliasing" is disabled
-    Click(Centre(193, 188, 50, 14)); // "Run demo"
+    Click(ControlCentre(183, 18, 51, 10));  // "1024x768" is disabled: nothing changes
+    Click(ControlCentre(13, 18, 52, 10));  // "640x400"
+    Click(ControlCentre(15, 57, 50, 10));  // "High Priority"
+    Click(ControlCentre(15, 83, 72, 10));  // "Fullscreen"
+    Click(ControlCentre(15, 71, 72, 10));  // "Use 32 bit colors" off
+    Click(ControlCentre(89, 44, 96, 10));  // "Use Fullscene AntiAliasing" is disabled
+    Click(ControlCentre(193, 188, 50, 14));  // "Run demo"
     EXPECT_EQ(Outcome(), "run 1 highPriority 1 resolutionIndex 0 antialias 0 fullscreen 1 colour32 0\n");
 }
 
 TEST_F(DialogWindowTest, PickingAnotherResolutionDropsThePreviousOne) {
-    Click(Centre(125, 18, 51, 10));  // "800x600"
-    Click(Centre(69, 18, 51, 10));   // back to "640x480"
-    Click(Centre(125, 18, 51, 10));  // "800x600" again
+    Click(ControlCentre(125, 18, 51, 10));  // "800x600"
+    Click(ControlCentre(69, 18, 51, 10));  // back to "640x480"
+    Click(ControlCentre(125, 18, 51, 10));  // "800x600" again
     Press("Return");
     EXPECT_EQ(Outcome(), "run 1 highPriority 0 resolutionIndex 2 antialias 0 fullscreen 0 colour32 1\n");
 }
