@@ -12,25 +12,36 @@ constexpr D3DCOLOR kInk = D3DCOLOR_XRGB(0xE0, 0x90, 0x10);
 class PresentTest : public HeadlessDeviceTest {
 protected:
     void Present() { ASSERT_TRUE(SUCCEEDED(device_->Present(nullptr, nullptr, nullptr, nullptr))); }
+
+    // Presents a frame of one ink rectangle on the background.
+    void PresentQuad(int x, int y, int w, int h) {
+        Begin();
+        Clear(kBackground);
+        DrawRhwQuad(x, y, w, h, kInk);
+        End();
+        Present();
+    }
+
+    // Presents a frame that clears depth only (with a colour the clear must not paint) and draws
+    // nothing.
+    void PresentDepthOnly(D3DCOLOR unused) {
+        Begin();
+        Clear(unused, D3DCLEAR_ZBUFFER);
+        End();
+        Present();
+    }
 };
 
 TEST_F(PresentTest, DepthOnlyFrameShowsThePreviousPicture) {
     int presents = 0;
     window_->SetPresentHandler([&] { ++presents; });
-    Begin();
-    Clear(kBackground);
-    DrawRhwQuad(200, 150, 100, 80, kInk);
-    End();
-    Present();
+    PresentQuad(200, 150, 100, 80);
     Frame first = Capture();
     ASSERT_TRUE(ColourNear(first.At(250, 190), kInk));
     ASSERT_TRUE(ColourNear(first.At(10, 10), kBackground));
 
     // The next frame clears depth only and draws nothing.
-    Begin();
-    Clear(0xFFFF00FF, D3DCLEAR_ZBUFFER);
-    End();
-    Present();
+    PresentDepthOnly(0xFFFF00FF);
     Frame second = Capture();
     EXPECT_EQ(presents, 2) << "each Present hands a frame on";
     int differing = 0;
@@ -40,11 +51,7 @@ TEST_F(PresentTest, DepthOnlyFrameShowsThePreviousPicture) {
 }
 
 TEST_F(PresentTest, DrawingContinuesOnTopOfThePresentedPicture) {
-    Begin();
-    Clear(kBackground);
-    DrawRhwQuad(10, 10, 20, 20, kInk);
-    End();
-    Present();
+    PresentQuad(10, 10, 20, 20);
     Begin();
     Clear(0, D3DCLEAR_ZBUFFER);
     DrawRhwQuad(40, 10, 20, 20, 0xFF00FF00);
@@ -144,11 +151,7 @@ protected:
 };
 
 TEST_F(MultisampleTest, AxisAlignedQuadStillCoversExactlyItsPixels) {
-    Begin();
-    Clear(kBackground);
-    DrawRhwQuad(100, 80, 20, 10, kInk);
-    End();
-    Present();
+    PresentQuad(100, 80, 20, 10);
     Frame frame = Capture();
     for (int y = 79; y <= 90; ++y) {
         for (int x = 99; x <= 120; ++x) {
@@ -182,16 +185,9 @@ TEST_F(MultisampleTest, SlantedEdgesGetIntermediateShades) {
 }
 
 TEST_F(MultisampleTest, DepthOnlyFrameKeepsThePicture) {
-    Begin();
-    Clear(kBackground);
-    DrawRhwQuad(200, 150, 100, 80, kInk);
-    End();
-    Present();
+    PresentQuad(200, 150, 100, 80);
     Frame first = Capture();
-    Begin();
-    Clear(0, D3DCLEAR_ZBUFFER);
-    End();
-    Present();
+    PresentDepthOnly(0);
     Frame second = Capture();
     EXPECT_TRUE(ColourNear(second.At(250, 190), kInk));
     EXPECT_TRUE(ColourNear(second.At(10, 10), kBackground));

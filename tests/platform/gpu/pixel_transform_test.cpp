@@ -53,6 +53,21 @@ protected:
         ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(ColourVertex))));
     }
 
+    // Draws one triangle of `fvf` vertices alone on the background, then checks its pixels
+    // against the screen positions `project` gives its vertices; more than `minInside` pixels
+    // must lie inside.
+    template <class Vertex, class Project>
+    void ExpectDrawnTriangle(DWORD fvf, const Vertex (&tri)[3], Project project, int minInside) {
+        Begin();
+        Clear(kBackground);
+        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(fvf)));
+        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(Vertex))));
+        End();
+        const Frame frame = Capture();
+        EXPECT_GT(ExpectTriangle(frame, project(tri[0]), project(tri[1]), project(tri[2]), kInk, kBackground),
+                  minInside);
+    }
+
     static Vec3 At(const ColourVertex& v) { return {v.x, v.y, v.z}; }
 };
 
@@ -79,14 +94,7 @@ TEST_F(TransformTest, ViewportEquationHoldsInALetterbox) {
     SetViewport(0, 50, 640, 380);
     SetCamera({0, -6, 1}, {0, 0, 1}, {0, 0, 1});
     const ColourVertex tri[3] = {{-1.0f, 0, 0.2f, kInk}, {0.8f, 0.5f, 1.9f, kInk}, {1.4f, -0.5f, 0.4f, kInk}};
-    Begin();
-    Clear(kBackground);
-    DrawTriangle(tri);
-    End();
-    Frame frame = Capture();
-    EXPECT_GT(ExpectTriangle(frame, Project(At(tri[0])), Project(At(tri[1])), Project(At(tri[2])), kInk,
-                             kBackground),
-              500);
+    ExpectDrawnTriangle(kColourFvf, tri, [&](const ColourVertex& v) { return Project(At(v)); }, 500);
 }
 
 TEST_F(TransformTest, MultiplyTransformAppliesTheGivenMatrixFirst) {
@@ -97,13 +105,7 @@ TEST_F(TransformTest, MultiplyTransformAppliesTheGivenMatrixFirst) {
     ASSERT_TRUE(SUCCEEDED(device_->MultiplyTransform(D3DTS_WORLD, &scale)));
     world_ = reference::Multiply(scale, move);  // scale first, then move
     const ColourVertex tri[3] = {{0, 0, 0, kInk}, {0.5f, 0.5f, 0, kInk}, {0.5f, -0.3f, 0, kInk}};
-    Begin();
-    Clear(kBackground);
-    DrawTriangle(tri);
-    End();
-    EXPECT_GT(ExpectTriangle(Capture(), Project(At(tri[0])), Project(At(tri[1])), Project(At(tri[2])), kInk,
-                             kBackground),
-              100);
+    ExpectDrawnTriangle(kColourFvf, tri, [&](const ColourVertex& v) { return Project(At(v)); }, 100);
 }
 
 TEST_F(TransformTest, GeometryCrossingTheNearPlaneIsClipped) {
@@ -253,9 +255,8 @@ protected:
         return ProjectWith(p, reference::Identity());
     }
 
-    void Draw(const BlendVertex (&tri)[3]) {
-        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kBlendFvf)));
-        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(BlendVertex))));
+    void ExpectBlended(const BlendVertex (&tri)[3]) {
+        ExpectDrawnTriangle(kBlendFvf, tri, [&](const BlendVertex& v) { return Blended(v); }, 100);
     }
 
     D3DMATRIX w0_{}, w1_{};
@@ -263,35 +264,20 @@ protected:
 
 TEST_F(VertexBlendTest, OneWeightMixesTheTwoWorldMatrices) {
     const BlendVertex tri[3] = {{0, 0, 0, 0.25f, kInk}, {0.8f, 0.2f, 0, 1.0f, kInk}, {0.1f, 0.9f, 0.2f, 0.0f, kInk}};
-    Begin();
-    Clear(kBackground);
     Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
-    Draw(tri);
-    End();
-    Frame frame = Capture();
-    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0]), Blended(tri[1]), Blended(tri[2]), kInk, kBackground), 100);
+    ExpectBlended(tri);
 }
 
 TEST_F(VertexBlendTest, EqualWeightsLandHalfwayBetween) {
     const BlendVertex tri[3] = {{0, 0, 0, 0.5f, kInk}, {0.6f, 0, 0, 0.5f, kInk}, {0, 0.6f, 0, 0.5f, kInk}};
-    Begin();
-    Clear(kBackground);
     Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
-    Draw(tri);
-    End();
-    Frame frame = Capture();
-    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0]), Blended(tri[1]), Blended(tri[2]), kInk, kBackground), 100);
+    ExpectBlended(tri);
 }
 
 TEST_F(VertexBlendTest, BlendingOffUsesTheWorldMatrixAlone) {
     const BlendVertex tri[3] = {{0, 0, 0, 0.25f, kInk}, {0.8f, 0.2f, 0, 0.6f, kInk}, {0.1f, 0.9f, 0.2f, 0.0f, kInk}};
-    Begin();
-    Clear(kBackground);
-    Draw(tri);  // VERTEXBLEND stays DISABLE
-    End();
-    Frame frame = Capture();
-    auto alone = [&](const BlendVertex& v) { return ProjectWith({v.x, v.y, v.z}, w0_); };
-    EXPECT_GT(ExpectTriangle(frame, alone(tri[0]), alone(tri[1]), alone(tri[2]), kInk, kBackground), 100);
+    // VERTEXBLEND stays DISABLE.
+    ExpectDrawnTriangle(kBlendFvf, tri, [&](const BlendVertex& v) { return ProjectWith({v.x, v.y, v.z}, w0_); }, 100);
 }
 
 struct Blend3Vertex {  // XYZB3 | DIFFUSE
@@ -328,9 +314,9 @@ protected:
         return ProjectWith(sum, reference::Identity());
     }
 
-    void Draw(const Blend3Vertex (&tri)[3]) {
-        ASSERT_TRUE(SUCCEEDED(device_->SetVertexShader(kBlend3Fvf)));
-        ASSERT_TRUE(SUCCEEDED(device_->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, tri, sizeof(Blend3Vertex))));
+    // Draws with the first `weights` weights of each vertex and checks the blended positions.
+    void ExpectBlended(const Blend3Vertex (&tri)[3], int weights) {
+        ExpectDrawnTriangle(kBlend3Fvf, tri, [&](const Blend3Vertex& v) { return Blended(v, weights); }, 100);
     }
 
     D3DMATRIX worlds_[4]{};
@@ -343,13 +329,8 @@ TEST_F(FourMatrixBlendTest, ThreeWeightsUseFourWorldMatrices) {
     const Blend3Vertex tri[3] = {{0, 0, 0, {0.2f, 0.3f, 0.1f}, kInk},
                                  {0.9f, 0.1f, 0, {0.0f, 0.6f, 0.2f}, kInk},
                                  {0.2f, 0.8f, 0.1f, {0.5f, 0.0f, 0.4f}, kInk}};
-    Begin();
-    Clear(kBackground);
     Set(D3DRS_VERTEXBLEND, D3DVBF_3WEIGHTS);
-    Draw(tri);
-    End();
-    Frame frame = Capture();
-    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0], 3), Blended(tri[1], 3), Blended(tri[2], 3), kInk, kBackground), 100);
+    ExpectBlended(tri, 3);
 }
 
 TEST_F(FourMatrixBlendTest, ExtraWeightsInTheVertexAreIgnored) {
@@ -357,13 +338,8 @@ TEST_F(FourMatrixBlendTest, ExtraWeightsInTheVertexAreIgnored) {
     const Blend3Vertex tri[3] = {{0, 0, 0, {0.3f, 0.5f, 0.1f}, kInk},
                                  {1.6f, 0.2f, 0, {0.7f, 0.2f, 0.1f}, kInk},
                                  {0.4f, 1.5f, 0.1f, {0.1f, 0.4f, 0.4f}, kInk}};
-    Begin();
-    Clear(kBackground);
     Set(D3DRS_VERTEXBLEND, D3DVBF_1WEIGHTS);
-    Draw(tri);
-    End();
-    Frame frame = Capture();
-    EXPECT_GT(ExpectTriangle(frame, Blended(tri[0], 1), Blended(tri[1], 1), Blended(tri[2], 1), kInk, kBackground), 100);
+    ExpectBlended(tri, 1);
 }
 
 struct BlendNormalVertex {  // XYZB1 | NORMAL
