@@ -1,31 +1,15 @@
 #include "platform/gpu/program_cache.h"
 
-#include <cstdio>
 #include <string>
 
+#include "platform/gpu/gl_program.h"
 #include "platform/gpu/shader_source.h"
 
 namespace gpu {
 
 namespace {
 
-GLuint Compile(GLenum type, const std::string& source) {
-    GLuint s = glCreateShader(type);
-    const char* text = source.c_str();
-    glShaderSource(s, 1, &text, nullptr);
-    glCompileShader(s);
-    GLint ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetShaderInfoLog(s, sizeof(log), nullptr, log);
-        std::fprintf(stderr, "gpu/renderer: %s shader does not compile: %s\n%s\n",
-                     type == GL_VERTEX_SHADER ? "vertex" : "fragment", log, text);
-        glDeleteShader(s);
-        return 0;
-    }
-    return s;
-}
+constexpr const char* kWho = "gpu/renderer";
 
 GLint RowLocation(GLuint program, const char* array, int row) {
     return glGetUniformLocation(program, (std::string(array) + "[" + std::to_string(row) + "]").c_str());
@@ -51,27 +35,10 @@ ProgramCache::Program* ProgramCache::Use(const PipelineKey& key) {
 }
 
 ProgramCache::Program* ProgramCache::Build(const PipelineKey& key) {
-    GLuint vs = Compile(GL_VERTEX_SHADER, VertexShaderSource(key, clipControl_));
-    GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(key)) : 0;
-    if (!fs) {
-        if (vs) glDeleteShader(vs);
-        return nullptr;
-    }
-    GLuint p = glCreateProgram();
-    glAttachShader(p, vs);
-    glAttachShader(p, fs);
-    glLinkProgram(p);
-    glDeleteShader(vs);
-    glDeleteShader(fs);
-    GLint ok = 0;
-    glGetProgramiv(p, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        char log[2048] = {};
-        glGetProgramInfoLog(p, sizeof(log), nullptr, log);
-        std::fprintf(stderr, "gpu/renderer: program does not link: %s\n", log);
-        glDeleteProgram(p);
-        return nullptr;
-    }
+    GLuint vs = CompileShader(GL_VERTEX_SHADER, VertexShaderSource(key, clipControl_).c_str(), kWho);
+    GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, FragmentShaderSource(key).c_str(), kWho) : 0;
+    GLuint p = LinkProgram(vs, fs, kWho);
+    if (!p) return nullptr;
     Program prog;
     prog.name = p;
     auto base = [&prog](UniformGroup g) -> GLint& { return prog.groupBase[static_cast<int>(g)]; };

@@ -1,45 +1,17 @@
 #include "platform/gpu/raw_gl_baseline.h"
 
-#include <epoxy/gl.h>
+#include "platform/gpu/gl_program.h"
 
 namespace gpu {
-
-namespace {
-
-GLuint CompileStage(GLenum type, const char* text) {
-    GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &text, nullptr);
-    glCompileShader(s);
-    GLint ok = 0;
-    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
-    if (!ok) {
-        glDeleteShader(s);
-        return 0;
-    }
-    return s;
-}
-
-}  // namespace
 
 RawGlBaseline::RawGlBaseline() {
     const char* vs =
         "#version 330 core\nlayout(location = 0) in vec2 p;\nuniform vec4 offset;\nout vec4 colour;\n"
         "void main() { gl_Position = vec4(p * 0.02 + offset.xy, 0.5, 1.0); colour = vec4(offset.zw, 1.0, 1.0); }\n";
     const char* fs = "#version 330 core\nin vec4 colour;\nout vec4 c;\nvoid main() { c = colour; }\n";
-    GLuint v = CompileStage(GL_VERTEX_SHADER, vs), f = CompileStage(GL_FRAGMENT_SHADER, fs);
-    if (!v || !f) return;
-    GLuint p = glCreateProgram();
-    glAttachShader(p, v);
-    glAttachShader(p, f);
-    glLinkProgram(p);
-    glDeleteShader(v);
-    glDeleteShader(f);
-    GLint ok = 0;
-    glGetProgramiv(p, GL_LINK_STATUS, &ok);
-    if (!ok) {
-        glDeleteProgram(p);
-        return;
-    }
+    const char* who = "gpu/raw_gl_baseline";
+    GLuint p = LinkProgram(CompileShader(GL_VERTEX_SHADER, vs, who), CompileShader(GL_FRAGMENT_SHADER, fs, who), who);
+    if (!p) return;
     program_ = p;
     offsetLocation_ = glGetUniformLocation(p, "offset");
     const float quad[8] = {-1, -1, 1, -1, -1, 1, 1, 1};
