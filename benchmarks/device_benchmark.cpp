@@ -17,6 +17,7 @@
 #include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/raw_gl_baseline.h"
+#include "platform/math/d3dx8math.h"
 #include "platform/window/headless_window.h"
 #include "tests/platform/gpu/present_parameters.h"
 
@@ -48,24 +49,35 @@ struct Headless {
     }
 };
 
-D3DMATRIX Identity() {
-    D3DMATRIX m{};
-    m._11 = m._22 = m._33 = m._44 = 1;
+// The benchmark's device, or nullptr with the benchmark marked skipped.
+IDirect3DDevice8* DeviceOrSkip(const Headless& h, benchmark::State& state) {
+    if (!h.device) state.SkipWithError("no device");
+    return h.device.Get();
+}
+
+// Ends a frame of the loop: every frame waits for the GPU when the argument asks for it;
+// otherwise every eighth drains the queue outside the timing.
+void EndTimedFrame(benchmark::State& state, std::uint64_t& frames) {
+    if (state.range(0)) {
+        gpu::FinishGl();
+    } else if (++frames % 8 == 0) {
+        state.PauseTiming();
+        gpu::FinishGl();
+        state.ResumeTiming();
+    }
+}
+
+D3DXMATRIX Identity() {
+    D3DXMATRIX m;
+    D3DXMatrixIdentity(&m);
     return m;
 }
 
 // Left-handed perspective projection and a camera at (0, 0, -10) looking at the origin.
 void SetCamera(IDirect3DDevice8* d) {
-    D3DMATRIX view = Identity();
-    view._43 = 10;
-    const float fov = 0.8f, aspect = static_cast<float>(kWidth) / kHeight, zn = 1, zf = 100;
-    const float ys = 1 / std::tan(fov / 2), xs = ys / aspect;
-    D3DMATRIX proj{};
-    proj._11 = xs;
-    proj._22 = ys;
-    proj._33 = zf / (zf - zn);
-    proj._34 = 1;
-    proj._43 = -zn * zf / (zf - zn);
+    D3DXMATRIX view, proj;
+    D3DXMatrixTranslation(&view, 0, 0, 10);
+    D3DXMatrixPerspectiveFovLH(&proj, 0.8f, static_cast<float>(kWidth) / kHeight, 1, 100);
     d->SetTransform(D3DTS_VIEW, &view);
     d->SetTransform(D3DTS_PROJECTION, &proj);
 }
@@ -85,11 +97,8 @@ ComPtr<IDirect3DTexture8> MakeTexture(IDirect3DDevice8* d) {
 
 void ParticleDraws(benchmark::State& state) {
     Headless h;
-    IDirect3DDevice8* d = h.device.Get();
-    if (!d) {
-        state.SkipWithError("no device");
-        return;
-    }
+    IDirect3DDevice8* d = DeviceOrSkip(h, state);
+    if (!d) return;
     struct V {
         float x, y, z, u, v;
     };
@@ -139,13 +148,7 @@ void ParticleDraws(benchmark::State& state) {
         }
         d->EndScene();
         d->Present(nullptr, nullptr, nullptr, nullptr);
-        if (state.range(0)) {
-            gpu::FinishGl();
-        } else if (++frames % 8 == 0) {
-            state.PauseTiming();
-            gpu::FinishGl();
-            state.ResumeTiming();
-        }
+        EndTimedFrame(state, frames);
         draws += kParticles;
     }
     D3DDRAWSTATS stats{};
@@ -157,10 +160,7 @@ BENCHMARK(ParticleDraws)->ArgName("wait")->Arg(0)->Arg(1)->Unit(benchmark::kMill
 
 void RawGlParticleDraws(benchmark::State& state) {
     Headless h;  // the same kind of context and back buffer, used only through raw GL here
-    if (!h.device) {
-        state.SkipWithError("no device");
-        return;
-    }
+    if (!DeviceOrSkip(h, state)) return;
     h.device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1, 0);  // makes its context current
     gpu::RawGlBaseline baseline;
     if (!baseline.Valid()) {
@@ -173,13 +173,7 @@ void RawGlParticleDraws(benchmark::State& state) {
         // The same frame work as the device's loop: a clear of colour and depth, then the draws.
         h.device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1, 0);
         baseline.Draw(kParticles);
-        if (state.range(0)) {
-            gpu::FinishGl();
-        } else if (++frames % 8 == 0) {
-            state.PauseTiming();
-            gpu::FinishGl();
-            state.ResumeTiming();
-        }
+        EndTimedFrame(state, frames);
         draws += kParticles;
     }
     SetDrawCounters(state, draws, ThreadSeconds() - start);
@@ -188,11 +182,8 @@ BENCHMARK(RawGlParticleDraws)->ArgName("wait")->Arg(0)->Arg(1)->Unit(benchmark::
 
 void LitMeshTriangles(benchmark::State& state) {
     Headless h;
-    IDirect3DDevice8* d = h.device.Get();
-    if (!d) {
-        state.SkipWithError("no device");
-        return;
-    }
+    IDirect3DDevice8* d = DeviceOrSkip(h, state);
+    if (!d) return;
     // A 51 x 101 grid of vertices: 50 x 100 cells, two triangles each = 10 000 triangles.
     struct V {
         float x, y, z, nx, ny, nz, u, v;
