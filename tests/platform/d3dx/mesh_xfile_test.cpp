@@ -378,6 +378,15 @@ struct FileTotals {
 
 class XMeshFileTest : public XMeshTest {
 protected:
+    // A file's first mesh as D3DXLoadMeshFromX loads it into system memory, with its adjacency
+    // and materials.
+    Loaded LoadFromX(const std::string& path) {
+        Loaded l;
+        l.hr = D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, device_.Get(), l.adjacency.Receive(),
+                                 l.materials.Receive(), &l.materialCount, l.mesh.Receive());
+        return l;
+    }
+
     FileTotals Totals(const std::string& path) {
         FileTotals t;
         HRESULT enumResult = E_FAIL;
@@ -483,21 +492,17 @@ TEST_F(XMeshFileTest, AnimTestCylinder) {
 TEST_F(XMeshFileTest, VertexColourCube) {
     const std::string path = SharedFile("cube_vertex_colours.x");
     if (path.empty()) GTEST_SKIP() << "shared X files absent";
-    ComPtr<ID3DXMesh> mesh;
-    ComPtr<ID3DXBuffer> materials, adjacency;
-    DWORD count = 0;
-    ASSERT_EQ(D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, device_.Get(), adjacency.Receive(),
-                                materials.Receive(), &count, mesh.Receive()),
-              S_OK);
-    EXPECT_EQ(mesh->GetNumFaces(), 12u);
-    EXPECT_TRUE(mesh->GetFVF() & D3DFVF_DIFFUSE);
-    ASSERT_EQ(count, 3u);
-    for (DWORD i = 0; i < count; ++i) {
-        const char* name = static_cast<const D3DXMATERIAL*>(materials->GetBufferPointer())[i].pTextureFilename;
+    const Loaded l = LoadFromX(path);
+    ASSERT_EQ(l.hr, S_OK);
+    EXPECT_EQ(l.mesh->GetNumFaces(), 12u);
+    EXPECT_TRUE(l.mesh->GetFVF() & D3DFVF_DIFFUSE);
+    ASSERT_EQ(l.materialCount, 3u);
+    for (DWORD i = 0; i < l.materialCount; ++i) {
+        const char* name = l.Material(i).pTextureFilename;
         ASSERT_NE(name, nullptr);
         EXPECT_NE(std::strstr(name, ".tga"), nullptr) << name;
     }
-    EXPECT_EQ(adjacency->GetBufferSize(), 12u * 3 * sizeof(DWORD));
+    EXPECT_EQ(l.adjacency->GetBufferSize(), 12u * 3 * sizeof(DWORD));
 }
 
 TEST_F(XMeshFileTest, HostileAndOddFilesFailCleanly) {
@@ -525,19 +530,17 @@ TEST_F(XMeshFileTest, HostileAndOddFilesFailCleanly) {
 TEST_F(XMeshFileTest, LoadMeshFromXFindsTheFirstMeshInsideFrames) {
     const std::string path = SharedFile("dwarf.x");
     if (path.empty()) GTEST_SKIP() << "shared X files absent";
-    ComPtr<ID3DXMesh> mesh;
-    ComPtr<ID3DXBuffer> materials, adjacency;
-    DWORD count = 0;
-    ASSERT_EQ(D3DXLoadMeshFromX(path.c_str(), D3DXMESH_SYSTEMMEM, device_.Get(), adjacency.Receive(),
-                                materials.Receive(), &count, mesh.Receive()),
-              S_OK);
+    const Loaded l = LoadFromX(path);
+    ASSERT_EQ(l.hr, S_OK);
+    ID3DXMesh* mesh = l.mesh.Get();
+    const DWORD count = l.materialCount;
     EXPECT_EQ(mesh->GetOptions(), D3DXMESH_SYSTEMMEM);
     EXPECT_EQ(count, 3u);
     EXPECT_EQ(mesh->GetNumFaces(), 1896u);
     // The optimisation the mesh models run keeps its faces and subsets drawable.
     std::vector<DWORD> adjacencyOut(mesh->GetNumFaces() * 3);
     ASSERT_EQ(mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE,
-                                    static_cast<const DWORD*>(adjacency->GetBufferPointer()), adjacencyOut.data(), nullptr,
+                                    static_cast<const DWORD*>(l.adjacency->GetBufferPointer()), adjacencyOut.data(), nullptr,
                                     nullptr),
               S_OK);
     DWORD ranges = 0;
