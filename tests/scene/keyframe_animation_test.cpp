@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 #include "scene/animated_model.h"
 #include "scene/frame_tree.h"
@@ -25,6 +27,14 @@ struct Rig {
         AddChild(*h.root, std::move(a));
         h.animationList = animation;
     }
+    // Poses the animation at each clock value in turn and checks the target's x translation.
+    void ExpectXAt(std::initializer_list<std::pair<float, float>> clockAndX) {
+        for (const auto& [clock, x] : clockAndX) {
+            PoseAtTime(*animation, clock);
+            EXPECT_FLOAT_EQ(target->local._41, x) << "clock " << clock;
+        }
+    }
+
     ModelHierarchy h;
     ModelFrame* target = nullptr;
     ModelFrame* animation = nullptr;
@@ -55,22 +65,14 @@ TEST(KeyframeAnimationTest, PositionTrackInterpolatesAndLoops) {
 TEST(KeyframeAnimationTest, ClockBeforeTheFirstKeyHoldsIt) {
     Rig rig;
     rig.animation->positionKeys = {{100, 7, 0, 0}, {200, 9, 0, 0}};
-    PoseAtTime(*rig.animation, 50.0f);
-    EXPECT_FLOAT_EQ(rig.target->local._41, 7.0f);
-    PoseAtTime(*rig.animation, 150.0f);
-    EXPECT_FLOAT_EQ(rig.target->local._41, 8.0f);
+    rig.ExpectXAt({{50.0f, 7.0f}, {150.0f, 8.0f}});
 }
 
 TEST(KeyframeAnimationTest, MatrixKeysAreTakenWholeAroundTheMidpoint) {
     Rig rig;
     rig.animation->matrixKeys = {Translation(0, 1.0f), Translation(100, 2.0f)};
     rig.animation->positionKeys = {{0, 50, 0, 0}};  // ignored when matrix keys exist
-    PoseAtTime(*rig.animation, 50.0f);
-    EXPECT_FLOAT_EQ(rig.target->local._41, 1.0f);
-    PoseAtTime(*rig.animation, 51.0f);
-    EXPECT_FLOAT_EQ(rig.target->local._41, 2.0f);
-    PoseAtTime(*rig.animation, 100.0f);
-    EXPECT_FLOAT_EQ(rig.target->local._41, 1.0f);
+    rig.ExpectXAt({{50.0f, 1.0f}, {51.0f, 2.0f}, {100.0f, 1.0f}});
 }
 
 TEST(KeyframeAnimationTest, SingleRotationKeyIsInvertedAndKeepsInitialTranslation) {
