@@ -21,6 +21,21 @@ protected:
         ApplySetupChoices(choices, settings);
         return settings;
     }
+    // The choices the dialog left, field by field, and the display settings they map to.
+    void ExpectOutcome(const SetupChoices& want, const DisplaySettings& wantSettings) {
+        EXPECT_EQ(choices.highPriority, want.highPriority);
+        EXPECT_EQ(choices.resolutionIndex, want.resolutionIndex);
+        EXPECT_EQ(choices.antialias, want.antialias);
+        EXPECT_EQ(choices.fullscreen, want.fullscreen);
+        EXPECT_EQ(choices.colour32, want.colour32);
+        const DisplaySettings s = Settings();
+        EXPECT_EQ(s.width, wantSettings.width);
+        EXPECT_EQ(s.height, wantSettings.height);
+        EXPECT_EQ(s.highPriority, wantSettings.highPriority);
+        EXPECT_EQ(s.fullscreen, wantSettings.fullscreen);
+        EXPECT_EQ(s.colour32, wantSettings.colour32);
+        EXPECT_EQ(s.antialias, wantSettings.antialias);
+    }
 
     SetupChoices choices;
     DialogState state{LoadDialogTemplate(IDD_SETUP)};
@@ -31,18 +46,8 @@ TEST_F(SetupDialogTest, RunDemoWithTheDefaultsGives640x480Windowed32BitColour) {
     ASSERT_TRUE(state.PressReturn());
     ASSERT_TRUE(state.Ended());
     EXPECT_EQ(state.Result(), 1);
-    EXPECT_EQ(choices.resolutionIndex, 1);
-    EXPECT_EQ(choices.colour32, 1);
-    EXPECT_EQ(choices.highPriority, 0);
-    EXPECT_EQ(choices.fullscreen, 0);
-    EXPECT_EQ(choices.antialias, 0);
-    const DisplaySettings s = Settings();
-    EXPECT_EQ(s.width, 640);
-    EXPECT_EQ(s.height, 480);
-    EXPECT_EQ(s.fullscreen, 0);
-    EXPECT_EQ(s.colour32, 1);
-    EXPECT_EQ(s.highPriority, 0);
-    EXPECT_EQ(s.antialias, 0);
+    ExpectOutcome({.highPriority = 0, .resolutionIndex = 1, .antialias = 0, .fullscreen = 0, .colour32 = 1},
+                  {.width = 640, .height = 480, .highPriority = 0, .fullscreen = 0, .colour32 = 1, .antialias = 0});
 }
 
 TEST_F(SetupDialogTest, InitialisingChecksTheDefaultsEvenWhenTheTemplateDoesNot) {
@@ -84,14 +89,8 @@ TEST_F(SetupDialogTest, FullscreenAndHighPriorityBoxes) {
     state.Click(IDC_HIGH_PRIORITY);
     state.Click(IDC_COLOURS_32);  // unchecks 32-bit colour
     state.Click(IDC_RUN_DEMO);
-    EXPECT_EQ(choices.fullscreen, 1);
-    EXPECT_EQ(choices.highPriority, 1);
-    EXPECT_EQ(choices.colour32, 0);
-    const DisplaySettings s = Settings();
-    EXPECT_EQ(s.fullscreen, 1);
-    EXPECT_EQ(s.highPriority, 1);
-    EXPECT_EQ(s.colour32, 0);
-    EXPECT_EQ(s.width, 640);
+    ExpectOutcome({.highPriority = 1, .resolutionIndex = 1, .antialias = 0, .fullscreen = 1, .colour32 = 0},
+                  {.width = 640, .height = 480, .highPriority = 1, .fullscreen = 1, .colour32 = 0, .antialias = 0});
 }
 
 TEST_F(SetupDialogTest, DisabledControlsCannotBeChosen) {
