@@ -24,20 +24,17 @@ const std::string kDialogTitle = "Project Kaede  Setup";
 const xtest::Spot kFullscreenBox = xtest::ControlCentre(15, 83, 72, 10);
 const xtest::Spot k640x400Button = xtest::ControlCentre(13, 18, 52, 10);
 
-class ProgramTest : public ::testing::Test {
+class ProgramTest : public xtest::DisplayTest {
 protected:
     void SetUp() override {
-        if (!xtest::Xvfb::Available()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
-        dir = xtest::MakeTempDir();
-        ASSERT_FALSE(dir.empty());
-        errPath = dir + "/stderr.txt";
+        DisplayTest::SetUp();
+        if (NotReady()) return;
         ASSERT_TRUE(xtest::CopyIntroPictures(ORRERY_PACK_DIR, dir));
         if (std::system("command -v lame >/dev/null 2>&1") != 0) GTEST_SKIP() << "lame is not installed";
     }
     void TearDown() override {
         program.Kill();
-        if (!dir.empty()) std::filesystem::remove_all(dir);
+        DisplayTest::TearDown();
     }
     // One second of silence as the show's soundtrack, made with lame.
     bool MakeSoundtrack() {
@@ -170,9 +167,7 @@ protected:
         return code;
     }
 
-    xtest::Xvfb xvfb;
     xtest::Child program;
-    std::string dir, errPath;
 };
 
 // Runs that never reach a display: the program starts with DISPLAY and WAYLAND_DISPLAY removed.

@@ -1,7 +1,10 @@
 // Test helpers for runs of the real program on a private Xvfb display.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <chrono>
+#include <filesystem>
 #include <string>
 
 #include "child_process.h"
@@ -34,6 +37,28 @@ bool WaitUntilViewable(const std::string& display, const std::string& window, st
 // Copies the intro's pictures from the data pack into dir, so that the show gets past loading
 // there (the other scenes find nothing and draw what they have). False when a copy fails.
 bool CopyIntroPictures(const std::string& packDir, const std::string& dir);
+
+// A test on a display of its own, with a fresh folder for the files of the program it runs and
+// errPath there for that program's stderr; skipped where Xvfb or xdotool is missing. The folder
+// goes at the end: a test stops its program in its own TearDown before calling this one's.
+class DisplayTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!Xvfb::Available()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
+        dir = MakeTempDir();
+        ASSERT_FALSE(dir.empty());
+        errPath = dir + "/stderr.txt";
+    }
+    void TearDown() override {
+        if (!dir.empty()) std::filesystem::remove_all(dir);
+    }
+    // True when SetUp skipped the test or failed.
+    bool NotReady() const { return IsSkipped() || HasFatalFailure(); }
+
+    Xvfb xvfb;
+    std::string dir, errPath;
+};
 
 // A point in a window, in pixels.
 struct Spot {

@@ -18,14 +18,11 @@ const std::string kCancelled = "run 0 highPriority 0 resolutionIndex 0 antialias
 using xtest::Spot;
 using xtest::ControlCentre;
 
-class DialogWindowTest : public ::testing::Test {
+class DialogWindowTest : public xtest::DisplayTest {
 protected:
     void SetUp() override {
-        if (!xtest::Xvfb::Available()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
-        ASSERT_TRUE(xvfb.Start()) << "Xvfb did not start";
-        dir = xtest::MakeTempDir();
-        ASSERT_FALSE(dir.empty());
-        errPath = dir + "/stderr.txt";
+        DisplayTest::SetUp();
+        if (NotReady()) return;
         outPath = dir + "/choices.txt";
         ASSERT_TRUE(probe.Start({DIALOG_PROBE_PROGRAM, outPath}, {{"DISPLAY", xvfb.Display()}}, dir, errPath));
         window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
@@ -35,7 +32,7 @@ protected:
     }
     void TearDown() override {
         probe.Kill();
-        if (!dir.empty()) std::filesystem::remove_all(dir);
+        DisplayTest::TearDown();
     }
     std::string Xdo(const std::string& args) { return xtest::RunOnDisplay(xvfb.Display(), "xdotool " + args); }
     void Press(const char* key) {
@@ -56,9 +53,8 @@ protected:
         return xtest::ReadFile(outPath);
     }
 
-    xtest::Xvfb xvfb;
     xtest::Child probe;
-    std::string dir, errPath, outPath, window;
+    std::string outPath, window;
 };
 
 TEST_F(DialogWindowTest, TitleSizeAndPlaceOnTheScreen) {
