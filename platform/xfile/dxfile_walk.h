@@ -28,19 +28,26 @@ inline bool WalkEnds(HRESULT visited, HRESULT* result) {
     return FAILED(visited);
 }
 
+// The walk itself: next(&object) enumerates, visit(object) says whether to go on.
+template <class Object, class Next, class Visit>
+HRESULT Walk(Next&& next, Visit&& visit) {
+    for (;;) {
+        ComPtr<Object> object;
+        HRESULT hr = next(object.Receive());
+        if (hr == DXFILEERR_NOMOREOBJECTS) return S_OK;
+        if (FAILED(hr)) return hr;
+        if (!object) return S_OK;
+        if (WalkEnds(visit(object.Get()), &hr)) return hr;
+    }
+}
+
 }  // namespace detail
 
 // Every child of `object`: data objects, references and binary objects alike.
 template <class Visit>
 HRESULT ForEachChild(IDirectXFileData* object, Visit&& visit) {
-    for (;;) {
-        ComPtr<IDirectXFileObject> child;
-        HRESULT hr = object->GetNextObject(child.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS) return S_OK;
-        if (FAILED(hr)) return hr;
-        if (!child) return S_OK;
-        if (detail::WalkEnds(visit(child.Get()), &hr)) return hr;
-    }
+    return detail::Walk<IDirectXFileObject>([object](IDirectXFileObject** child) { return object->GetNextObject(child); },
+                                            visit);
 }
 
 // The children of `object` that are data objects; references and binary objects are passed over.
@@ -57,14 +64,8 @@ HRESULT ForEachDataChild(IDirectXFileData* object, Visit&& visit) {
 // The top-level data objects of an enumeration.
 template <class Visit>
 HRESULT ForEachDataObject(IDirectXFileEnumObject* objects, Visit&& visit) {
-    for (;;) {
-        ComPtr<IDirectXFileData> object;
-        HRESULT hr = objects->GetNextDataObject(object.Receive());
-        if (hr == DXFILEERR_NOMOREOBJECTS) return S_OK;
-        if (FAILED(hr)) return hr;
-        if (!object) return S_OK;
-        if (detail::WalkEnds(visit(object.Get()), &hr)) return hr;
-    }
+    return detail::Walk<IDirectXFileData>([objects](IDirectXFileData** object) { return objects->GetNextDataObject(object); },
+                                          visit);
 }
 
 }  // namespace xfile
