@@ -22,21 +22,48 @@ std::uint32_t Grey(std::uint32_t c) {
     return (Channel(c, 16) * 77 + Channel(c, 8) * 150 + Channel(c, 0) * 29 + 128) >> 8;
 }
 
-// `c` in the channels of a texel of `f`: each quantised to its bits, from bit 0 up, and the
-// padding bits set.
-std::uint32_t Pack(std::uint32_t c, const gpu::FormatInfo& f) {
-    std::uint32_t v = 0;
-    unsigned shift = 0;
-    const std::pair<std::uint32_t, unsigned> channels[] = {
-        {Channel(c, 0), f.bits.b}, {Channel(c, 8), f.bits.g}, {Channel(c, 16), f.bits.r}, {Grey(c), f.bits.l},
-        {Channel(c, 24), f.bits.a}};
-    for (auto [value, bits] : channels) {
-        if (bits == 0) continue;
-        v |= Quantise(value, bits) << shift;
-        shift += bits;
+// Packs colours into the texels of one format: each channel quantised to its bits, from bit 0 up,
+// and the padding bits set. Where each channel goes is worked out once per format; when every
+// channel keeps 8 bits in place (the 32- and 24-bit formats), packing is only a mask, since
+// quantising to 8 bits changes nothing.
+class TexelPacker {
+public:
+    explicit TexelPacker(const gpu::FormatInfo& f) : padding_(gpu::PaddingMask(f)) {
+        const Lane lanes[] = {{0, f.bits.b}, {8, f.bits.g}, {16, f.bits.r}, {kGrey, f.bits.l}, {24, f.bits.a}};
+        unsigned to = 0;
+        for (Lane lane : lanes) {
+            if (lane.bits == 0) continue;
+            lane.to = to;
+            to += lane.bits;
+            if (lane.from == kGrey || lane.bits != 8 || lane.from != lane.to) inPlace_ = false;
+            kept_ |= 0xFFu << lane.to;
+            lanes_[count_++] = lane;
+        }
     }
-    return v | gpu::PaddingMask(f);
-}
+
+    std::uint32_t operator()(std::uint32_t c) const {
+        if (inPlace_) return (c & kept_) | padding_;
+        std::uint32_t v = 0;
+        for (int i = 0; i < count_; ++i) {
+            const Lane& lane = lanes_[i];
+            v |= Quantise(lane.from == kGrey ? Grey(c) : Channel(c, static_cast<int>(lane.from)), lane.bits) << lane.to;
+        }
+        return v | padding_;
+    }
+
+private:
+    static constexpr unsigned kGrey = 32;  // the lane's source is the colour's grey, not a channel
+    struct Lane {
+        unsigned from;  // shift of the source channel in A8R8G8B8, or kGrey
+        unsigned bits;
+        unsigned to = 0;  // shift in the texel
+    };
+    Lane lanes_[5] = {};
+    int count_ = 0;
+    std::uint32_t kept_ = 0;
+    std::uint32_t padding_;
+    bool inPlace_ = true;
+};
 
 void Store16(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -45,7 +72,8 @@ void Store16(std::uint8_t* p, std::uint32_t v) {
 
 // 5:6:5 endpoints and their expansion back to 8 bits, as a decoder sees them.
 std::uint16_t To565(std::uint32_t c) {
-    return static_cast<std::uint16_t>(Pack(c, gpu::Describe(gpu::TexelFormat::kR5G6B5)));
+    static const TexelPacker k565(gpu::Describe(gpu::TexelFormat::kR5G6B5));
+    return static_cast<std::uint16_t>(k565(c));
 }
 std::uint32_t From565(std::uint16_t v) {
     std::uint32_t r = (v >> 11) & 31, g = (v >> 5) & 63, b = v & 31;
@@ -171,11 +199,14 @@ void WriteLevel(const PixelLevel& level, D3DFORMAT format, std::uint8_t* bits, s
     const gpu::FormatInfo& f = gpu::DescribeFormat(format);
     if (!f.supported) return;
     if (f.compressed) return WriteBlocks(level, format, bits, pitch);
+    const TexelPacker pack(f);
     for (std::uint32_t y = 0; y < level.height; ++y) {
         std::uint8_t* p = bits + y * pitch;
         for (std::uint32_t x = 0; x < level.width; ++x, p += f.bytesPerPixel) {
-            const std::uint32_t v = Pack(level.At(x, y), f);
-            for (UINT k = 0; k < f.bytesPerPixel; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
+            const std::uint32_t v = pack(level.At(x, y));
+            if (f.bytesPerPixel == 4) std::memcpy(p, &v, 4);  // texels are stored little-endian, as here
+            else
+                for (UINT k = 0; k < f.bytesPerPixel; ++k) p[k] = static_cast<std::uint8_t>(v >> (8 * k));
         }
     }
 }
