@@ -58,14 +58,15 @@ std::unique_ptr<Renderer> Renderer::Create(std::shared_ptr<GlShared> gl, const B
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     if (!r->backBuffer_.Create(desc, r->maxSamples_)) return nullptr;
     r->userStreams_.Create();
-    Renderer* self = r.get();
-    r->gl_->onBufferGone = [self](std::uint64_t serial) { self->ForgetBuffer(serial); };
-    r->gl_->beforeUpload = [self] { self->Flush(); };
     GLint vertexComponents = 0;
     glGetIntegerv(GL_MAX_VERTEX_UNIFORM_COMPONENTS, &vertexComponents);
     using namespace vertex_uniforms;
     r->merging_ = vertexComponents >= 4 * (kCount + kInstanceRows * kBatch + 16);
+    // What the resources tell the renderer; the destructor unhooks all three.
+    Renderer* self = r.get();
+    r->gl_->onBufferGone = [self](std::uint64_t serial) { self->ForgetBuffer(serial); };
     r->gl_->onTextureGone = [self](GLuint name) { self->glState_.ForgetTexture(name); };
+    r->gl_->beforeUpload = [self] { self->Flush(); };
     return r;
 }
 
