@@ -2,9 +2,7 @@
 
 #include <cstdio>
 #include <exception>
-#include <future>
 #include <new>
-#include <system_error>
 
 #include "app/error_reporter.h"
 #include "app/thread_priority.h"
@@ -13,7 +11,7 @@
 #include "platform/window/events.h"
 #include "platform/window/gl_current.h"
 #include "platform/window/key_map.h"
-#include "platform/window/sdl_window.h"
+#include "platform/window/shell_window.h"
 #include "resources/resources.h"
 
 namespace {
@@ -55,7 +53,7 @@ bool Application::Startup(HINSTANCE, const char* title) {
     if (!Configure(settings)) return false;
     // 3. The window; a failure is not tested here (the device reports it later).
     const platform::IconImage icon = LoadIconResource(IDI_ORRERY3D);
-    ownedWindow_ = platform::SdlWindow::Create(title, 0, 0, settings.width, settings.height, &icon);
+    ownedWindow_ = platform::ShellWindow::Create(title, 0, 0, settings.width, settings.height, &icon);
     window = ownedWindow_.get();
     // 4. Shown and focused.
     if (ownedWindow_) {
@@ -90,25 +88,14 @@ void Application::AttachWindow(HWND target) {
 }
 
 bool Application::StartWorker() {
-    if (workerThread.joinable()) return false;
-    std::promise<DWORD> started;
-    std::future<DWORD> id = started.get_future();
-    try {
-        workerThread = std::thread([this, started = std::move(started)]() mutable {
-            started.set_value(CurrentThreadId());
-            WorkerMain(this);
-        });
-    } catch (const std::system_error& error) {
-        std::fprintf(stderr, "application: cannot start the worker thread: %s\n", error.what());
-        return false;
-    }
-    workerThreadId = id.get();
+    if (!workerThread.Start([this] { WorkerMain(this); })) return false;
+    workerThreadId = workerThread.Id();
     return true;
 }
 
 void Application::StopWorker() {
     running = false;
-    if (workerThread.joinable() && workerThread.get_id() != std::this_thread::get_id()) workerThread.join();
+    if (workerThread.Joinable() && !workerThread.IsCurrent()) workerThread.Join();
 }
 
 DWORD Application::WorkerMain(Application* application) {
@@ -136,7 +123,7 @@ void Application::RunHeadless(platform::Window& surface, const DisplaySettings& 
     settings = displaySettings;
     window = &surface;
     if (!StartWorker()) return;
-    workerThread.join();
+    workerThread.Join();
     // The worker's close request has no window system to go to.
     std::lock_guard lock(queueMutex_);
     queue_.clear();

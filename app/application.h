@@ -7,13 +7,13 @@
 #include <deque>
 #include <memory>
 #include <mutex>
-#include <thread>
 
 #include "app/display_settings.h"
 #include "app/window_messages.h"
+#include "platform/thread/worker_thread.h"
 
 namespace platform {
-class SdlWindow;
+class ShellWindow;
 class Window;
 struct Event;
 }  // namespace platform
@@ -81,7 +81,7 @@ protected:
 
     HWND window = nullptr;
     std::atomic<DWORD> workerThreadId{0};
-    std::thread workerThread;
+    platform::WorkerThread workerThread;
     BOOL inactive = FALSE;
     std::atomic<bool> running{true};
     float showTime = 0.0f;
@@ -97,7 +97,7 @@ private:
     void DispatchMessage(const Message& message);
     void SetKey(WPARAM vk, BYTE down);
 
-    std::unique_ptr<platform::SdlWindow> ownedWindow_;
+    std::unique_ptr<platform::ShellWindow> ownedWindow_;
     bool attached_ = false;
     bool windowDestroyed_ = false;
     bool windowSystem_ = false;

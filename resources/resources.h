@@ -1,7 +1,7 @@
 // Program resources built into the executable.
 #pragma once
 
-#include "platform/window/sdl_window.h"
+#include "platform/window/shell_window.h"
 
 constexpr int IDI_ORRERY3D = 101;
 

@@ -110,6 +110,11 @@ bool InitWindowSystem(const char* className) {
     return true;
 }
 
+std::unique_ptr<ShellWindow> ShellWindow::Create(const char* title, int x, int y, int width, int height,
+                                                 const IconImage* icon) {
+    return SdlWindow::Create(title, x, y, width, height, icon);
+}
+
 std::unique_ptr<SdlWindow> SdlWindow::Create(const char* title, int x, int y, int width, int height,
                                              const IconImage* icon) {
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
