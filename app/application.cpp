@@ -298,10 +298,10 @@ void Application::DestroyWindow(HWND target) {
 }
 
 void Application::SetKey(WPARAM vk, BYTE down) {
-    if (vk < sizeof keys) std::atomic_ref<BYTE>(keys[vk]).store(down, std::memory_order_relaxed);
+    if (vk < keys.size()) keys[vk].store(down, std::memory_order_relaxed);
 }
 
 bool Application::IsKeyDown(int vk) const {
-    if (vk < 0 || vk >= static_cast<int>(sizeof keys)) return false;
-    return std::atomic_ref<BYTE>(const_cast<BYTE&>(keys[vk])).load(std::memory_order_relaxed) != 0;
+    if (vk < 0 || vk >= static_cast<int>(keys.size())) return false;
+    return keys[vk].load(std::memory_order_relaxed) != 0;
 }

@@ -2,6 +2,7 @@
 // loop on the main thread and runs the derived class's Run on one worker thread.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -86,7 +87,8 @@ protected:
     std::atomic<bool> running{true};
     float showTime = 0.0f;
     float framesPerSecond = 0.0f;
-    BYTE keys[256] = {};
+    // Written by the main thread, read by the worker.
+    std::array<std::atomic<BYTE>, 256> keys{};
     DisplaySettings settings = {};
 
 private:
