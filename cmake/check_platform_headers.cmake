@@ -1,10 +1,10 @@
 # cmake -DROOT=<source tree> -P check_platform_headers.cmake
 # Fails, naming each file and line, when a source outside platform/ and tests/platform/ includes a
-# header of GL, EGL, SDL, FLTK, FreeType, fontconfig, X11, ALSA or mpg123.
+# header of GL, EGL, SDL, FLTK, FreeType, fontconfig, X11, ALSA, mpg123 or Emscripten.
 if(NOT ROOT)
   message(FATAL_ERROR "usage: cmake -DROOT=<source tree> -P check_platform_headers.cmake")
 endif()
-set(system_header "^[ \t]*#[ \t]*include[ \t]*[<\"](epoxy/|GL/|GLES[0-9]*/|EGL/|KHR/|SDL|FL/|ft2build\\.h|freetype/|fontconfig/|X11/|alsa/|mpg123\\.h)")
+set(system_header "^[ \t]*#[ \t]*include[ \t]*[<\"](epoxy/|GL/|GLES[0-9]*/|EGL/|KHR/|SDL|FL/|ft2build\\.h|freetype/|fontconfig/|X11/|alsa/|mpg123\\.h|emscripten\\.h|emscripten/)")
 set(faults)
 foreach(folder app audio render scene fx show resources tools tests benchmarks fuzz)
   file(GLOB_RECURSE sources LIST_DIRECTORIES false ${ROOT}/${folder}/*.h ${ROOT}/${folder}/*.hpp

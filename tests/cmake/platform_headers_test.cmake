@@ -21,7 +21,8 @@ endfunction()
 
 run_check(FALSE)
 foreach(include "<epoxy/gl.h>" "<GL/gl.h>" "<EGL/egl.h>" "\"SDL.h\"" "<SDL2/SDL_audio.h>" "<FL/Fl.H>"
-                "<ft2build.h>" "<fontconfig/fontconfig.h>" "<X11/Xlib.h>" "<alsa/asoundlib.h>" "<mpg123.h>")
+                "<ft2build.h>" "<fontconfig/fontconfig.h>" "<X11/Xlib.h>" "<alsa/asoundlib.h>" "<mpg123.h>"
+                "<emscripten.h>" "<emscripten/html5.h>")
   file(WRITE ${WORK}/show/scenes/leak.h "#pragma once\n  #  include ${include}\n")
   run_check(TRUE "${include} in show/scenes/leak.h")
   if(NOT errors MATCHES "show/scenes/leak.h")
