@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <cmath>
+#include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -79,6 +83,65 @@ TEST(XFileLexers, TextAndBinaryBodiesGiveTheSameTokensThroughTheContract) {
     const auto fromBinary = Tokens(xfile::BinaryLexer(binary, false));
     EXPECT_EQ(fromText, fromBinary);
     EXPECT_EQ(fromText.size(), 5u);
+}
+
+// One word of text through the text lexer.
+Token LexWord(const std::string& word) {
+    const std::string padded = word + '\0';
+    xfile::TextLexer lexer(std::string_view(padded.data(), word.size()));
+    Token t;
+    lexer.Next(t);
+    return t;
+}
+
+TEST(XFileTextLexer, NumbersOutsideADoublesRangeAreNames) {
+    // Overflow and underflow are not read as infinities or zeros (a name where a value belongs
+    // fails the data with the word in the message); the extremes themselves still are numbers.
+    for (const char* word : {"1e400", "-1e400", "1.7976931348623159e308", "1e-400", "-2e-324",
+                             "2.4703282292062327e-324", "0.000000000001e-9999999999"}) {
+        const Token t = LexWord(word);
+        EXPECT_EQ(t.kind, TokenKind::Name) << word;
+    }
+    struct Case {
+        const char* word;
+        double value;
+    };
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const Case& c : {Case{"1.7976931348623157e308", std::numeric_limits<double>::max()},
+                          Case{"-1.7976931348623157e308", -std::numeric_limits<double>::max()},
+                          Case{"4.9e-324", std::numeric_limits<double>::denorm_min()},
+                          Case{"2.4703282292062328e-324", std::numeric_limits<double>::denorm_min()},
+                          Case{"2.2250738585072011e-308", 2.2250738585072009e-308},
+                          Case{"0e999999999", 0.0}, Case{"-0.0e-999", -0.0},
+                          Case{"-inf", -inf}, Case{"+INF", inf}}) {
+        const Token t = LexWord(c.word);
+        ASSERT_EQ(t.kind, TokenKind::Float) << c.word;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(t.number), std::bit_cast<std::uint64_t>(c.value)) << c.word;
+    }
+}
+
+TEST(XFileTextLexer, NumbersOffTheFastPathAreCorrectlyRounded) {
+    struct Case {
+        const char* word;
+        double value;
+    };
+    for (const Case& c : {// more digits than a double holds: rounds to the nearest, halfway to even
+                          Case{"0.1000000000000000055511151231257827021181583404541015625", 0.1},
+                          Case{"9007199254740993.0", 9007199254740992.0},
+                          Case{"9007199254740995.0", 9007199254740996.0},
+                          // exponents, a leading '+', a bare point
+                          Case{"1e23", 1e23}, Case{"8.589973e9", 8589973000.0}, Case{"+.5", 0.5},
+                          Case{"-.25", -0.25}, Case{"3.", 3.0}, Case{"1E-5", 1e-5},
+                          // halfway between the floats 1 and 1 + 2^-23, plus a little
+                          Case{"1.0000000596046447753906250001", 1.0 + 0x1p-24}}) {
+        const Token t = LexWord(c.word);
+        ASSERT_EQ(t.kind, TokenKind::Float) << c.word;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(t.number), std::bit_cast<std::uint64_t>(c.value)) << c.word;
+    }
+    // Words that merely start like numbers stay names.
+    for (const char* word : {"0x10", "1.5f", "++1", "1e", "1e+", "1..2", "-.", "-nan1", "-infx"}) {
+        EXPECT_EQ(LexWord(word).kind, TokenKind::Name) << word;
+    }
 }
 
 }  // namespace

@@ -131,6 +131,21 @@ T { 7; 2.0; 1e3; -5; 65537; }
     EXPECT_EQ(ReadAt<WORD>(d.data(), 20), 1u);
 }
 
+// A FLOAT is the number read as a double, then narrowed: a word just above the midpoint of two
+// floats that rounds to the midpoint as a double lands on the even float, not the upper one.
+TEST(XFileData, FloatMembersAreNarrowedFromTheDouble) {
+    Snippet s(std::string(kHeader) + R"(
+template T { <BBBBBBBB-0000-0000-0000-000000000002> FLOAT f; FLOAT g; DOUBLE d; }
+T { 1.0000000596046447753906250001; 1.0000002980232238769531250001; 1.0000000596046447753906250001; }
+)");
+    ASSERT_TRUE(s.Ok()) << s.errors;
+    const auto& d = s.objects[0].data;
+    ASSERT_EQ(d.size(), 4u + 4 + 8);
+    EXPECT_EQ(ReadAt<float>(d.data(), 0), 1.0f);
+    EXPECT_EQ(ReadAt<float>(d.data(), 4), 1.0f + 0x1p-22f);
+    EXPECT_EQ(ReadAt<double>(d.data(), 8), 1.0 + 0x1p-24);
+}
+
 TEST(XFileData, StringsAreNulTerminatedPointers) {
     Opened opened;
     std::string text = std::string(kHeader) + "StringProperty { \"key\"; \"value with spaces\"; }";
