@@ -1,8 +1,20 @@
 #include "fx/render_list.h"
 
-#include <bit>
+#include <cstring>
 
 #include "render/render_device.h"
+
+namespace {
+
+// Float render states travel as the float's bits in the DWORD.
+DWORD FloatBits(float value) {
+    static_assert(sizeof(DWORD) == sizeof(float));
+    DWORD bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+}  // namespace
 
 RenderList::RenderList() {
     if (IDirect3DDevice8* device = RenderDevice::Instance().GetDevice()) device->SetRenderState(D3DRS_LIGHTING, TRUE);
@@ -70,7 +82,7 @@ void RenderList::EnableFog(D3DCOLOR colour, float density) {
     device->SetRenderState(D3DRS_FOGENABLE, TRUE);
     device->SetRenderState(D3DRS_FOGCOLOR, colour);
     device->SetRenderState(D3DRS_FOGTABLEMODE, D3DFOG_EXP);
-    device->SetRenderState(D3DRS_FOGDENSITY, std::bit_cast<DWORD>(density));
+    device->SetRenderState(D3DRS_FOGDENSITY, FloatBits(density));
 }
 
 void RenderList::DisableFog() {
