@@ -1,5 +1,6 @@
 #include "tools/capture/options.h"
 
+#include "platform/com/decimal.h"
 #include "tools/capture/contact_sheet.h"
 
 #include <charconv>
@@ -32,8 +33,8 @@ bool ParseSize(std::string_view text, int& width, int& height) {
 // A show time in seconds: finite, from 0 to the show's end.
 bool ParseTime(std::string_view text, double& value) {
     double parsed = 0.0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (ec != std::errc() || end != text.data() + text.size() || !std::isfinite(parsed)) return false;
+    if (!com::ParseDecimalDouble(text.data(), text.data() + text.size(), parsed) || !std::isfinite(parsed))
+        return false;
     if (parsed < 0.0 || parsed > kShowLength) return false;
     value = parsed;
     return true;

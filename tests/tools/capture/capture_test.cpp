@@ -80,6 +80,7 @@ TEST(CaptureOptions, BadInputIsRefusedWithAMessage) {
         {"--fps", "60"},             // still nothing to do
         {"--at"},                    {"--at", "x"},           {"--at", "-1"},        {"--at", "259"},
         {"--at", "nan"},             {"--at", "inf"},         {"--at", "1s"},        {"--from", "10", "--to", "5"},
+        {"--at", "1e-400"},          // below a double's range, not zero
         {"--at", "30", "--to", "5"}, {"--size", "640"},       {"--size", "0x480"},   {"--size", "640x"},
         {"--size", "99999x2"},       {"--fps", "0", "--bench"}, {"--fps", "1e3", "--bench"},
         {"--out", "", "--loading"},  {"--video", ""},         {"--from", "1", "--bench"},         {"--bogus"},           {"--frames", "3"},
