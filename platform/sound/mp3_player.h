@@ -1,25 +1,23 @@
-// Mp3Player: plays one Mp3Source on threads of its own. A feeder thread decodes a little ahead
-// of the device and queues the PCM; SDL's audio thread plays it. Play returns at once.
+// Mp3Player: plays one Mp3Source; Play returns at once. On the desktop a feeder thread decodes a
+// little ahead of the device and queues the PCM, and SDL's audio thread plays it. In the browser
+// Web Audio decodes the whole file and plays it (web/mp3_player.cpp).
 #pragma once
 
-#include <condition_variable>
-#include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 
-#include "platform/sound/audio_output.h"
 #include "platform/sound/mp3_source.h"
 
 namespace platform {
 
 class Mp3Player {
 public:
+#ifndef __EMSCRIPTEN__
     // How much decoded audio the feeder keeps queued ahead of the device.
     static constexpr double kLeadSeconds = 0.25;
+#endif
 
-    Mp3Player() = default;
-    ~Mp3Player() { SetSource(nullptr); }
+    Mp3Player();
+    ~Mp3Player();
     Mp3Player(const Mp3Player&) = delete;
     Mp3Player& operator=(const Mp3Player&) = delete;
 
@@ -33,24 +31,24 @@ public:
     // Ends playback: joins the feeder, closes the device. The source is kept. Safe to repeat.
     void Stop();
 
-    bool IsPlaying() const { return feeder.joinable(); }
+    // From a successful Play until Stop, also once the whole file has been played.
+    bool IsPlaying() const;
+#ifndef __EMSCRIPTEN__
     // Frames the feeder has decoded since the last Play.
     long FramesDecoded() const { return source ? source->FramesDecoded() : 0; }
+#endif
     // Seconds of audio the device has taken since the last Play.
     double PlayedSeconds() const;
     // True once the feeder has queued the whole file.
     bool ReachedEnd() const;
 
 private:
-    void Feed();
+    // The build's own playback: feeder thread and device on the desktop, the page's Web Audio
+    // playback in the browser.
+    struct Impl;
 
     std::unique_ptr<Mp3Source> source;
-    AudioOutput output;
-    std::thread feeder;
-    mutable std::mutex mutex;
-    std::condition_variable wake;
-    bool stopRequested = false;
-    bool reachedEnd = false;
+    std::unique_ptr<Impl> impl;
 };
 
 }  // namespace platform

@@ -1,11 +1,38 @@
+// Mp3Source on the desktop: mpg123 decodes the open file to signed 16-bit PCM.
 #include "platform/sound/mp3_source.h"
 
 #include <mpg123.h>
 
+#include <atomic>
 #include <cstdio>
 #include <utility>
 
+#include "platform/file/data_file.h"
+#include "platform/sound/sound_file.h"
+
 namespace platform {
+
+struct Mp3Source::Impl {
+    mpg123_handle* handle = nullptr;
+    DataFile file;  // closed after the decoder that reads it
+    std::atomic<long> framesDecoded{0};
+
+    Impl(mpg123_handle* h, DataFile f) : handle(h), file(std::move(f)) {}
+    ~Impl() {
+        mpg123_close(handle);
+        mpg123_delete(handle);
+    }
+    Impl(const Impl&) = delete;
+    Impl& operator=(const Impl&) = delete;
+
+    void ReportError(const std::string& path, const char* what, bool withDecoderMessage = true) const {
+        if (withDecoderMessage) {
+            std::fprintf(stderr, "sound: %s: %s (%s)\n", path.c_str(), what, mpg123_strerror(handle));
+        } else {
+            std::fprintf(stderr, "sound: %s: %s\n", path.c_str(), what);
+        }
+    }
+};
 
 namespace {
 
@@ -23,36 +50,13 @@ bool ForceSigned16(mpg123_handle* handle) {
     return true;
 }
 
-// Opens path for reading if it is a regular file, without waiting on one that is not (a FIFO
-// without a writer); false after one line on stderr.
-bool OpenRegularFile(const char* path, DataFile& file) {
-    if (file.Open(path)) return true;
-    if (file.Cause() == kNotRegularFile)
-        std::fprintf(stderr, "sound: %s: not a regular file (%s), not played\n", path, file.RefusedKind());
-    else
-        std::fprintf(stderr, "sound: %s: cannot open (%s)\n", path, file.Cause().c_str());
-    return false;
-}
-
 }  // namespace
 
-Mp3Source::Mp3Source(Key, mpg123_handle_struct* h, DataFile f, const char* p)
-    : handle(h), file(std::move(f)), path(p) {}
+Mp3Source::Mp3Source(Key, std::unique_ptr<Impl> i, const char* p) : impl(std::move(i)), path(p) {}
 
-Mp3Source::~Mp3Source() {
-    if (handle) {
-        mpg123_close(handle);
-        mpg123_delete(handle);
-    }
-}
+Mp3Source::~Mp3Source() = default;
 
-void Mp3Source::ReportError(const char* what, bool withDecoderMessage) const {
-    if (withDecoderMessage) {
-        std::fprintf(stderr, "sound: %s: %s (%s)\n", path.c_str(), what, mpg123_strerror(handle));
-    } else {
-        std::fprintf(stderr, "sound: %s: %s\n", path.c_str(), what);
-    }
-}
+long Mp3Source::FramesDecoded() const { return impl->framesDecoded.load(); }
 
 HRESULT Mp3Source::Open(const char* path, std::unique_ptr<Mp3Source>& out) {
     out.reset();
@@ -61,22 +65,23 @@ HRESULT Mp3Source::Open(const char* path, std::unique_ptr<Mp3Source>& out) {
         return E_INVALIDARG;
     }
     DataFile file;
-    if (!OpenRegularFile(path, file)) return kSoundDecodeError;
+    if (!OpenSoundFile(path, file)) return kSoundDecodeError;
     int error = MPG123_OK;
     mpg123_handle* handle = mpg123_new(nullptr, &error);
     if (!handle) {
         std::fprintf(stderr, "sound: %s: cannot create a decoder (%s)\n", path, mpg123_plain_strerror(error));
         return kSoundDecodeError;
     }
-    auto source = std::make_unique<Mp3Source>(Key{}, handle, std::move(file), path);
+    auto source = std::make_unique<Mp3Source>(Key{}, std::make_unique<Impl>(handle, std::move(file)), path);
+    const Impl& decoder = *source->impl;
     // Junk is reported once by us, not line by line by the decoder.
     mpg123_param(handle, MPG123_ADD_FLAGS, MPG123_QUIET, 0.0);
     if (!ForceSigned16(handle)) {
-        source->ReportError("cannot select 16-bit output");
+        decoder.ReportError(source->path, "cannot select 16-bit output");
         return kSoundDecodeError;
     }
-    if (mpg123_open_fd(handle, source->file.Descriptor()) != MPG123_OK) {
-        source->ReportError("cannot open");
+    if (mpg123_open_fd(handle, decoder.file.Descriptor()) != MPG123_OK) {
+        decoder.ReportError(source->path, "cannot open");
         return kSoundDecodeError;
     }
 
@@ -90,9 +95,9 @@ HRESULT Mp3Source::Open(const char* path, std::unique_ptr<Mp3Source>& out) {
         if (result == MPG123_OK && bytes > 0) break;
         if (result == MPG123_OK) continue;
         if (result == MPG123_DONE) {
-            source->ReportError("no MPEG audio frame in the file", false);
+            decoder.ReportError(source->path, "no MPEG audio frame in the file", false);
         } else {
-            source->ReportError("cannot decode");
+            decoder.ReportError(source->path, "cannot decode");
         }
         return kSoundDecodeError;
     }
@@ -100,7 +105,7 @@ HRESULT Mp3Source::Open(const char* path, std::unique_ptr<Mp3Source>& out) {
     int channels = 0, encoding = 0;
     if (mpg123_getformat(handle, &rate, &channels, &encoding) != MPG123_OK || rate <= 0 || channels < 1 ||
         channels > 2 || encoding != MPG123_ENC_SIGNED_16) {
-        source->ReportError("unsupported output format");
+        decoder.ReportError(source->path, "unsupported output format");
         return kSoundDecodeError;
     }
     // The format is fixed from here on.
@@ -118,28 +123,28 @@ HRESULT Mp3Source::DecodeFrame(const unsigned char** data, std::size_t* bytes) {
     off_t frame = 0;
     unsigned char* audio = nullptr;
     std::size_t size = 0;
-    int result = mpg123_decode_frame(handle, &frame, &audio, &size);
+    int result = mpg123_decode_frame(impl->handle, &frame, &audio, &size);
     if (result == MPG123_NEW_FORMAT) {
         // Only the format fixed at opening is allowed, so this merely restates it.
-        result = mpg123_decode_frame(handle, &frame, &audio, &size);
+        result = mpg123_decode_frame(impl->handle, &frame, &audio, &size);
     }
     if (result == MPG123_DONE) return S_FALSE;
     if (result != MPG123_OK) {
-        ReportError("cannot decode");
+        impl->ReportError(path, "cannot decode");
         return kSoundDecodeError;
     }
-    ++framesDecoded;
+    ++impl->framesDecoded;
     *data = audio;
     *bytes = size;
     return S_OK;
 }
 
 HRESULT Mp3Source::Rewind() {
-    if (mpg123_seek(handle, 0, SEEK_SET) < 0) {
-        ReportError("cannot rewind");
+    if (mpg123_seek(impl->handle, 0, SEEK_SET) < 0) {
+        impl->ReportError(path, "cannot rewind");
         return kSoundDecodeError;
     }
-    framesDecoded = 0;
+    impl->framesDecoded = 0;
     return S_OK;
 }
 
