@@ -1,4 +1,4 @@
-// Font: one face at one pixel size, rasterised with FreeType and found through fontconfig.
+// Font: one face at one pixel size, rasterised with FreeType and found by MatchFontFace.
 //
 // Measures and draws single characters the way a GDI memory context does for text drawn with
 // ETO_OPAQUE: a character's cell is its advance width by the line height (ascent + descent),
@@ -13,7 +13,7 @@
 namespace platform {
 
 struct FontRequest {
-    std::string face;      // family name; fontconfig's aliases apply ("Arial" -> a metric twin)
+    std::string face;      // family name; aliases apply ("Arial" -> a metric twin)
     int pixelHeight = 0;   // character height in pixels: the em height, without internal leading
     int weight = 400;      // 400 regular, 700 bold
     bool italic = false;
@@ -27,7 +27,7 @@ struct CharExtent {
 enum class FontError {
     None,
     InvalidArgument,  // the pixel height is not positive
-    NoMatch,          // fontconfig found no scalable face at all
+    NoMatch,          // no scalable face at all (fontconfig has none, a packed file is missing)
     CannotOpen,       // FreeType could not open the matched file
     CannotSize,       // FreeType could not scale the face to the pixel height
 };
@@ -42,7 +42,7 @@ public:
     Font(const Font&) = delete;
     Font& operator=(const Font&) = delete;
 
-    // What fontconfig chose for the request.
+    // What MatchFontFace chose for the request.
     const std::string& Family() const;
     const std::string& Style() const;
     const std::string& File() const;

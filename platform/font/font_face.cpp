@@ -30,8 +30,9 @@ bool FontFace::OpenFace(const FontRequest& request, FontError& error, std::strin
         return false;
     };
     if (request.pixelHeight <= 0) return fail(FontError::InvalidArgument, "the pixel height must be positive");
-    if (!MatchFontFace(request.face, request.weight, request.italic, match))
-        return fail(FontError::NoMatch, "fontconfig offers no scalable face");
+    std::string noMatch;
+    if (!MatchFontFace(request.face, request.weight, request.italic, match, noMatch))
+        return fail(FontError::NoMatch, noMatch);
     if (FT_Error code = FT_Init_FreeType(&library)) {
         library = nullptr;
         return fail(FontError::CannotOpen, "cannot start FreeType: " + FreeTypeMessage(code));

@@ -1,4 +1,4 @@
-// One FreeType face found through fontconfig and scaled to a pixel height: the part of opening
+// One FreeType face found by MatchFontFace and scaled to a pixel height: the part of opening
 // a font that Font and GlyphRaster share. Owns the FreeType library instance and the face.
 #pragma once
 

@@ -24,7 +24,8 @@ struct PatternDeleter {
 
 }  // namespace
 
-bool MatchFontFace(const std::string& family, int weight, bool italic, FontMatch& match) {
+bool MatchFontFace(const std::string& family, int weight, bool italic, FontMatch& match, std::string& cause) {
+    cause = "fontconfig offers no scalable face";
     std::unique_ptr<FcPattern, PatternDeleter> pattern(FcPatternCreate());
     if (!pattern) return false;
     if (!family.empty()) {
@@ -52,6 +53,7 @@ bool MatchFontFace(const std::string& family, int weight, bool italic, FontMatch
     FcMatrix* matrix = nullptr;
     const bool sheared = FcPatternGetMatrix(found.get(), FC_MATRIX, 0, &matrix) == FcResultMatch && matrix &&
                          matrix->xy != 0.0;
+    cause.clear();
     match.bold = !embolden && IntProperty(found.get(), FC_WEIGHT, FC_WEIGHT_REGULAR) >= FC_WEIGHT_DEMIBOLD;
     match.italic = !sheared && IntProperty(found.get(), FC_SLANT, FC_SLANT_ROMAN) != FC_SLANT_ROMAN;
     return true;

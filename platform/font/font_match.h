@@ -1,4 +1,5 @@
-// Face lookup through fontconfig: family, weight and slant to a font file.
+// Face lookup: family, weight and slant to a font file. On the desktop fontconfig chooses among
+// the installed fonts; in the browser a table chooses among the fonts packed with the data (web/).
 #pragma once
 
 #include <string>
@@ -14,7 +15,8 @@ struct FontMatch {
     bool italic = false;   // the matched face is italic or oblique
 };
 
-// False when fontconfig has no scalable face to offer at all.
-bool MatchFontFace(const std::string& family, int weight, bool italic, FontMatch& match);
+// False, with the reason in cause, when there is no scalable face to offer at all: fontconfig has
+// none, or the packed file for the request is missing.
+bool MatchFontFace(const std::string& family, int weight, bool italic, FontMatch& match, std::string& cause);
 
 }  // namespace platform
