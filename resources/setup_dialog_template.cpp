@@ -41,6 +41,7 @@ platform::DialogTemplate SetupDialog() {
     constexpr auto kGroup = ControlKind::GroupBox;
 
     platform::DialogTemplate t;
+    t.id = IDD_SETUP;
     t.caption = "Project Kaede  Setup";
     t.fontName = "MS Sans Serif";
     t.pointSize = 8;

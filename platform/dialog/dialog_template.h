@@ -44,6 +44,7 @@ struct DialogControl {
 };
 
 struct DialogTemplate {
+    int id = 0;  // the resource number it was loaded from; 0 for none
     std::string caption;
     std::string fontName;
     int pointSize = 8;
