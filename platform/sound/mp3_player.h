@@ -25,8 +25,9 @@ public:
     void SetSource(std::unique_ptr<Mp3Source> next);
     bool HasSource() const { return source != nullptr; }
 
-    // Starts the source from its beginning: rewinds it, opens the device, starts the feeder.
-    // Restarts when already playing. Fails without a source or without a usable device.
+    // Starts the source from its beginning: rewinds it, opens the device, starts the feeder (in
+    // the browser: hands the file to Web Audio). Restarts when already playing. Fails without a
+    // source or without a usable device (kSoundDeviceError; in the browser: no Web Audio).
     HRESULT Play();
     // Ends playback: joins the feeder, closes the device. The source is kept. Safe to repeat.
     void Stop();
@@ -37,9 +38,11 @@ public:
     // Frames the feeder has decoded since the last Play.
     long FramesDecoded() const { return source ? source->FramesDecoded() : 0; }
 #endif
-    // Seconds of audio the device has taken since the last Play.
+    // Seconds of audio the device has taken since the last Play. In the browser: how far into the
+    // file the audio clock has played (0 until the browser has decoded the file and may play).
     double PlayedSeconds() const;
-    // True once the feeder has queued the whole file.
+    // True once the feeder has queued the whole file; in the browser, once the whole file is
+    // decoded and handed to the audio output.
     bool ReachedEnd() const;
 
 private:
