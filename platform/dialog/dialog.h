@@ -2,8 +2,8 @@
 //
 // A dialog is a DialogState (control states in memory) reached through a DialogHandle; the
 // dialog procedure reads and changes it with the calls below. DialogBoxParam shows the state as a
-// real window on the display; without a display a DialogState can be driven directly (Click,
-// Cancel), which is how the procedures are tested.
+// real window on the display (in the browser: an HTML form in the page, web/); without a display a
+// DialogState can be driven directly (Click, Cancel), which is how the procedures are tested.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +42,8 @@ struct DialogRect {
 // there. The procedure gets WM_INITDIALOG (with lParam) before the window is shown, and
 // WM_COMMAND with a control's id when the control is clicked; Esc and the window's close box
 // send IDCANCEL. The owner is accepted for the call's shape; the dialog has no owner window.
-// -1, with a message on stderr, when there is no display or the template is empty.
+// -1, with a message on stderr, when there is no display (in the browser: no #setup in the page)
+// or the template is empty.
 std::intptr_t DialogBoxParam(const DialogTemplate& dialogTemplate, void* owner, DialogProc proc,
                              DialogLParam lParam);
 
@@ -56,8 +57,9 @@ bool EndDialog(DialogHandle dialog, std::intptr_t result);
 bool GetWindowRect(DialogHandle dialog, DialogRect* rect);
 // Moves and/or sizes the dialog (SWP_NOSIZE, SWP_NOMOVE; z-order flags are accepted and ignored).
 bool SetWindowPos(DialogHandle dialog, void* insertAfter, int x, int y, int cx, int cy, unsigned flags);
-// SM_CXSCREEN / SM_CYSCREEN: the screen size in pixels, as last learnt from the display (or set
-// with SetScreenSize where there is none); 0 for other indices and before either.
+// SM_CXSCREEN / SM_CYSCREEN: the screen size in pixels, as last learnt from the display (in the
+// browser: the page's viewport, window.innerWidth x innerHeight, when a dialog starts; or set with
+// SetScreenSize where there is none); 0 for other indices and before either.
 int GetSystemMetrics(int index);
 void SetScreenSize(int width, int height);
 
