@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <regex>
 #include <string>
 
 #include "platform/dialog/dialog_state.h"
@@ -56,9 +55,13 @@ DialogTemplate Sample() {
 
 // The element carrying data-control-id="id", from its opening tag to the closing tag of its kind.
 std::string Element(const std::string& html, int id) {
-    const std::regex pattern("<(\\w+) data-control-id=\"" + std::to_string(id) + "\"[^>]*>[\\s\\S]*?</\\1>");
-    std::smatch found;
-    return std::regex_search(html, found, pattern) ? found.str() : std::string();
+    const std::size_t attribute = html.find(" data-control-id=\"" + std::to_string(id) + "\"");
+    if (attribute == std::string::npos) return {};
+    const std::size_t open = html.rfind('<', attribute);
+    const std::string tag = html.substr(open + 1, attribute - open - 1);
+    const std::size_t close = html.find("</" + tag + ">", attribute);
+    if (close == std::string::npos) return {};
+    return html.substr(open, close + tag.size() + 3 - open);
 }
 
 std::string Place(int x, int y, int w, int h) {
