@@ -50,7 +50,7 @@ bool BackBuffer::Create(const BackBufferDesc& desc, GLint maxSamples) {
     glScissor(0, 0, w, h);
     glColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     glClearColor(0, 0, 0, 1);
-    glClearDepth(1.0);
+    GlClearDepth(gl_.es, 1.0f);
     glDepthMask(GL_TRUE);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     if (resolveFbo_) {
@@ -115,9 +115,12 @@ bool BackBuffer::Present(platform::GlContext& context) {
 void BackBuffer::ReadBack(std::vector<std::uint32_t>& pixels) {
     pixels.assign(static_cast<std::size_t>(desc_.width) * desc_.height, 0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, Resolved());
-    glReadPixels(0, 0, static_cast<GLsizei>(desc_.width), static_cast<GLsizei>(desc_.height), GL_BGRA, GL_UNSIGNED_BYTE,
-                 pixels.data());
+    // Bytes B, G, R, A make A8R8G8B8 values; ES reads only R, G, B, A, so red and blue swap after.
+    glReadPixels(0, 0, static_cast<GLsizei>(desc_.width), static_cast<GLsizei>(desc_.height),
+                 gl_.es ? GL_RGBA : GL_BGRA, GL_UNSIGNED_BYTE, pixels.data());
     glBindFramebuffer(GL_READ_FRAMEBUFFER, fbo_);
+    if (gl_.es)
+        for (auto& p : pixels) p = (p & 0xFF00FF00u) | ((p >> 16) & 0xFFu) | ((p & 0xFFu) << 16);
     if (!HasAlpha())
         for (auto& p : pixels) p |= 0xFF000000u;
 }

@@ -4,11 +4,12 @@
 
 namespace gpu {
 
-BufferStorage::BufferStorage(std::shared_ptr<GlShared> gl, UINT length) : gl_(std::move(gl)), bits_(length, 0) {
+BufferStorage::BufferStorage(std::shared_ptr<GlShared> gl, UINT length, bool indices)
+    : gl_(std::move(gl)), bits_(length, 0), indices_(indices) {
     serial_ = gl_->NextSerial();
     glGenBuffers(1, &name_);
-    glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
-    glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(length), bits_.data(), GL_DYNAMIC_DRAW);
+    const GLenum target = gl_->BindBufferForUpload(name_, indices_);
+    glBufferData(target, static_cast<GLsizeiptr>(length), bits_.data(), GL_DYNAMIC_DRAW);
 }
 
 BufferStorage::~BufferStorage() {
@@ -45,12 +46,12 @@ HRESULT BufferStorage::Unlock() {
     ++version_;
     if (!gl_->CanCallGl()) return S_OK;
     if (gl_->beforeUpload) gl_->beforeUpload();
-    glBindBuffer(GL_COPY_WRITE_BUFFER, name_);
+    const GLenum target = gl_->BindBufferForUpload(name_, indices_);
     if (lockFlags_ & D3DLOCK_DISCARD) {
         // Orphan: draws still reading the old storage keep it; the rest is undefined anyway.
-        glBufferData(GL_COPY_WRITE_BUFFER, static_cast<GLsizeiptr>(Length()), nullptr, GL_DYNAMIC_DRAW);
+        glBufferData(target, static_cast<GLsizeiptr>(Length()), nullptr, GL_DYNAMIC_DRAW);
     }
-    glBufferSubData(GL_COPY_WRITE_BUFFER, lockOffset_, lockSize_, bits_.data() + lockOffset_);
+    glBufferSubData(target, lockOffset_, lockSize_, bits_.data() + lockOffset_);
     return S_OK;
 }
 
@@ -64,7 +65,7 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 }
 
 IndexBuffer::IndexBuffer(std::shared_ptr<GlShared> gl, UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool)
-    : storage_(std::move(gl), length), usage_(usage), format_(format), pool_(pool) {}
+    : storage_(std::move(gl), length, true), usage_(usage), format_(format), pool_(pool) {}
 
 UINT IndexBuffer::MaxIndex(UINT start, UINT count) {
     if (maxIndexVersion_ != storage_.Version()) {

@@ -14,7 +14,8 @@ namespace gpu {
 // The storage both buffer kinds share: a CPU copy and a GL buffer, with lock bookkeeping.
 class BufferStorage {
 public:
-    BufferStorage(std::shared_ptr<GlShared> gl, UINT length);
+    // `indices`: the buffer holds indices (WebGL binds those to nothing but index buffers).
+    BufferStorage(std::shared_ptr<GlShared> gl, UINT length, bool indices = false);
     ~BufferStorage();
     HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags);
     HRESULT Unlock();
@@ -33,6 +34,7 @@ private:
     std::vector<BYTE> bits_;
     GLuint name_ = 0;
     std::uint64_t serial_ = 0;
+    bool indices_ = false;
     bool locked_ = false;
     UINT lockOffset_ = 0, lockSize_ = 0;
     DWORD lockFlags_ = 0;

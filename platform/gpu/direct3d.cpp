@@ -1,5 +1,5 @@
 // The Direct3D object: adapter queries and device creation on a platform window.
-#include <epoxy/gl.h>
+#include "platform/gpu/gl_api.h"
 
 #include <cstdio>
 
@@ -83,13 +83,15 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
 
     std::unique_ptr<platform::GlContext> context = window->CreateGlContext(profile);
     if (!context) {
-        std::fprintf(stderr, "gpu/direct3d: the window gives no OpenGL 3.3 core context, no device\n");
+        std::fprintf(stderr, "gpu/direct3d: the window gives no OpenGL 3.3 core or ES 3.0 context, no device\n");
         return D3DERR_NOTAVAILABLE;
     }
     auto gl = std::make_shared<GlShared>(std::move(context));
-    const int version = epoxy_gl_version();
-    if (version < 33 || epoxy_is_desktop_gl() == 0) {
-        std::fprintf(stderr, "gpu/direct3d: OpenGL %d.%d is older than 3.3 core, no device\n", version / 10, version % 10);
+    // Desktop OpenGL 3.3 core, or OpenGL ES 3.0 (what WebGL 2 is).
+    const int version = GlVersion();
+    if (version < (gl->es ? 30 : 33)) {
+        std::fprintf(stderr, "gpu/direct3d: OpenGL%s %d.%d is older than %s, no device\n", gl->es ? " ES" : "",
+                     version / 10, version % 10, gl->es ? "ES 3.0" : "3.3 core");
         return D3DERR_NOTAVAILABLE;
     }
     BackBufferDesc desc;

@@ -2,7 +2,7 @@
 // addressing, and colours as four floats.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gpu/gl_api.h"
 
 #include "platform/gpu/d3d8types.h"
 

@@ -2,7 +2,7 @@
 // stderr after `who`, the name of the part asking.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gpu/gl_api.h"
 
 namespace gpu {
 

@@ -4,7 +4,7 @@
 // skip the deletes when the context cannot be made current on the releasing thread.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gpu/gl_api.h"
 
 #include <atomic>
 #include <cstdint>
@@ -29,6 +29,10 @@ public:
     }
 
     platform::GlContext& Context() { return *context_; }
+
+    // The context is OpenGL ES 3.0 (with WebGL 2's limits kept) rather than desktop OpenGL 3.3
+    // core: fixed when the device is made, from the context current then.
+    const bool es = GlIsEs();
 
     // True when GL may be called on this thread, making this context current if another one
     // (or none) is; false when that is impossible (it is current on another thread).
@@ -60,6 +64,21 @@ public:
         glBindTexture(target, texture);
         uploadUnitTouched = true;
     }
+
+    // Binds a buffer for an upload and gives the target it is bound to. WebGL keeps index
+    // buffers apart from every other binding point, so on ES they go through ELEMENT_ARRAY_BUFFER
+    // of the default vertex array (vertexArrayTouched: the renderer binds its own again).
+    GLenum BindBufferForUpload(GLuint buffer, bool indices) {
+        if (es && indices) {
+            glBindVertexArray(0);
+            vertexArrayTouched = true;
+            glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, buffer);
+            return GL_ELEMENT_ARRAY_BUFFER;
+        }
+        glBindBuffer(GL_COPY_WRITE_BUFFER, buffer);
+        return GL_COPY_WRITE_BUFFER;
+    }
+    bool vertexArrayTouched = false;
 
     bool hasS3tc = false;
 

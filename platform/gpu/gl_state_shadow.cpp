@@ -23,7 +23,7 @@ void GlStateShadow::ApplyViewport(const D3DVIEWPORT8& vp) {
     const auto w = static_cast<GLsizei>(vp.Width), h = static_cast<GLsizei>(vp.Height);
     glViewport(x, y, w, h);
     glScissor(x, y, w, h);
-    glDepthRange(vp.MinZ, vp.MaxZ);
+    GlDepthRange(gl_.es, vp.MinZ, vp.MaxZ);
 }
 
 void GlStateShadow::ApplyRaster(const DeviceState& s) {
@@ -64,7 +64,8 @@ void GlStateShadow::ApplyRaster(const DeviceState& s) {
     if (raster_.cull && change(raster_.cullFace, cull == D3DCULL_CW ? GL_FRONT : GL_BACK))
         glCullFace(static_cast<GLenum>(raster_.cullFace));
     int mode = rs[D3DRS_FILLMODE] == D3DFILL_POINT ? GL_POINT : rs[D3DRS_FILLMODE] == D3DFILL_WIREFRAME ? GL_LINE : GL_FILL;
-    if (change(raster_.polygonMode, mode)) glPolygonMode(GL_FRONT_AND_BACK, static_cast<GLenum>(mode));
+    // ES has no fill modes: wireframe and point fills draw solid there.
+    if (!gl_.es && change(raster_.polygonMode, mode)) desktop_gl::PolygonMode(static_cast<GLenum>(mode));
     int mask = static_cast<int>(rs[D3DRS_COLORWRITEENABLE] & (targetHasAlpha_ ? 0xF : 0x7));
     if (change(raster_.colorMask, mask))
         glColorMask((mask & 1) != 0, (mask & 2) != 0, (mask & 4) != 0, (mask & 8) != 0);
@@ -88,9 +89,12 @@ GLuint GlStateShadow::Sampler(const std::array<DWORD, D3D_TEXTURESTAGESTATE_COUN
     if (mip == D3DTEXF_LINEAR) minFilter = minLinear ? GL_LINEAR_MIPMAP_LINEAR : GL_NEAREST_MIPMAP_LINEAR;
     glSamplerParameteri(s, GL_TEXTURE_MIN_FILTER, minFilter);
     glSamplerParameteri(s, GL_TEXTURE_MAG_FILTER, filter(t[D3DTSS_MAGFILTER]) == 2 ? GL_LINEAR : GL_NEAREST);
-    glSamplerParameteri(s, GL_TEXTURE_WRAP_S, Wrap(t[D3DTSS_ADDRESSU]));
-    glSamplerParameteri(s, GL_TEXTURE_WRAP_T, Wrap(t[D3DTSS_ADDRESSV]));
-    if (border) {
+    // ES has no border clamp: the program blends the border colour in over clamped texels
+    // (shader_source.cpp).
+    auto wrap = [this](DWORD a) { return gl_.es && a == D3DTADDRESS_BORDER ? GL_CLAMP_TO_EDGE : Wrap(a); };
+    glSamplerParameteri(s, GL_TEXTURE_WRAP_S, wrap(t[D3DTSS_ADDRESSU]));
+    glSamplerParameteri(s, GL_TEXTURE_WRAP_T, wrap(t[D3DTSS_ADDRESSV]));
+    if (border && !gl_.es) {
         // Red, green, blue, alpha: GL's order whatever the texture's upload order.
         float colour[4];
         SetColour(colour, t[D3DTSS_BORDERCOLOR]);

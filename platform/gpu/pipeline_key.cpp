@@ -154,4 +154,15 @@ PipelineKey MakePipelineKey(const DeviceState& s, const FvfLayout& l, const bool
     return k;
 }
 
+void AddBorderAddressing(PipelineKey& k, const DeviceState& s) {
+    for (int i = 0; i < kMaxStages; ++i) {
+        StageKey& st = k.stages[i];
+        if (!st.textured) continue;
+        const auto& t = s.stageStates[i];
+        st.border = static_cast<std::uint8_t>((t[D3DTSS_ADDRESSU] == D3DTADDRESS_BORDER ? kBorderU : 0) |
+                                              (t[D3DTSS_ADDRESSV] == D3DTADDRESS_BORDER ? kBorderV : 0));
+        if (st.border && t[D3DTSS_MAGFILTER] >= D3DTEXF_LINEAR) st.border |= kBorderLinear;
+    }
+}
+
 }  // namespace gpu

@@ -23,7 +23,12 @@ struct StageKey {
     std::uint8_t texSet = 0xFF;  // texture coordinate set read, 0xFF: none in the vertex
     std::uint8_t texSize = 2;
     std::uint8_t textured = 0;  // a texture is bound to the stage
+    std::uint8_t border = 0;    // kBorder* bits: the program blends in the border colour (ES)
 };
+
+// Border addressing the program carries out where the sampler cannot (OpenGL ES): which axes
+// clamp to the border, and whether the stage samples linearly.
+constexpr std::uint8_t kBorderU = 1, kBorderV = 2, kBorderLinear = 4;
 
 struct PipelineKey {
     // Vertex layout.
@@ -78,6 +83,9 @@ bool StagesReadSpecular(const PipelineKey& key);
 // or no vertex colour) is left out of the key, so that the program has no discard and depth can
 // be tested before shading; so is specular that is always black. `material` is what the draw is
 // lit with, null when each merged instance brings its own: nothing is then left out for it.
+// Marks the textured stages of `key` that address the border, for GLs without border clamping.
+void AddBorderAddressing(PipelineKey& key, const DeviceState& state);
+
 PipelineKey MakePipelineKey(const DeviceState& state, const FvfLayout& layout, const bool textured[kMaxStages],
                             const ActiveLights& lights, const bool opaque[kMaxStages] = nullptr,
                             const D3DMATERIAL8* material = nullptr);

@@ -35,8 +35,8 @@ ProgramCache::Program* ProgramCache::Use(const PipelineKey& key) {
 }
 
 ProgramCache::Program* ProgramCache::Build(const PipelineKey& key) {
-    GLuint vs = CompileShader(GL_VERTEX_SHADER, VertexShaderSource(key, clipControl_).c_str(), kWho);
-    GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, FragmentShaderSource(key).c_str(), kWho) : 0;
+    GLuint vs = CompileShader(GL_VERTEX_SHADER, VertexShaderSource(key, dialect_).c_str(), kWho);
+    GLuint fs = vs ? CompileShader(GL_FRAGMENT_SHADER, FragmentShaderSource(key, dialect_).c_str(), kWho) : 0;
     GLuint p = LinkProgram(vs, fs, kWho);
     if (!p) return nullptr;
     Program prog;

@@ -8,6 +8,7 @@
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/gl_shared.h"
 #include "platform/gpu/pipeline_key.h"
+#include "platform/gpu/shader_source.h"
 #include "platform/gpu/uniform_values.h"
 
 namespace gpu {
@@ -27,8 +28,8 @@ public:
     ProgramCache(const ProgramCache&) = delete;
     ProgramCache& operator=(const ProgramCache&) = delete;
 
-    // Whether depth is written from 0 (GL_ZERO_TO_ONE clip control) in the programs built.
-    void SetClipControl(bool on) { clipControl_ = on; }
+    // The GLSL the programs are built in (shader_source.h).
+    void SetDialect(const ShaderDialect& dialect) { dialect_ = dialect; }
     // Makes the program for `key` current, built first when new; null when it cannot be built.
     Program* Use(const PipelineKey& key);
     Program* Current() const { return current_; }
@@ -41,7 +42,7 @@ private:
 
     GlShared& gl_;
     D3DDRAWSTATS& stats_;
-    bool clipControl_ = false;
+    ShaderDialect dialect_;
     std::unordered_map<PipelineKey, Program, PipelineKeyHash> programs_;
     Program* current_ = nullptr;
 };

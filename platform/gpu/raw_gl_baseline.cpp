@@ -1,16 +1,21 @@
 #include "platform/gpu/raw_gl_baseline.h"
 
+#include <string>
+
 #include "platform/gpu/gl_program.h"
+#include "platform/gpu/shader_source.h"
 
 namespace gpu {
 
 RawGlBaseline::RawGlBaseline() {
-    const char* vs =
-        "#version 330 core\nlayout(location = 0) in vec2 p;\nuniform vec4 offset;\nout vec4 colour;\n"
-        "void main() { gl_Position = vec4(p * 0.02 + offset.xy, 0.5, 1.0); colour = vec4(offset.zw, 1.0, 1.0); }\n";
-    const char* fs = "#version 330 core\nin vec4 colour;\nout vec4 c;\nvoid main() { c = colour; }\n";
+    const std::string header = ShaderHeader({GlIsEs()});
+    const std::string vs = header +
+                           "layout(location = 0) in vec2 p;\nuniform vec4 offset;\nout vec4 colour;\n"
+                           "void main() { gl_Position = vec4(p * 0.02 + offset.xy, 0.5, 1.0); colour = vec4(offset.zw, 1.0, 1.0); }\n";
+    const std::string fs = header + "in vec4 colour;\nout vec4 c;\nvoid main() { c = colour; }\n";
     const char* who = "gpu/raw_gl_baseline";
-    GLuint p = LinkProgram(CompileShader(GL_VERTEX_SHADER, vs, who), CompileShader(GL_FRAGMENT_SHADER, fs, who), who);
+    GLuint p = LinkProgram(CompileShader(GL_VERTEX_SHADER, vs.c_str(), who),
+                           CompileShader(GL_FRAGMENT_SHADER, fs.c_str(), who), who);
     if (!p) return;
     program_ = p;
     offsetLocation_ = glGetUniformLocation(p, "offset");

@@ -46,14 +46,19 @@ Renderer::Renderer(std::shared_ptr<GlShared> gl, bool targetHasAlpha)
 
 std::unique_ptr<Renderer> Renderer::Create(std::shared_ptr<GlShared> gl, const BackBufferDesc& desc) {
     std::unique_ptr<Renderer> r(new Renderer(std::move(gl), desc.format == D3DFMT_A8R8G8B8));
-    const bool clipControl = epoxy_gl_version() >= 45 || epoxy_has_gl_extension("GL_ARB_clip_control");
-    if (clipControl) glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
-    r->programs_.SetClipControl(clipControl);
+    const bool es = r->gl_->es;
+    // ES has no clip control: the programs map Direct3D's depth from 0 to OpenGL's from -1.
+    const bool clipControl = !es && (GlVersion() >= 45 || GlHasExtension("GL_ARB_clip_control"));
+    if (clipControl) desktop_gl::ClipDepthZeroToOne();
+    r->programs_.SetDialect({es, clipControl});
     glGetIntegerv(GL_MAX_TEXTURE_SIZE, &r->maxTextureSize_);
     glGetIntegerv(GL_MAX_SAMPLES, &r->maxSamples_);
-    r->gl_->hasS3tc = epoxy_has_gl_extension("GL_EXT_texture_compression_s3tc");
+    r->gl_->hasS3tc = GlHasExtension("GL_EXT_texture_compression_s3tc") ||
+                      (es && (GlHasExtension("GL_WEBGL_compressed_texture_s3tc") ||
+                              GlHasExtension("WEBGL_compressed_texture_s3tc")));
     glEnable(GL_SCISSOR_TEST);
-    glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
+    // Flat shading takes the first vertex's colour, as Direct3D does; ES always takes the last.
+    if (!es) desktop_gl::FirstVertexProvokes();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
     if (!r->backBuffer_.Create(desc, r->maxSamples_)) return nullptr;
@@ -98,6 +103,9 @@ bool Renderer::Prepare(const DeviceState& s, Texture* const textures[kMaxStages]
     if (dirty_ & kViewport) glState_.ApplyViewport(s.viewport);
     if (dirty_ & kRaster) glState_.ApplyRaster(s);
     if (dirty_ & (kTextures | kSamplers)) glState_.BindTextures(s, textures);
+    // Where programs blend in the border colour (ES), sampling states pick the program and the
+    // border colours are uniforms.
+    if (gl_->es && (dirty_ & kSamplers)) dirty_ |= kPipeline | kMisc;
     // A program made for another material may leave out what this one needs.
     if (!instanced && MaterialBits(s.material) != keyMaterial_) dirty_ |= kPipeline;
     if ((dirty_ & kPipeline) || key_.instanced != instanced) {
@@ -107,6 +115,7 @@ bool Renderer::Prepare(const DeviceState& s, Texture* const textures[kMaxStages]
         for (int i = 0; i < kMaxStages; ++i) opaque[i] = SamplesOpaque(textures[i], s.stageStates[i]);
         // Merged draws carry a material per instance: their program must suit any.
         PipelineKey key = MakePipelineKey(s, layout_, textured, lights_, opaque, instanced ? nullptr : &s.material);
+        if (gl_->es) AddBorderAddressing(key, s);
         key.instanced = instanced;
         keyMaterial_ = instanced ? kAnyMaterial : MaterialBits(s.material);
         if (!programs_.Current() || !(key == key_)) {
@@ -165,8 +174,10 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
         Flush();
     }
     if (!Prepare(s, src.textures, merge)) return D3DERR_DRIVERINTERNALERROR;
-    if ((dirty_ & kStream) || !vertexArrays_.BoundTo(vertices->Serial())) {
-        vertexArrays_.Bind(vertices->Serial(), vertices->Name(), s.fvf, layout_, src.stride);
+    // Without base-vertex draws (ES) an indexed draw's vertex array starts at its base vertex.
+    const UINT arrayBase = indexed && gl_->es ? static_cast<UINT>(src.baseVertex) : 0;
+    if ((dirty_ & kStream) || !vertexArrays_.BoundTo(vertices->Serial(), arrayBase)) {
+        vertexArrays_.Bind(vertices->Serial(), vertices->Name(), s.fvf, layout_, src.stride, arrayBase);
         dirty_ &= ~kStream;
     }
     if (indexed) {
@@ -194,12 +205,12 @@ HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxSta
     Flush();
     if (!Prepare(s, textures, false)) return D3DERR_DRIVERINTERNALERROR;
     userStreams_.UploadVertices(vertices, vertexBytes);
+    if (indices) userStreams_.UploadIndices(indices, indexBytes);
     vertexArrays_.Bind(userStreams_.VertexSerial(), userStreams_.Vertices(), s.fvf, layout_, stride);
     dirty_ |= kStream;  // the next buffered draw binds its own layout again
     const GLenum mode = PrimitiveMode(type);
     const auto count = static_cast<GLsizei>(VertexCount(type, primitives));
     if (indices) {
-        userStreams_.UploadIndices(indices, indexBytes);
         vertexArrays_.BindIndices(userStreams_.IndexSerial(), userStreams_.Indices());
         glDrawElements(mode, count, indices32 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT, nullptr);
     } else {
@@ -269,6 +280,13 @@ void Renderer::DrawElements(const DeviceState& s, const DrawSources& src, D3DPRI
         view.pixelShift[1] = 1.0f / static_cast<float>(std::max<DWORD>(s.viewport.Height, 1));
         if (culler_.VisibleRuns(draw, view, runs_)) {
             if (runs_.empty()) return;
+            if (gl_->es) {
+                // The vertex array already starts at the base vertex (Draw).
+                for (const DrawCuller::Run& r : runs_)
+                    glDrawElements(PrimitiveMode(type), static_cast<GLsizei>(r.count), indexType, offset(r.first));
+                stats_.submissions += runs_.size();
+                return;
+            }
             runCounts_.clear();
             runOffsets_.clear();
             runBases_.assign(runs_.size(), src.baseVertex);
@@ -276,13 +294,18 @@ void Renderer::DrawElements(const DeviceState& s, const DrawSources& src, D3DPRI
                 runCounts_.push_back(static_cast<GLsizei>(r.count));
                 runOffsets_.push_back(offset(r.first));
             }
-            glMultiDrawElementsBaseVertex(PrimitiveMode(type), runCounts_.data(), indexType, runOffsets_.data(),
-                                          static_cast<GLsizei>(runs_.size()), runBases_.data());
+            desktop_gl::MultiDrawElementsBaseVertex(PrimitiveMode(type), runCounts_.data(), indexType,
+                                                    runOffsets_.data(), static_cast<GLsizei>(runs_.size()),
+                                                    runBases_.data());
             ++stats_.submissions;
             return;
         }
     }
-    glDrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), indexType, offset(first), src.baseVertex);
+    if (gl_->es)
+        glDrawElements(PrimitiveMode(type), static_cast<GLsizei>(count), indexType, offset(first));
+    else
+        desktop_gl::DrawElementsBaseVertex(PrimitiveMode(type), static_cast<GLsizei>(count), indexType, offset(first),
+                                           src.baseVertex);
     ++stats_.submissions;
 }
 
@@ -305,7 +328,7 @@ void Renderer::Clear(const DeviceState& s, DWORD count, const D3DRECT* rects, DW
     if (flags & D3DCLEAR_ZBUFFER) {
         glDepthMask(GL_TRUE);
         glState_.ForgetDepthMask();
-        glClearDepth(std::clamp(z, 0.0f, 1.0f));
+        GlClearDepth(gl_->es, std::clamp(z, 0.0f, 1.0f));
         mask |= GL_DEPTH_BUFFER_BIT;
     }
     dirty_ |= kRaster;

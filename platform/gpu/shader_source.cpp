@@ -92,19 +92,30 @@ void EmitVertexColours(const PipelineKey& k, std::string& s) {
     if (SpecularVarying(k)) s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
 }
 
+// Colour attributes: desktop GL reads their B, G, R, A bytes as red, green, blue, alpha
+// (vertex_arrays.cpp); ES reads them in memory order, and main() swaps them back.
+std::string ColourAttribute(const ShaderDialect& d, const char* name) {
+    return d.es ? std::string(name) + "Bgra" : std::string(name);
+}
+
 }  // namespace
 
-std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
+std::string ShaderHeader(const ShaderDialect& d) {
+    if (!d.es) return "#version 330 core\n";
+    return "#version 300 es\nprecision highp float;\nprecision highp int;\nprecision highp sampler2D;\n";
+}
+
+std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialect) {
     const char* interp = k.flat ? "flat " : "";
     t_instanced = k.instanced != 0;
-    std::string s = "#version 330 core\n";
+    std::string s = ShaderHeader(dialect);
     s += "uniform vec4 V[" + N(kCount) + "];\n";
     if (k.instanced) s += "uniform vec4 I[" + N(kInstanceRows * kBatch) + "];\n";
     s += k.pretransformed ? "layout(location = 0) in vec4 aPosition;\n" : "layout(location = 0) in vec3 aPosition;\n";
     if (k.blendWeights) s += "layout(location = 1) in vec4 aWeights;\n";
     if (k.hasNormal) s += "layout(location = 2) in vec3 aNormal;\n";
-    if (k.hasDiffuse) s += "layout(location = 3) in vec4 aDiffuse;\n";
-    if (k.hasSpecular) s += "layout(location = 4) in vec4 aSpecular;\n";
+    if (k.hasDiffuse) s += "layout(location = 3) in vec4 " + ColourAttribute(dialect, "aDiffuse") + ";\n";
+    if (k.hasSpecular) s += "layout(location = 4) in vec4 " + ColourAttribute(dialect, "aSpecular") + ";\n";
     bool declared[8] = {};
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
@@ -119,6 +130,8 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
     if (SpecularVarying(k)) s += std::string(interp) + "out vec3 vSpecular;\n";
     if (FogVarying(k)) s += "out float vFogDepth;\n";
     s += "void main() {\n";
+    if (dialect.es && k.hasDiffuse) s += "  vec4 aDiffuse = aDiffuseBgra.bgra;\n";
+    if (dialect.es && k.hasSpecular) s += "  vec4 aSpecular = aSpecularBgra.bgra;\n";
     if (k.instanced) s += "  int b = gl_InstanceID * " + N(kInstanceRows) + ";\n";
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
@@ -162,7 +175,10 @@ std::string VertexShaderSource(const PipelineKey& k, bool clipControl) {
         }
     }
     if (FogVarying(k)) s += "  vFogDepth = clip.w;\n";
-    if (!clipControl) s += "  clip.z = 2.0 * clip.z - clip.w;\n";
+    if (!dialect.clipControl) s += "  clip.z = 2.0 * clip.z - clip.w;\n";
+    // Points are one pixel, as desktop GL draws them without a program point size; ES leaves
+    // the size undefined unless the program writes it.
+    if (dialect.es) s += "  gl_PointSize = 1.0;\n";
     s += "  gl_Position = clip;\n}\n";
     t_instanced = false;
     return s;
@@ -223,11 +239,28 @@ const char* CompareExpr(std::uint8_t func) {
     }
 }
 
+// Border addressing where the sampler cannot clamp to a border colour (ES): the texel sampled
+// with the coordinate clamped to the edge is blended with the border colour by the share of the
+// filter's footprint that lies inside the texture, per bordered axis. Point sampling takes the
+// texel inside [0, 1); linear sampling fades over the half texel either side of the edge, as
+// over the texels of level 0 (minified mipmapped samples fade as level 0 does).
+void EmitBorder(int stage, std::uint8_t border, const std::string& c, std::string& s) {
+    const std::string t = "tex" + N(stage);
+    if (border & kBorderLinear) {
+        s += "    vec2 size = vec2(textureSize(uTexture" + N(stage) + ", 0)), at = " + c + " * size;\n";
+        s += "    vec2 inside = clamp(min(at + 0.5, size + 0.5 - at), 0.0, 1.0);\n";
+    } else {
+        s += "    vec2 inside = vec2(greaterThanEqual(" + c + ", vec2(0.0))) * vec2(lessThan(" + c + ", vec2(1.0)));\n";
+    }
+    const std::string u = (border & kBorderU) ? "inside.x" : "1.0", v = (border & kBorderV) ? "inside.y" : "1.0";
+    s += "    " + t + " = mix(F[" + N(fragment_uniforms::kBorderColour + stage) + "], " + t + ", " + u + " * " + v + ");\n";
+}
+
 }  // namespace
 
-std::string FragmentShaderSource(const PipelineKey& k) {
+std::string FragmentShaderSource(const PipelineKey& k, const ShaderDialect& dialect) {
     const char* interp = k.flat ? "flat " : "";
-    std::string s = "#version 330 core\n";
+    std::string s = ShaderHeader(dialect);
     s += "uniform vec4 F[" + N(fragment_uniforms::kCount) + "];\n";
     for (int i = 0; i < kMaxStages; ++i) {
         if (k.stages[i].textured) s += "uniform sampler2D uTexture" + N(i) + ";\n";
@@ -245,6 +278,7 @@ std::string FragmentShaderSource(const PipelineKey& k) {
         s += "  {\n";
         s += st.textured ? "    vec4 tex" + N(i) + " = texture(uTexture" + N(i) + ", " + coord + ");\n"
                          : "    vec4 tex" + N(i) + " = vec4(1.0);\n";
+        if (st.textured && st.border) EmitBorder(i, st.border, coord, s);
         s += "    vec3 rgb = " + Op(i, st.colorOp, Arg(i, st.colorArg1, false), Arg(i, st.colorArg2, false), false) + ";\n";
         if (st.alphaOp != D3DTOP_DISABLE)
             s += "    float alpha = " + Op(i, st.alphaOp, Arg(i, st.alphaArg1, true), Arg(i, st.alphaArg2, true), true) + ";\n";

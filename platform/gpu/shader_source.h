@@ -18,7 +18,19 @@ enum Attribute : int {
     kAttrTex0 = 5,  // 5..12: texture coordinate sets 0..7
 };
 
-std::string VertexShaderSource(const PipelineKey& key, bool clipControl);
-std::string FragmentShaderSource(const PipelineKey& key);
+// The GLSL the programs are written in: GLSL 3.30 core for desktop OpenGL, or GLSL ES 3.00 for
+// OpenGL ES 3.0 (and so WebGL 2), whose differences the generated text takes care of: precision
+// qualifiers, colour attributes read in memory order, the point size written, Direct3D's depth
+// mapped without clip control, and border addressing blended in by the program.
+struct ShaderDialect {
+    bool es = false;
+    bool clipControl = true;  // depth is written from 0 (GL_ZERO_TO_ONE clip control); never on ES
+};
+
+// The first lines of every program of the dialect: version, and on ES the default precisions.
+std::string ShaderHeader(const ShaderDialect& dialect);
+
+std::string VertexShaderSource(const PipelineKey& key, const ShaderDialect& dialect);
+std::string FragmentShaderSource(const PipelineKey& key, const ShaderDialect& dialect);
 
 }  // namespace gpu

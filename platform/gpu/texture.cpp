@@ -85,7 +85,7 @@ Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, 
     t->gl_->BindForUpload(GL_TEXTURE_2D, t->name_);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_BASE_LEVEL, 0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
-    glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, info.gl.swizzle.data());
+    if (!t->gl_->es) glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, info.gl.swizzle.data());
     for (UINT i = 0; i < levels; ++i) t->Upload(i);
     result = S_OK;
     return t;
@@ -152,7 +152,8 @@ void Texture::StoreEveryChannel() {
     if (everyChannel_) return;
     everyChannel_ = true;
     const FormatInfo& info = DescribeFormat(format_);
-    if (StoresEveryChannel(info) || !gl_->CanCallGl()) return;
+    // ES layouts hold every channel already (there are no swizzles there).
+    if (gl_->es || StoresEveryChannel(info) || !gl_->CanCallGl()) return;
     if (gl_->beforeUpload) gl_->beforeUpload();
     gl_->BindForUpload(GL_TEXTURE_2D, name_);
     glTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, info.whole.swizzle.data());
@@ -179,8 +180,18 @@ void Texture::Upload(UINT level) {
                                    l.bits.data());
         } else {
             DecodeDxt(format_, l.bits.data(), l.width, l.height, scratch_);
-            glTexImage2D(GL_TEXTURE_2D, lv, info.gl.internal, w, h, 0, info.gl.format, info.gl.type, scratch_.data());
+            if (gl_->es) {
+                ConvertForEs(info, reinterpret_cast<const BYTE*>(scratch_.data()), scratch_.size(), esTexels_);
+                glTexImage2D(GL_TEXTURE_2D, lv, info.es.internal, w, h, 0, info.es.format, info.es.type, esTexels_.data());
+            } else {
+                glTexImage2D(GL_TEXTURE_2D, lv, info.gl.internal, w, h, 0, info.gl.format, info.gl.type, scratch_.data());
+            }
         }
+        return;
+    }
+    if (gl_->es) {
+        ConvertForEs(info, l.bits.data(), static_cast<std::size_t>(l.width) * l.height, esTexels_);
+        glTexImage2D(GL_TEXTURE_2D, lv, info.es.internal, w, h, 0, info.es.format, info.es.type, esTexels_.data());
         return;
     }
     const GlLayout& gf = everyChannel_ ? info.whole : info.gl;

@@ -59,6 +59,7 @@ private:
     std::vector<Level> levels_;
     GLuint name_ = 0;
     std::vector<std::uint32_t> scratch_;
+    std::vector<BYTE> esTexels_;  // texels rearranged for an ES layout
     bool everyChannel_ = false;
     std::uint64_t serial_ = 0;
     std::uint64_t version_ = 0;

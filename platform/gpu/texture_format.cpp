@@ -58,7 +58,70 @@ void DecodeColourBlock(const BYTE* b, bool dxt1, std::uint32_t texels[16]) {
     for (int i = 0; i < 16; ++i) texels[i] = p[(bits >> (2 * i)) & 3];
 }
 
+std::uint32_t ReadTexel(const BYTE* p, UINT bytes) {
+    std::uint32_t t = 0;
+    for (UINT k = 0; k < bytes; ++k) t |= static_cast<std::uint32_t>(p[k]) << (8 * k);
+    return t;
+}
+
+// A channel of 5 or 6 bits widened to 8 with its top bits repeated below it: what the desktop
+// upload of 5_6_5 texels into RGB8 stores, so both GLs sample the same values.
+BYTE Widen8(std::uint32_t v, unsigned bits) {
+    return static_cast<BYTE>((v << (8 - bits)) | (v >> (2 * bits - 8)));
+}
+
 }  // namespace
+
+void ConvertForEs(const FormatInfo& f, const BYTE* texels, std::size_t count, std::vector<BYTE>& out) {
+    const UINT bytes = f.compressed ? 4 : f.bytesPerPixel;
+    const std::uint32_t padding = f.compressed ? 0 : PaddingMask(f);
+    switch (f.esOrder) {
+        case EsOrder::kSwapRedBlue:
+            out.resize(count * bytes);
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint32_t t = ReadTexel(texels + i * bytes, bytes) | padding;
+                BYTE* o = &out[i * bytes];
+                o[0] = static_cast<BYTE>(t >> 16);
+                o[1] = static_cast<BYTE>(t >> 8);
+                o[2] = static_cast<BYTE>(t);
+                if (bytes == 4) o[3] = static_cast<BYTE>(t >> 24);
+            }
+            return;
+        case EsOrder::kAlphaLowest: {
+            const unsigned colour = f.bits.r + f.bits.g + f.bits.b;
+            out.resize(count * 2);
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint32_t t = ReadTexel(texels + i * 2, 2) | padding;
+                const std::uint32_t es = ((t << (16 - colour)) | (t >> colour)) & 0xFFFFu;
+                out[i * 2] = static_cast<BYTE>(es);
+                out[i * 2 + 1] = static_cast<BYTE>(es >> 8);
+            }
+            return;
+        }
+        case EsOrder::kRgbBytes:
+            out.resize(count * 3);
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint32_t t = ReadTexel(texels + i * 2, 2);
+                BYTE* o = &out[i * 3];
+                o[0] = Widen8((t >> (f.bits.b + f.bits.g)) & ((1u << f.bits.r) - 1u), f.bits.r);
+                o[1] = Widen8((t >> f.bits.b) & ((1u << f.bits.g) - 1u), f.bits.g);
+                o[2] = Widen8(t & ((1u << f.bits.b) - 1u), f.bits.b);
+            }
+            return;
+        case EsOrder::kToRgba: {
+            // One byte of luminance and one of alpha at most, luminance first.
+            const std::uint32_t lumaMask = ColourMask(f), alphaMask = AlphaMask(f);
+            out.resize(count * 4);
+            for (std::size_t i = 0; i < count; ++i) {
+                const std::uint32_t t = ReadTexel(texels + i * bytes, bytes);
+                BYTE* o = &out[i * 4];
+                o[0] = o[1] = o[2] = static_cast<BYTE>(t & lumaMask);
+                o[3] = alphaMask ? static_cast<BYTE>((t & alphaMask) >> f.bits.l) : BYTE{0xFF};
+            }
+            return;
+        }
+    }
+}
 
 void DecodeDxt(D3DFORMAT format, const BYTE* blocks, UINT width, UINT height, std::vector<std::uint32_t>& out) {
     out.assign(static_cast<std::size_t>(width) * height, 0);

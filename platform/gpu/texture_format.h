@@ -2,7 +2,7 @@
 // and on its way to OpenGL.
 #pragma once
 
-#include <epoxy/gl.h>
+#include "platform/gpu/gl_api.h"
 
 #include <array>
 #include <cstddef>
@@ -52,6 +52,16 @@ struct GlLayout {
 // set the padding bits (the alpha of X8R8G8B8), or widen one- and two-channel texels to A8R8G8B8.
 enum class Widen : std::uint8_t { kNone, kOpaque, kToArgb };
 
+// How texels are rearranged for OpenGL ES as WebGL 2 limits it (no BGRA orders, no reversed
+// packings, no swizzles), into a layout that stores every channel the format samples as:
+//   kSwapRedBlue   bytes B, G, R[, A or X] become R, G, B[, A], padding bits set (X reads as 1)
+//   kAlphaLowest   16-bit A/X, R, G, B packings become R, G, B, A ones (ES's 5_5_5_1, 4_4_4_4),
+//                  padding bits set
+//   kRgbBytes      5_6_5 texels become R, G, B bytes, each channel widened as desktop GL stores it
+//   kToRgba        one- and two-channel texels become R, G, B, A bytes as Widen::kToArgb makes
+//                  them (luminance in all three colours, A8's colour black, a missing alpha 1)
+enum class EsOrder : std::uint8_t { kSwapRedBlue, kAlphaLowest, kRgbBytes, kToRgba };
+
 struct FormatInfo {
     D3DFORMAT format = D3DFMT_UNKNOWN;
     bool supported = false;
@@ -68,6 +78,9 @@ struct FormatInfo {
     GlLayout whole;
     Widen widen = Widen::kNone;
     GLenum s3tc = 0;  // DXT formats
+    // The layout on OpenGL ES, and how texels get there (for DXT formats: their decoded texels).
+    GlLayout es;
+    EsOrder esOrder = EsOrder::kSwapRedBlue;
 };
 
 // Colour (red, green, blue or luminance) and alpha bits of a texel of `f`, 0 for a channel
@@ -99,14 +112,24 @@ struct Whole {
     Widen widen = Widen::kNone;
 };
 
-constexpr FormatInfo Plain(D3DFORMAT format, UINT bytes, ChannelBits bits, GlLayout gl, Whole whole = {}) {
+// The layout on ES and the rearrangement into it.
+struct Es {
+    GLint internal = 0;
+    GLenum format = 0, type = 0;
+    EsOrder order = EsOrder::kSwapRedBlue;
+};
+
+constexpr FormatInfo Plain(D3DFORMAT format, UINT bytes, ChannelBits bits, GlLayout gl, Whole whole, Es es) {
     const GlLayout w{whole.internal ? whole.internal : gl.internal, whole.format ? whole.format : gl.format,
                      whole.type ? whole.type : gl.type, kRgba};
-    return {format, true, false, bytes, 0, bits.a > 0, bits, gl, w, whole.widen, 0};
+    return {format, true, false, bytes, 0, bits.a > 0, bits, gl, w, whole.widen, 0,
+            {es.internal, es.format, es.type, kRgba}, es.order};
 }
 constexpr FormatInfo Blocks(D3DFORMAT format, UINT bytes, GLenum s3tc) {
     constexpr GlLayout decoded{GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, kRgba};
-    return {format, true, true, 0, bytes, true, {}, decoded, decoded, Widen::kNone, s3tc};
+    constexpr GlLayout esDecoded{GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, kRgba};
+    return {format, true, true, 0, bytes, true, {}, decoded, decoded, Widen::kNone, s3tc, esDecoded,
+            EsOrder::kSwapRedBlue};
 }
 
 }  // namespace format_table
@@ -116,21 +139,30 @@ inline constexpr std::array<FormatInfo, kTexelFormats> kFormats = [] {
     using namespace format_table;
     constexpr GLenum kByte = GL_UNSIGNED_BYTE, k1555 = GL_UNSIGNED_SHORT_1_5_5_5_REV,
                      k4444 = GL_UNSIGNED_SHORT_4_4_4_4_REV;
-    constexpr Whole kOpaque{0, 0, 0, Widen::kOpaque};
+    constexpr Whole kSame{}, kOpaque{0, 0, 0, Widen::kOpaque};
     constexpr Whole kArgb{GL_RGBA8, GL_BGRA, kByte, Widen::kToArgb};
+    constexpr Es kEsRgba{GL_RGBA8, GL_RGBA, kByte, EsOrder::kSwapRedBlue};
+    constexpr Es kEsRgb{GL_RGB8, GL_RGB, kByte, EsOrder::kSwapRedBlue};
+    constexpr Es kEs5551{GL_RGB5_A1, GL_RGBA, GL_UNSIGNED_SHORT_5_5_5_1, EsOrder::kAlphaLowest};
+    constexpr Es kEs4444{GL_RGBA4, GL_RGBA, GL_UNSIGNED_SHORT_4_4_4_4, EsOrder::kAlphaLowest};
+    constexpr Es kEsWidened{GL_RGBA8, GL_RGBA, kByte, EsOrder::kToRgba};
     return std::array<FormatInfo, kTexelFormats>{{
-        Plain(D3DFMT_A8R8G8B8, 4, {8, 8, 8, 0, 8}, {GL_RGBA8, GL_BGRA, kByte, kRgba}),
-        Plain(D3DFMT_X8R8G8B8, 4, {8, 8, 8, 0, 0}, {GL_RGBA8, GL_BGRA, kByte, kRgb1}, kOpaque),
+        Plain(D3DFMT_A8R8G8B8, 4, {8, 8, 8, 0, 8}, {GL_RGBA8, GL_BGRA, kByte, kRgba}, kSame, kEsRgba),
+        Plain(D3DFMT_X8R8G8B8, 4, {8, 8, 8, 0, 0}, {GL_RGBA8, GL_BGRA, kByte, kRgb1}, kOpaque, kEsRgba),
         // Red, green and blue data load as alpha 1.
-        Plain(D3DFMT_R8G8B8, 3, {8, 8, 8, 0, 0}, {GL_RGB8, GL_BGR, kByte, kRgb1}, {GL_RGBA8}),
-        Plain(D3DFMT_R5G6B5, 2, {5, 6, 5, 0, 0}, {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, kRgb1}, {GL_RGBA8}),
-        Plain(D3DFMT_X1R5G5B5, 2, {5, 5, 5, 0, 0}, {GL_RGB5_A1, GL_BGRA, k1555, kRgb1}, kOpaque),
-        Plain(D3DFMT_A1R5G5B5, 2, {5, 5, 5, 0, 1}, {GL_RGB5_A1, GL_BGRA, k1555, kRgba}),
-        Plain(D3DFMT_A4R4G4B4, 2, {4, 4, 4, 0, 4}, {GL_RGBA4, GL_BGRA, k4444, kRgba}),
-        Plain(D3DFMT_X4R4G4B4, 2, {4, 4, 4, 0, 0}, {GL_RGBA4, GL_BGRA, k4444, kRgb1}, kOpaque),
-        Plain(D3DFMT_A8, 1, {0, 0, 0, 0, 8}, {GL_R8, GL_RED, kByte, {GL_ZERO, GL_ZERO, GL_ZERO, GL_RED}}, kArgb),
-        Plain(D3DFMT_L8, 1, {0, 0, 0, 8, 0}, {GL_R8, GL_RED, kByte, {GL_RED, GL_RED, GL_RED, GL_ONE}}, kArgb),
-        Plain(D3DFMT_A8L8, 2, {0, 0, 0, 8, 8}, {GL_RG8, GL_RG, kByte, {GL_RED, GL_RED, GL_RED, GL_GREEN}}, kArgb),
+        Plain(D3DFMT_R8G8B8, 3, {8, 8, 8, 0, 0}, {GL_RGB8, GL_BGR, kByte, kRgb1}, {GL_RGBA8}, kEsRgb),
+        Plain(D3DFMT_R5G6B5, 2, {5, 6, 5, 0, 0}, {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, kRgb1}, {GL_RGBA8},
+              {GL_RGB8, GL_RGB, kByte, EsOrder::kRgbBytes}),
+        Plain(D3DFMT_X1R5G5B5, 2, {5, 5, 5, 0, 0}, {GL_RGB5_A1, GL_BGRA, k1555, kRgb1}, kOpaque, kEs5551),
+        Plain(D3DFMT_A1R5G5B5, 2, {5, 5, 5, 0, 1}, {GL_RGB5_A1, GL_BGRA, k1555, kRgba}, kSame, kEs5551),
+        Plain(D3DFMT_A4R4G4B4, 2, {4, 4, 4, 0, 4}, {GL_RGBA4, GL_BGRA, k4444, kRgba}, kSame, kEs4444),
+        Plain(D3DFMT_X4R4G4B4, 2, {4, 4, 4, 0, 0}, {GL_RGBA4, GL_BGRA, k4444, kRgb1}, kOpaque, kEs4444),
+        Plain(D3DFMT_A8, 1, {0, 0, 0, 0, 8}, {GL_R8, GL_RED, kByte, {GL_ZERO, GL_ZERO, GL_ZERO, GL_RED}}, kArgb,
+              kEsWidened),
+        Plain(D3DFMT_L8, 1, {0, 0, 0, 8, 0}, {GL_R8, GL_RED, kByte, {GL_RED, GL_RED, GL_RED, GL_ONE}}, kArgb,
+              kEsWidened),
+        Plain(D3DFMT_A8L8, 2, {0, 0, 0, 8, 8}, {GL_RG8, GL_RG, kByte, {GL_RED, GL_RED, GL_RED, GL_GREEN}}, kArgb,
+              kEsWidened),
         Blocks(D3DFMT_DXT1, 8, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT),
         Blocks(D3DFMT_DXT3, 16, GL_COMPRESSED_RGBA_S3TC_DXT3_EXT),
         Blocks(D3DFMT_DXT5, 16, GL_COMPRESSED_RGBA_S3TC_DXT5_EXT),
@@ -149,6 +181,11 @@ constexpr bool FormatRowsAreConsistent() {
         if (bits > 8 * f.bytesPerPixel || (rgb && f.bits.l)) return false;
         // Padding is set on upload only where the smaller layout's swizzle supplies alpha 1.
         if ((PaddingMask(f) != 0) != (f.widen == Widen::kOpaque)) return false;
+        // The ES rearrangements take the texels they are made for.
+        if (f.esOrder == EsOrder::kToRgba && f.widen != Widen::kToArgb) return false;
+        if (f.esOrder == EsOrder::kAlphaLowest && f.bytesPerPixel != 2) return false;
+        if (f.esOrder == EsOrder::kSwapRedBlue && (f.bits.b != 8 || f.bits.g != 8 || f.bits.r != 8)) return false;
+        if (f.esOrder == EsOrder::kRgbBytes && (f.bits.b != 5 || f.bits.g != 6 || f.bits.r != 5)) return false;
     }
     return true;
 }
@@ -163,6 +200,10 @@ const FormatInfo& DescribeFormat(D3DFORMAT format);
 // Row pitch in bytes (for DXT formats: per row of blocks) and rows of that pitch in a level.
 UINT FormatPitch(D3DFORMAT format, UINT width);
 UINT FormatRows(D3DFORMAT format, UINT height);
+
+// Texels of `f` (`count` of them, Direct3D layout; for DXT formats their decoded A8R8G8B8 texels)
+// rearranged for the format's ES layout (f.es, f.esOrder), into `out`.
+void ConvertForEs(const FormatInfo& f, const BYTE* texels, std::size_t count, std::vector<BYTE>& out);
 
 // Decodes a DXT1/3/5 image to 0xAARRGGBB texels (little-endian bytes B, G, R, A), width*height.
 void DecodeDxt(D3DFORMAT format, const BYTE* blocks, UINT width, UINT height, std::vector<std::uint32_t>& out);

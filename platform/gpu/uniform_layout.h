@@ -63,8 +63,11 @@ constexpr int kFog = kFogColor + 1;  // (density, start, end)
 constexpr int kFogRows = kFog + 1 - kFogColor;
 constexpr int kAlphaRef = kFog + 1;     // (ALPHAREF / 255)
 constexpr int kTFactor = kAlphaRef + 1;
-constexpr int kMiscRows = kTFactor + 1 - kAlphaRef;
-constexpr int kCount = kTFactor + 1;
+// The border colour of each blend stage, for programs that blend it in themselves (ES).
+constexpr int kBorderColour = kTFactor + 1;
+constexpr int kBorderRows = 2;
+constexpr int kMiscRows = kBorderColour + kBorderRows - kAlphaRef;
+constexpr int kCount = kBorderColour + kBorderRows;
 }  // namespace fragment_uniforms
 
 }  // namespace gpu

@@ -9,6 +9,8 @@
 
 namespace gpu {
 
+static_assert(fragment_uniforms::kBorderRows == kMaxStages, "a border colour row per blend stage");
+
 namespace {
 
 void SetValue(float out[4], const D3DCOLORVALUE& c) {
@@ -65,6 +67,8 @@ void UniformValues::Derive(const DeviceState& s, std::uint32_t& dirty, const Pip
         Set4(fragment_[fragment_uniforms::kAlphaRef],
              static_cast<float>(s.renderStates[D3DRS_ALPHAREF] & 0xFF) / 255.0f, 0, 0, 0);
         SetColour(fragment_[fragment_uniforms::kTFactor], s.renderStates[D3DRS_TEXTUREFACTOR]);
+        for (int i = 0; i < fragment_uniforms::kBorderRows; ++i)
+            SetColour(fragment_[fragment_uniforms::kBorderColour + i], s.stageStates[i][D3DTSS_BORDERCOLOR]);
         Changed(UniformGroup::kMisc);
     }
     dirty &= ~(dirty::kView | dirty::kWorld | dirty::kProjection | dirty::kViewport | dirty::kMaterial | dirty::kLights |

@@ -15,9 +15,8 @@ void UserStreams::Create() {
     indexSerial_ = gl_.NextSerial();
 }
 
-void UserStreams::Upload(GLuint buffer, const void* data, UINT bytes) {
-    glBindBuffer(GL_COPY_WRITE_BUFFER, buffer);
-    glBufferData(GL_COPY_WRITE_BUFFER, bytes, data, GL_STREAM_DRAW);
+void UserStreams::Upload(GLuint buffer, bool indices, const void* data, UINT bytes) {
+    glBufferData(gl_.BindBufferForUpload(buffer, indices), bytes, data, GL_STREAM_DRAW);
 }
 
 }  // namespace gpu

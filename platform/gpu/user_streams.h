@@ -19,8 +19,9 @@ public:
 
     void Create();
     // Replace the buffer's contents with `bytes` bytes from `data`.
-    void UploadVertices(const void* data, UINT bytes) { Upload(vertices_, data, bytes); }
-    void UploadIndices(const void* data, UINT bytes) { Upload(indices_, data, bytes); }
+    void UploadVertices(const void* data, UINT bytes) { Upload(vertices_, false, data, bytes); }
+    // On ES this unbinds the vertex array (GlShared::BindBufferForUpload): upload indices first.
+    void UploadIndices(const void* data, UINT bytes) { Upload(indices_, true, data, bytes); }
 
     GLuint Vertices() const { return vertices_; }
     GLuint Indices() const { return indices_; }
@@ -28,7 +29,7 @@ public:
     std::uint64_t IndexSerial() const { return indexSerial_; }
 
 private:
-    static void Upload(GLuint buffer, const void* data, UINT bytes);
+    void Upload(GLuint buffer, bool indices, const void* data, UINT bytes);
 
     GlShared& gl_;
     GLuint vertices_ = 0, indices_ = 0;

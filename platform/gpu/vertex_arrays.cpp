@@ -11,9 +11,11 @@ VertexArrays::~VertexArrays() {
     for (auto& [key, a] : arrays_) glDeleteVertexArrays(1, &a.name);
 }
 
-void VertexArrays::Bind(std::uint64_t serial, GLuint buffer, DWORD fvf, const FvfLayout& l, UINT stride) {
-    const Key key{serial, fvf, stride};
-    if (bound_ && key == key_) return;
+void VertexArrays::Bind(std::uint64_t serial, GLuint buffer, DWORD fvf, const FvfLayout& l, UINT stride,
+                        UINT baseVertex) {
+    const Key key{serial, fvf, stride, baseVertex};
+    if (bound_ && key == key_ && !gl_.vertexArrayTouched) return;
+    gl_.vertexArrayTouched = false;
     auto it = arrays_.find(key);
     if (it == arrays_.end()) {
         Array a;
@@ -21,7 +23,11 @@ void VertexArrays::Bind(std::uint64_t serial, GLuint buffer, DWORD fvf, const Fv
         glBindVertexArray(a.name);
         glBindBuffer(GL_ARRAY_BUFFER, buffer);
         const auto st = static_cast<GLsizei>(stride);
-        auto at = [](UINT offset) { return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(offset)); };
+        const std::uintptr_t first = std::uintptr_t{baseVertex} * stride;
+        auto at = [first](UINT offset) { return reinterpret_cast<const void*>(first + offset); };
+        // Colours are bytes B, G, R, A: desktop GL reads them in that order (size GL_BGRA); ES
+        // reads them as they lie and the vertex shader swaps red and blue (shader_source.cpp).
+        const GLint colour = gl_.es ? 4 : GL_BGRA;
         glEnableVertexAttribArray(kAttrPosition);
         glVertexAttribPointer(kAttrPosition, static_cast<GLint>(l.positionFloats), GL_FLOAT, GL_FALSE, st, at(0));
         if (l.weights) {
@@ -34,11 +40,11 @@ void VertexArrays::Bind(std::uint64_t serial, GLuint buffer, DWORD fvf, const Fv
         }
         if (l.diffuse >= 0) {
             glEnableVertexAttribArray(kAttrDiffuse);
-            glVertexAttribPointer(kAttrDiffuse, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.diffuse)));
+            glVertexAttribPointer(kAttrDiffuse, colour, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.diffuse)));
         }
         if (l.specular >= 0) {
             glEnableVertexAttribArray(kAttrSpecular);
-            glVertexAttribPointer(kAttrSpecular, GL_BGRA, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.specular)));
+            glVertexAttribPointer(kAttrSpecular, colour, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.specular)));
         }
         for (UINT i = 0; i < l.texCount; ++i) {
             glEnableVertexAttribArray(kAttrTex0 + i);
@@ -66,7 +72,7 @@ bool VertexArrays::Forget(std::uint64_t serial) {
         if (it->first.serial == serial) {
             if (bound_ == &it->second) {
                 bound_ = nullptr;
-                key_ = {0, 0xFFFFFFFF, 0};
+                key_ = {0, 0xFFFFFFFF, 0, 0};
                 wasBound = true;
             }
             if (gl_.CanCallGl()) glDeleteVertexArrays(1, &it->second.name);

@@ -116,32 +116,43 @@ void HeadlessWindow::ClientSize(int& width, int& height) const {
 
 void HeadlessWindow::SetPresentHandler(std::function<void()> handler) { *impl_->presentHandler = std::move(handler); }
 
+bool HeadlessWindow::UsesEs() {
+    static const bool es = [] {
+        const char* api = std::getenv("ORRERY_GL_API");
+        if (!api || !*api || std::strcmp(api, "gl") == 0) return false;
+        if (std::strcmp(api, "gles") == 0) return true;
+        std::fprintf(stderr, "headless_window: ORRERY_GL_API=%s is neither gl nor gles; using desktop OpenGL\n", api);
+        return false;
+    }();
+    return es;
+}
+
 std::unique_ptr<GlContext> HeadlessWindow::CreateGlContext(GlProfile profile) {
     const Display& d = SurfacelessDisplay(profile);
     if (d.display == EGL_NO_DISPLAY) return nullptr;
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        std::fprintf(stderr, "headless_window: eglBindAPI(EGL_OPENGL_API) failed (0x%x)\n", eglGetError());
+    const bool es = UsesEs();
+    const char* what = es ? "OpenGL ES 3.0" : "OpenGL 3.3 core";
+    if (!eglBindAPI(es ? EGL_OPENGL_ES_API : EGL_OPENGL_API)) {
+        std::fprintf(stderr, "headless_window: eglBindAPI for %s failed (0x%x)\n", what, eglGetError());
         return nullptr;
     }
     EGLConfig config = nullptr;  // EGL_NO_CONFIG_KHR
     if (!d.noConfig) {
-        const EGLint want[] = {EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0, EGL_NONE};
+        const EGLint want[] = {EGL_RENDERABLE_TYPE, es ? EGL_OPENGL_ES3_BIT : EGL_OPENGL_BIT, EGL_SURFACE_TYPE, 0,
+                               EGL_NONE};
         EGLint count = 0;
         if (!eglChooseConfig(d.display, want, &config, 1, &count) || count < 1) {
-            std::fprintf(stderr, "headless_window: no EGL config for a surfaceless OpenGL context\n");
+            std::fprintf(stderr, "headless_window: no EGL config for a surfaceless %s context\n", what);
             return nullptr;
         }
     }
-    const EGLint attributes[] = {EGL_CONTEXT_MAJOR_VERSION,
-                                 3,
-                                 EGL_CONTEXT_MINOR_VERSION,
-                                 3,
-                                 EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                 EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
-                                 EGL_NONE};
-    EGLContext context = eglCreateContext(d.display, config, EGL_NO_CONTEXT, attributes);
+    const EGLint desktop[] = {EGL_CONTEXT_MAJOR_VERSION,       3, EGL_CONTEXT_MINOR_VERSION, 3,
+                              EGL_CONTEXT_OPENGL_PROFILE_MASK, EGL_CONTEXT_OPENGL_CORE_PROFILE_BIT,
+                              EGL_NONE};
+    const EGLint embedded[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0, EGL_NONE};
+    EGLContext context = eglCreateContext(d.display, config, EGL_NO_CONTEXT, es ? embedded : desktop);
     if (context == EGL_NO_CONTEXT) {
-        std::fprintf(stderr, "headless_window: eglCreateContext for OpenGL 3.3 core failed (0x%x)\n", eglGetError());
+        std::fprintf(stderr, "headless_window: eglCreateContext for %s failed (0x%x)\n", what, eglGetError());
         return nullptr;
     }
     auto result = std::make_unique<EglContext>(d.display, context, impl_->presentHandler);

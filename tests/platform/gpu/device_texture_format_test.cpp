@@ -75,4 +75,58 @@ TEST(TextureFormatTest, PartialBlocksOfSmallLevelsAreClipped) {
     EXPECT_EQ(out[1], 0xFF0000FFu);
 }
 
+
+
+std::vector<BYTE> Converted(D3DFORMAT format, const std::vector<BYTE>& texels) {
+    const gpu::FormatInfo& f = gpu::DescribeFormat(format);
+    const std::size_t count = texels.size() / (f.compressed ? 4 : f.bytesPerPixel);
+    std::vector<BYTE> out;
+    gpu::ConvertForEs(f, texels.data(), count, out);
+    return out;
+}
+
+// A 16-bit value as its little-endian bytes.
+std::vector<BYTE> Le16(std::initializer_list<unsigned> values) {
+    std::vector<BYTE> out;
+    for (unsigned v : values) out.insert(out.end(), {BYTE(v), BYTE(v >> 8)});
+    return out;
+}
+
+TEST(TextureFormatTest, EsUploadsPutEveryChannelInAnOrderEsTakes) {
+    // Bytes B, G, R, A (or X) become R, G, B, A; the X byte reads as opaque.
+    EXPECT_EQ(Converted(D3DFMT_A8R8G8B8, {0x20, 0x40, 0xC0, 0x80, 1, 2, 3, 4}),
+              (std::vector<BYTE>{0xC0, 0x40, 0x20, 0x80, 3, 2, 1, 4}));
+    EXPECT_EQ(Converted(D3DFMT_X8R8G8B8, {0x20, 0x40, 0xC0, 0x00}), (std::vector<BYTE>{0xC0, 0x40, 0x20, 0xFF}));
+    EXPECT_EQ(Converted(D3DFMT_R8G8B8, {0x20, 0x40, 0xC0, 7, 8, 9}), (std::vector<BYTE>{0xC0, 0x40, 0x20, 9, 8, 7}));
+    // A/X, R, G, B packings become R, G, B, A ones: 5_5_5_1 and 4_4_4_4, padding set.
+    EXPECT_EQ(Converted(D3DFMT_A1R5G5B5, Le16({1u << 15 | 20u << 10 | 5u << 5 | 31u, 20u << 10})),
+              Le16({20u << 11 | 5u << 6 | 31u << 1 | 1u, 20u << 11}));
+    EXPECT_EQ(Converted(D3DFMT_X1R5G5B5, Le16({20u << 10 | 5u << 5 | 31u})), Le16({20u << 11 | 5u << 6 | 31u << 1 | 1u}));
+    EXPECT_EQ(Converted(D3DFMT_A4R4G4B4, Le16({0xC369, 0x0F00})), Le16({0x369C, 0xF000}));
+    EXPECT_EQ(Converted(D3DFMT_X4R4G4B4, Le16({0x0369})), Le16({0x369F}));
+    // 5_6_5 widens to R, G, B bytes.
+    EXPECT_EQ(Converted(D3DFMT_R5G6B5, Le16({3u << 11 | 50u << 5 | 31u, 31u << 11 | 10u})),
+              (std::vector<BYTE>{0x18, 0xCB, 0xFF, 0xFF, 0x00, 0x52}));
+    // One- and two-channel texels: luminance in all three colours, A8's colour black.
+    EXPECT_EQ(Converted(D3DFMT_L8, {0x70, 0x01}), (std::vector<BYTE>{0x70, 0x70, 0x70, 0xFF, 1, 1, 1, 0xFF}));
+    EXPECT_EQ(Converted(D3DFMT_A8, {0xC0}), (std::vector<BYTE>{0, 0, 0, 0xC0}));
+    EXPECT_EQ(Converted(D3DFMT_A8L8, {0x70, 0xC0}), (std::vector<BYTE>{0x70, 0x70, 0x70, 0xC0}));
+    // DXT formats convert their decoded A8R8G8B8 texels.
+    EXPECT_EQ(Converted(D3DFMT_DXT5, {0x55, 0x00, 0xAA, 0xFF}), (std::vector<BYTE>{0xAA, 0x00, 0x55, 0xFF}));
+}
+
+TEST(TextureFormatTest, EsLayoutsNameOnlyWhatWebGl2Takes) {
+    // No BGRA or BGR orders, no reversed packings: every ES layout is one of ES 3.0's own
+    // format and type pairs for its internal format.
+    for (const gpu::FormatInfo& f : gpu::kFormats) {
+        SCOPED_TRACE(f.format);
+        const gpu::GlLayout& es = f.es;
+        const bool rgba8 = es.internal == GL_RGBA8 && es.format == GL_RGBA && es.type == GL_UNSIGNED_BYTE;
+        const bool rgb8 = es.internal == GL_RGB8 && es.format == GL_RGB && es.type == GL_UNSIGNED_BYTE;
+        const bool rgb5a1 = es.internal == GL_RGB5_A1 && es.format == GL_RGBA && es.type == GL_UNSIGNED_SHORT_5_5_5_1;
+        const bool rgba4 = es.internal == GL_RGBA4 && es.format == GL_RGBA && es.type == GL_UNSIGNED_SHORT_4_4_4_4;
+        EXPECT_TRUE(rgba8 || rgb8 || rgb5a1 || rgba4) << std::hex << es.internal << " " << es.format << " " << es.type;
+    }
+}
+
 }  // namespace

@@ -40,6 +40,28 @@ TEST_F(CoverageTest, PreTransformedQuadCoversExactlyItsPixels) {
     for (const auto& r : rects) ExpectCovers(frame, r[0], r[1], r[2], r[3]);
 }
 
+TEST_F(CoverageTest, ClearedDepthAndDrawnDepthShareOneScale) {
+    // Depth runs from 0 at the near plane to 1 at the far one for Clear and for draws alike: with
+    // the buffer cleared to 0.5 and LESS, a quad at 0.4 shows and one at 0.6 does not, also with
+    // the viewport's depth range halved (draws at MinZ + 0.4 and 0.6 of it, cleared at 0.75).
+    for (const bool halfRange : {false, true}) {
+        SCOPED_TRACE(halfRange ? "viewport depth 0.5 to 1" : "viewport depth 0 to 1");
+        D3DVIEWPORT8 vp{0, 0, kWidth, kHeight, halfRange ? 0.5f : 0.0f, 1.0f};
+        ASSERT_TRUE(SUCCEEDED(device_->SetViewport(&vp)));
+        auto depth = [&](float z) { return vp.MinZ + z * (vp.MaxZ - vp.MinZ); };
+        Begin();
+        Clear(kBackground, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, depth(0.5f));
+        Set(D3DRS_ZENABLE, D3DZB_TRUE);
+        Set(D3DRS_ZFUNC, D3DCMP_LESS);
+        DrawRhwQuad(10, 10, 20, 20, kInk, depth(0.4f));
+        DrawRhwQuad(50, 10, 20, 20, kInk, depth(0.6f));
+        End();
+        const Frame frame = Capture();
+        EXPECT_TRUE(ColourNear(frame.At(20, 20), kInk, 1)) << Hex(frame.At(20, 20));
+        EXPECT_TRUE(ColourNear(frame.At(60, 20), kBackground, 1)) << Hex(frame.At(60, 20));
+    }
+}
+
 TEST_F(CoverageTest, LetterboxViewportLimitsClearAndDrawing) {
     Begin();
     Clear(kBackground);

@@ -381,6 +381,30 @@ TEST_F(TextureFormatTest, R5G6B5) {
     EXPECT_TRUE(ColourNear(r, Scaled(Expand(3, 5), Expand(50, 6), 255, 1.0f)));
 }
 
+TEST_F(TextureFormatTest, R5G6B5ChannelsWidenByRepeatingTheirTopBits) {
+    // The picture is the same on every GL the device runs on: five- and six-bit channels become
+    // eight bits with their top bits repeated below them (3 of 31 is 0x18, 50 of 63 is 0xCB),
+    // exactly, under a modulate by white and no blending.
+    auto repeat = [](int v, int bits) { return (v << (8 - bits)) | (v >> (2 * bits - 8)); };
+    const int values[][3] = {{3, 50, 31}, {31, 0, 10}, {17, 33, 1}, {0, 63, 30}};
+    for (const auto& v : values) {
+        const auto texel = static_cast<WORD>(v[0] << 11 | v[1] << 5 | v[2]);
+        auto texture = MakeTexture(1, 1, 1, D3DFMT_R5G6B5);
+        ASSERT_TRUE(texture);
+        FillLevel<WORD>(texture.Get(), 0, 1, 1, {texel});
+        Begin();
+        Clear(kBackground);
+        ASSERT_TRUE(SUCCEEDED(device_->SetTexture(0, texture.Get())));
+        DrawRhwTexQuad(10, 10, 8, 8, 0xFFFFFFFF);
+        End();
+        const Frame frame = Capture();
+        device_->SetTexture(0, nullptr);
+        const auto expected = static_cast<std::uint32_t>(0xFF000000u | repeat(v[0], 5) << 16 | repeat(v[1], 6) << 8 |
+                                                         repeat(v[2], 5));
+        EXPECT_TRUE(ColourNear(frame.At(14, 14), expected, 0)) << "texel " << Hex(texel);
+    }
+}
+
 TEST_F(TextureFormatTest, A1R5G5B5) {
     // Left: opaque r=20 g=5 b=31; right: alpha 0 (not seen) r=g=b=31.
     WORD left = static_cast<WORD>(1 << 15 | 20 << 10 | 5 << 5 | 31), right = 0x7FFF;
