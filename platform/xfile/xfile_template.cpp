@@ -1,5 +1,7 @@
 #include "platform/xfile/xfile_template.h"
 
+#include <cstdint>
+
 namespace xfile {
 
 namespace {
@@ -10,9 +12,10 @@ unsigned char Lower(char c) {
 }  // namespace
 
 std::size_t TemplateSet::NameHash::operator()(std::string_view s) const {
-    std::size_t h = 1469598103934665603ull;
+    // 64-bit FNV-1a, folded to size_t where that is narrower.
+    std::uint64_t h = 1469598103934665603ull;
     for (char c : s) h = (h ^ Lower(c)) * 1099511628211ull;
-    return h;
+    return static_cast<std::size_t>(h);
 }
 
 bool TemplateSet::NameEqual::operator()(std::string_view a, std::string_view b) const {

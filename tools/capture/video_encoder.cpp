@@ -1,15 +1,14 @@
 #include "tools/capture/video_encoder.h"
 
+#include "tools/capture/encoder_spawn.h"
+
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <bit>
 #include <cerrno>
 #include <cstring>
-
-extern char** environ;
 
 namespace capture {
 
@@ -73,12 +72,8 @@ bool VideoEncoder::Start(const std::string& program, const std::vector<std::stri
     for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
 
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);
     pid_t pid = -1;
-    const int rc = ::posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
+    const int rc = SpawnWithStdin(program, argv.data(), fds[0], &pid);
     ::close(fds[0]);
     if (rc != 0) {
         ::close(fds[1]);
