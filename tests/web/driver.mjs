@@ -1,0 +1,239 @@
+// Drives the web build of the show in headless chromium, for scripts/web (captures, benchmarks),
+// scripts/web-compare and the browser tests. As a program:
+//   node driver.mjs capture --site DIR --out DIR [capture options...]   PNG frames into DIR
+//   node driver.mjs bench --site DIR [capture options...]               prints the JSON line
+//   node driver.mjs compare DIR_A DIR_B                                 compares PNG frames by name
+// Exits non-zero with the reason on standard error when something fails.
+import { spawn } from 'node:child_process';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, mkdirSync, readdirSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join, dirname, resolve, basename } from 'node:path';
+import { fileURLToPath } from 'node:url';
+import { chromium } from 'playwright-core';
+import { PNG } from 'pngjs';
+
+const here = dirname(fileURLToPath(import.meta.url));
+export const projectRoot = resolve(here, '..', '..');
+export const defaultSite = join(projectRoot, 'build-web', 'site');
+
+// Folder in the capture tool's in-memory file system that its frames go to.
+export const captureDir = '/capture';
+
+export const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
+export const chromiumArgs = ['--headless=new', '--no-sandbox', '--use-angle=swiftshader', '--enable-unsafe-swiftshader'];
+
+// Polls cond() every intervalMs until it is true; rejects with `what` after timeoutMs.
+export async function waitFor(cond, { timeoutMs, what, intervalMs = 100 }) {
+  const deadline = Date.now() + timeoutMs;
+  for (;;) {
+    if (await cond()) return;
+    if (Date.now() > deadline) throw new Error('timed out after ' + timeoutMs / 1000 + ' s waiting for ' + what);
+    await new Promise((r) => setTimeout(r, intervalMs));
+  }
+}
+
+// Starts web/serve.py over `site` on a free port. Resolves to { url, stop() }.
+export async function startServer(site = defaultSite) {
+  const scratch = mkdtempSync(join(tmpdir(), 'orrery-serve-'));
+  const portFile = join(scratch, 'port');
+  const server = spawn('python3', [join(projectRoot, 'web', 'serve.py'), '--port', '0', '--root', site, '--port-file', portFile],
+    { stdio: ['ignore', 'ignore', 'pipe'] });
+  let errors = '';
+  let exited = null;
+  server.stderr.on('data', (chunk) => { errors += chunk; process.stderr.write(chunk); });
+  server.on('exit', (code) => { exited = code; });
+  const stop = () => {
+    if (exited === null) server.kill();
+    rmSync(scratch, { recursive: true, force: true });
+  };
+  try {
+    await waitFor(() => existsSync(portFile) || exited !== null, { timeoutMs: 30000, what: 'the web server to listen' });
+  } catch (error) {
+    stop();
+    throw error;
+  }
+  if (exited !== null) {
+    stop();
+    throw new Error('the web server did not start (exit code ' + exited + ')' + (errors ? ': ' + errors.trim() : ''));
+  }
+  const port = Number(readFileSync(portFile, 'utf8').trim());
+  return { url: 'http://127.0.0.1:' + port, stop };
+}
+
+export async function launchBrowser() {
+  return chromium.launch({ executablePath: chromiumPath, headless: true, args: chromiumArgs });
+}
+
+// The page's address with ?args= (a list of words) and other parameters.
+export function pageUrl(base, page, { args, ...params } = {}) {
+  const search = new URLSearchParams();
+  if (args && args.length) search.set('args', args.join(' '));
+  for (const [key, value] of Object.entries(params)) search.set(key, value);
+  const query = search.toString();
+  return base + '/' + page + (query ? '?' + query : '');
+}
+
+// Runs the web capture tool with `args` in a new page and waits for it to exit. Resolves to
+// { exitCode, stdout, stderr, files: [{name, bytes}] } (files: what it wrote into captureDir).
+// Rejects when the tool could not run or did not end within timeoutMs.
+export async function runCapture(browser, baseUrl, args, { timeoutMs, onStderr } = {}) {
+  const page = await browser.newPage();
+  try {
+    let streamed = 0;
+    await page.goto(pageUrl(baseUrl, 'capture.html', { args }));
+    const pageCrash = new Promise((_, reject) => page.on('crash', () => reject(new Error('the capture page crashed'))));
+    const finished = (async () => {
+      await waitFor(async () => {
+        const state = await page.evaluate(() => ({ done: window.captureDone === true, stderr: window.captureStderr || [] }));
+        if (onStderr) for (; streamed < state.stderr.length; ++streamed) onStderr(state.stderr[streamed]);
+        return state.done;
+      }, { timeoutMs: timeoutMs || 3600000, what: 'the capture to end', intervalMs: 500 });
+    })();
+    await Promise.race([finished, pageCrash]);
+    const result = await page.evaluate((dir) => {
+      let files = [];
+      let listError = null;
+      if (window.captureExit === 0 && window.captureError === null) {
+        try {
+          files = window.readCaptureFiles(dir);
+        } catch (error) {
+          listError = String(error && error.message ? error.message : error);
+        }
+      }
+      return { exitCode: window.captureExit, error: window.captureError, listError,
+        stdout: window.captureStdout, stderr: window.captureStderr, files };
+    }, captureDir);
+    if (onStderr) for (; streamed < result.stderr.length; ++streamed) onStderr(result.stderr[streamed]);
+    if (result.error) throw new Error(result.error);
+    return {
+      exitCode: result.exitCode,
+      stdout: result.stdout,
+      stderr: result.stderr,
+      listError: result.listError,
+      files: result.files.map(({ name, base64 }) => ({ name, bytes: Buffer.from(base64, 'base64') })),
+    };
+  } finally {
+    await page.close();
+  }
+}
+
+// Reads a PNG file into { width, height, data } (RGBA bytes).
+export function readPng(path) {
+  return PNG.sync.read(readFileSync(path));
+}
+
+// How far two frames of the same size lie apart over their red, green and blue channels:
+// mean absolute difference (1/255 units), the percentage of pixels where some channel differs by
+// more than `offBy`, and the largest channel difference.
+export function frameDifference(a, b, offBy = 8) {
+  if (a.width !== b.width || a.height !== b.height) {
+    throw new Error('sizes differ: ' + a.width + 'x' + a.height + ' and ' + b.width + 'x' + b.height);
+  }
+  let sum = 0;
+  let max = 0;
+  let off = 0;
+  const pixels = a.width * a.height;
+  for (let p = 0; p < pixels * 4; p += 4) {
+    let pixelMax = 0;
+    for (let c = 0; c < 3; ++c) {
+      const d = Math.abs(a.data[p + c] - b.data[p + c]);
+      sum += d;
+      if (d > pixelMax) pixelMax = d;
+    }
+    if (pixelMax > offBy) ++off;
+    if (pixelMax > max) max = pixelMax;
+  }
+  return { mean: sum / (pixels * 3), percentOff: (100 * off) / pixels, max };
+}
+
+// Compares every PNG of dirA with the file of the same name in dirB. Resolves to
+// [{ name, mean, percentOff, max, pass }] or [{ name, error }]; pass: mean < 2 and < 1 % off.
+export function compareFolders(dirA, dirB) {
+  const names = readdirSync(dirA).filter((n) => n.endsWith('.png')).sort();
+  return names.map((name) => {
+    try {
+      const d = frameDifference(readPng(join(dirA, name)), readPng(join(dirB, name)));
+      return { name, ...d, pass: d.mean < 2 && d.percentOff < 1 };
+    } catch (error) {
+      return { name, error: error.message, pass: false };
+    }
+  });
+}
+
+// --- the program ------------------------------------------------------------------------------
+
+function takeOption(args, name) {
+  const i = args.indexOf(name);
+  if (i < 0) return null;
+  if (i + 1 >= args.length) throw new Error('missing value after ' + name);
+  const value = args[i + 1];
+  args.splice(i, 2);
+  return value;
+}
+
+async function withCapture(site, args, timeoutMs) {
+  const server = await startServer(site);
+  let browser = null;
+  try {
+    browser = await launchBrowser();
+    return await runCapture(browser, server.url, args, {
+      timeoutMs,
+      onStderr: (line) => process.stderr.write(line + '\n'),
+    });
+  } finally {
+    if (browser) await browser.close();
+    server.stop();
+  }
+}
+
+async function main(argv) {
+  const [mode, ...rest] = argv;
+  const args = [...rest];
+  const timeoutMs = 1000 * Number(process.env.ORRERY_WEB_TIMEOUT || 3600);
+  if (mode === 'compare') {
+    if (args.length !== 2) throw new Error('usage: driver.mjs compare DIR_A DIR_B');
+    const results = compareFolders(args[0], args[1]);
+    if (results.length === 0) throw new Error('no PNG files in ' + args[0]);
+    let failed = 0;
+    console.log('frame          mean   >8/255 %     max');
+    for (const r of results) {
+      if (r.error) {
+        console.log(r.name.padEnd(14) + ' ' + r.error);
+      } else {
+        console.log(r.name.padEnd(14) + ' ' + r.mean.toFixed(3).padStart(6) + ' ' + r.percentOff.toFixed(3).padStart(10) + '  ' +
+          String(r.max).padStart(6) + (r.pass ? '' : '   MISSES (mean < 2, < 1 % off)'));
+      }
+      if (!r.pass) ++failed;
+    }
+    if (failed) throw new Error(failed + ' of ' + results.length + ' frames miss the threshold');
+    return;
+  }
+  if (mode !== 'capture' && mode !== 'bench') {
+    throw new Error('usage: driver.mjs capture|bench --site DIR [--out DIR] [capture options...] | compare A B');
+  }
+  const site = resolve(takeOption(args, '--site') || defaultSite);
+  if (mode === 'capture') {
+    const out = takeOption(args, '--out');
+    if (!out) throw new Error('capture needs --out DIR');
+    const result = await withCapture(site, [...args, '--out', captureDir], timeoutMs);
+    if (result.exitCode !== 0) throw new Error('the capture tool exited with code ' + result.exitCode);
+    if (result.listError) throw new Error('cannot read ' + captureDir + ': ' + result.listError);
+    if (result.files.length === 0) throw new Error('the capture tool wrote no files');
+    mkdirSync(out, { recursive: true });
+    for (const file of result.files) writeFileSync(join(out, basename(file.name)), file.bytes);
+    console.log('web: ' + result.files.length + ' frames in ' + resolve(out));
+  } else {
+    const result = await withCapture(site, [...args, '--bench'], timeoutMs);
+    if (result.exitCode !== 0) throw new Error('the capture tool exited with code ' + result.exitCode);
+    const json = result.stdout.filter((line) => line.trim().startsWith('{'));
+    if (json.length === 0) throw new Error('the benchmark printed no JSON line');
+    console.log(json[json.length - 1]);
+  }
+}
+
+if (process.argv[1] && resolve(process.argv[1]) === fileURLToPath(import.meta.url)) {
+  main(process.argv.slice(2)).catch((error) => {
+    console.error('web: ' + error.message);
+    process.exit(1);
+  });
+}

@@ -1,0 +1,189 @@
+// The page side of the web build: creates window.orrery and Emscripten's Module, then loads the
+// data package (orrery3d-data.js) and the program. index.html runs the show with it; capture.html
+// uses the same loader (OrreryPage.load) for the capture tool.
+'use strict';
+
+window.orrery = {
+  state: 'loading',  // 'loading' | 'setup' | 'running' | 'ended'
+  exitCode: null,
+  frames: 0,
+  firstFrameMs: null,
+  messages: [],
+};
+
+const OrreryPage = (() => {
+  const params = new URLSearchParams(window.location.search);
+
+  // ?args=a%20b%20c: the program's command line, space separated.
+  function programArguments() {
+    const text = params.get('args') || '';
+    return text.split(/\s+/).filter((word) => word.length > 0);
+  }
+
+  function loadScript(src) {
+    return new Promise((resolve, reject) => {
+      const script = document.createElement('script');
+      script.src = src;
+      script.async = false;
+      script.onload = () => resolve();
+      script.onerror = () => reject(new Error('could not load ' + src));
+      document.body.appendChild(script);
+    });
+  }
+
+  // Emscripten's file system object: exported on Module when the build asks for it, otherwise the
+  // program script's global.
+  function fileSystem() {
+    return (window.Module && window.Module.FS) || window.FS;
+  }
+
+  // ?omit=NAME: deletes NAME from the file system before main runs (for runs with a missing file).
+  // The data package fills the file system asynchronously, under run dependencies of its own;
+  // this preRun holds main back with one more dependency until ours is the only one left. The
+  // count is checked a task later, so that every preRun (the package's among them, whichever
+  // order they run in) has added its dependencies and a file's short-lived ones have come and
+  // gone by then.
+  function omitPreRun(name, log) {
+    return () => {
+      const module = window.Module;
+      let left = 0;
+      let done = false;
+      const finish = () => {
+        const path = '/' + name.replace(/^\/+/, '');
+        try {
+          fileSystem().unlink(path);
+          log('page: removed ' + path + ' from the file system');
+        } catch (error) {
+          log('page: ?omit=' + name + ': there is no ' + path);
+        }
+        module.removeRunDependency('page-omit');
+      };
+      const check = () => {
+        if (done || left !== 1) return;
+        done = true;
+        finish();
+      };
+      const previous = module.monitorRunDependencies;
+      module.monitorRunDependencies = (count) => {
+        if (previous) previous(count);
+        left = count;
+        if (!done && count === 1) setTimeout(check, 0);
+      };
+      module.addRunDependency('page-omit');
+    };
+  }
+
+  // Sets up Module and loads the data package, then the program.
+  //   program: the program's script (its .wasm beside it)
+  //   print(line), printErr(line): standard output and error, line by line
+  //   exited(code): the program ended with exit code `code`
+  //   failed(reason): it could not be loaded, or aborted
+  //   status(text): loading progress
+  function load({ program, print, printErr, exited, failed, status }) {
+    let over = false;
+    const end = (code) => {
+      if (over) return;
+      over = true;
+      exited(code);
+    };
+    const fail = (reason) => {
+      if (over) return;
+      over = true;
+      failed(String(reason));
+    };
+    const log = (line) => printErr(line);
+    const omit = params.get('omit');
+
+    window.Module = {
+      canvas: document.getElementById('canvas'),
+      arguments: programArguments(),
+      preRun: [],
+      print,
+      printErr,
+      setStatus: (text) => { if (text) status(text); },
+      onAbort: (what) => fail('the program aborted: ' + what),
+      onExit: (code) => end(code),
+      // Called on every exit() and on an exception nothing caught. Also when main has only
+      // unwound into an asynchronous wait (Asyncify then holds the paused stack in currData):
+      // that is no end, the program goes on when the wait is over. A program whose runtime
+      // really exits reports through onExit first.
+      quit: (code, toThrow) => {
+        if (toThrow && toThrow.name === 'ExitStatus') {
+          const paused = typeof window.Asyncify === 'object' && window.Asyncify !== null && !!window.Asyncify.currData;
+          if (!paused) end(code);
+        } else {
+          fail('the program stopped: ' + (toThrow && toThrow.message ? toThrow.message : toThrow));
+        }
+        throw toThrow;
+      },
+      locateFile: (path) => path,
+    };
+    window.addEventListener('error', (event) => {
+      if (window.orrery.state === 'ended') return;
+      const error = event.error;
+      if (error && (error.name === 'ExitStatus' || error === 'unwind')) return;
+      fail(event.message || String(error));
+    });
+    window.addEventListener('unhandledrejection', (event) => {
+      if (window.orrery.state === 'ended') return;
+      fail(event.reason && event.reason.message ? event.reason.message : String(event.reason));
+    });
+
+    return loadScript('orrery3d-data.js')
+      .then(() => {
+        if (omit) window.Module.preRun.push(omitPreRun(omit, log));
+        return loadScript(program);
+      })
+      .catch((error) => fail(error.message));
+  }
+
+  return { load, programArguments };
+})();
+
+// The show page (index.html).
+function startShow() {
+  const loading = document.getElementById('loading');
+  const logPanel = document.getElementById('log');
+  const hide = (element) => { element.hidden = true; };
+  const logLine = (line) => { logPanel.textContent += line + '\n'; };
+
+  const showFailure = (reason) => {
+    hide(loading);
+    document.getElementById('failure-reason').textContent = reason;
+    document.getElementById('failure').hidden = false;
+    console.error('page: ' + reason);
+    logLine('page: ' + reason);
+  };
+
+  const showEnded = (code) => {
+    hide(loading);
+    hide(document.getElementById('stage'));
+    if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
+    window.orrery.exitCode = code;
+    window.orrery.state = 'ended';
+    document.getElementById('ended').hidden = false;
+  };
+
+  document.getElementById('run-again').addEventListener('click', () => window.location.reload());
+
+  // "Loading..." stays until the program has something to show (its setup form or its window).
+  const shown = new MutationObserver(() => {
+    if (window.orrery.state !== 'loading' || document.getElementById('setup').childElementCount > 0 ||
+        !document.getElementById('stage').hidden) {
+      hide(loading);
+      shown.disconnect();
+    }
+  });
+  shown.observe(document.body, { childList: true, subtree: true, attributes: true, attributeFilter: ['hidden'] });
+
+  OrreryPage.load({
+    program: 'orrery3d.js',
+    print: (line) => { console.log(line); logLine(line); },
+    printErr: (line) => { console.error(line); logLine(line); },
+    exited: showEnded,
+    failed: showFailure,
+    status: (text) => { if (window.orrery.state === 'loading') loading.textContent = 'Loading... ' + text; },
+  });
+}
+
+if (document.body.dataset.page !== 'capture') startShow();
