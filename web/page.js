@@ -73,6 +73,35 @@ const OrreryPage = (() => {
     };
   }
 
+  // Starts main with argv = [program name, ...args] through ccall in async mode, so that a main
+  // that has waited (Asyncify) still hands back its return value. The program is built not to
+  // run main by itself (and noInitialRun says so too); exit() reaches the page through onExit.
+  function startMain(name, args, end, fail) {
+    const module = window.Module;
+    if (typeof module.ccall !== 'function' || typeof module._malloc !== 'function' ||
+        typeof module.allocateUTF8 !== 'function') {
+      fail('the program exports no ccall, _malloc or allocateUTF8 to start main with');
+      return;
+    }
+    const words = [name, ...args];
+    const argv = module._malloc(4 * (words.length + 1));
+    words.forEach((word, i) => {
+      const text = module.allocateUTF8(word);
+      module.HEAPU32[(argv >> 2) + i] = text;  // read after allocating: memory may have grown
+    });
+    module.HEAPU32[(argv >> 2) + words.length] = 0;
+    const stopped = (error) => {
+      if (error && error.name === 'ExitStatus') end(error.status);
+      else if (error !== 'unwind') fail('the program stopped: ' + (error && error.message ? error.message : error));
+    };
+    try {
+      Promise.resolve(module.ccall('main', 'number', ['number', 'number'], [words.length, argv], { async: true }))
+        .then((code) => end(code), stopped);
+    } catch (error) {
+      stopped(error);
+    }
+  }
+
   // Sets up Module and loads the data package, then the program.
   //   program: the program's script (its .wasm beside it)
   //   print(line), printErr(line): standard output and error, line by line
@@ -93,20 +122,21 @@ const OrreryPage = (() => {
     };
     const log = (line) => printErr(line);
     const omit = params.get('omit');
+    const name = program.replace(/\.js$/, '');
 
     window.Module = {
       canvas: document.getElementById('canvas'),
-      arguments: programArguments(),
+      noInitialRun: true,
       preRun: [],
+      postRun: [() => startMain(name, programArguments(), end, fail)],
       print,
       printErr,
       setStatus: (text) => { if (text) status(text); },
       onAbort: (what) => fail('the program aborted: ' + what),
       onExit: (code) => end(code),
-      // Called on every exit() and on an exception nothing caught. Also when main has only
-      // unwound into an asynchronous wait (Asyncify then holds the paused stack in currData):
-      // that is no end, the program goes on when the wait is over. A program whose runtime
-      // really exits reports through onExit first.
+      // Called on every exit() and on an exception nothing caught. Also when a main started
+      // by the runtime has only unwound into an asynchronous wait (Asyncify then holds the
+      // paused stack in currData): that is no end, the program goes on after the wait.
       quit: (code, toThrow) => {
         if (toThrow && toThrow.name === 'ExitStatus') {
           const paused = typeof window.Asyncify === 'object' && window.Asyncify !== null && !!window.Asyncify.currData;
