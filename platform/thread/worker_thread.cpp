@@ -11,6 +11,9 @@ namespace platform {
 
 struct WorkerThread::State {
     std::thread thread;
+    // Set by the worker itself before its body runs (the std::thread object is only assigned
+    // after the thread may already be running), and known to Start before it returns.
+    std::thread::id threadId;
     std::uint32_t id = 0;
 };
 
@@ -28,7 +31,8 @@ bool WorkerThread::Start(std::function<void()> body) {
     std::promise<std::uint32_t> started;
     std::future<std::uint32_t> id = started.get_future();
     try {
-        state_->thread = std::thread([body = std::move(body), started = std::move(started)]() mutable {
+        state_->thread = std::thread([state = state_.get(), body = std::move(body), started = std::move(started)]() mutable {
+            state->threadId = std::this_thread::get_id();
             started.set_value(static_cast<std::uint32_t>(gettid()));
             body();
         });
@@ -42,10 +46,12 @@ bool WorkerThread::Start(std::function<void()> body) {
 
 bool WorkerThread::Joinable() const { return state_->thread.joinable(); }
 
-bool WorkerThread::IsCurrent() const { return state_->thread.get_id() == std::this_thread::get_id(); }
+bool WorkerThread::IsCurrent() const { return state_->threadId == std::this_thread::get_id(); }
 
 void WorkerThread::Join() {
-    if (state_->thread.joinable() && !IsCurrent()) state_->thread.join();
+    if (!state_->thread.joinable() || IsCurrent()) return;
+    state_->thread.join();
+    state_->threadId = std::thread::id();
 }
 
 std::uint32_t WorkerThread::Id() const { return state_->id; }
