@@ -1,27 +1,14 @@
 // The page's own behaviour around the program: "Loading..." until the setup form, the reason
 // shown when the program or its data cannot be loaded, and "Run again".
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { startServer, launchBrowser, pageUrl, waitFor, defaultSite } from './driver.mjs';
+import { pageUrl, waitFor } from './driver.mjs';
+import { deadlineMs, servedSite } from './fixture.mjs';
 
-const site = process.env.ORRERY_WEB_SITE || defaultSite;
-const deadlineMs = 1000 * Number(process.env.ORRERY_WEB_TEST_TIMEOUT || 600);
-
-let server;
-let browser;
-
-before(async () => {
-  server = await startServer(site);
-  browser = await launchBrowser();
-});
-
-after(async () => {
-  if (browser) await browser.close();
-  if (server) server.stop();
-});
+const served = servedSite();
 
 async function withPage(body) {
-  const context = await browser.newContext();
+  const context = await served.browser.newContext();
   const page = await context.newPage();
   try {
     await body(page);
@@ -60,7 +47,7 @@ test('"Loading..." shows until the setup form appears', () => withPage(async (pa
     await held;
     await route.continue();
   });
-  await page.goto(pageUrl(server.url, 'index.html'));
+  await page.goto(pageUrl(served.server.url, 'index.html'));
   await page.waitForSelector('#loading', { state: 'visible', timeout: deadlineMs });
   assert.match(await page.textContent('#loading'), /^Loading\.\.\./);
   assert.equal(await state(page), 'loading');
@@ -72,25 +59,25 @@ test('"Loading..." shows until the setup form appears', () => withPage(async (pa
 
 test('a program whose WebAssembly cannot be fetched shows why in the page', () => withPage(async (page) => {
   await missing(page, 'orrery3d.wasm');
-  await page.goto(pageUrl(server.url, 'index.html'));
+  await page.goto(pageUrl(served.server.url, 'index.html'));
   await expectFailure(page, /aborted/);
 }));
 
 test('a missing program script or data package shows why in the page', async () => {
   await withPage(async (page) => {
     await missing(page, 'orrery3d.js');
-    await page.goto(pageUrl(server.url, 'index.html'));
+    await page.goto(pageUrl(served.server.url, 'index.html'));
     await expectFailure(page, /could not load orrery3d\.js/);
   });
   await withPage(async (page) => {
     await missing(page, 'orrery3d.data');
-    await page.goto(pageUrl(server.url, 'index.html'));
+    await page.goto(pageUrl(served.server.url, 'index.html'));
     await expectFailure(page, /orrery3d\.data|Not Found/);
   });
 });
 
 test('"Run again" after the end loads the page anew, back to the setup form', () => withPage(async (page) => {
-  await page.goto(pageUrl(server.url, 'index.html'));
+  await page.goto(pageUrl(served.server.url, 'index.html'));
   const until = (what, wanted) =>
     waitFor(() => state(page).then((s) => s === wanted), { timeoutMs: deadlineMs, what });
   await until('the setup form', 'setup');

@@ -1,30 +1,17 @@
 // The show page in headless chromium: the setup form, a run at two resolutions ended with Esc,
 // Cancel, and a missing soundtrack. Every wait is for a condition, with a generous deadline (the
 // software rasteriser is slow). The site is build-web/site, or ORRERY_WEB_SITE.
-import { test, before, after } from 'node:test';
+import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { startServer, launchBrowser, pageUrl, waitFor, defaultSite } from './driver.mjs';
+import { pageUrl, waitFor } from './driver.mjs';
+import { deadlineMs, servedSite } from './fixture.mjs';
 
-const site = process.env.ORRERY_WEB_SITE || defaultSite;
-const deadlineMs = 1000 * Number(process.env.ORRERY_WEB_TEST_TIMEOUT || 600);
-
-let server;
-let browser;
-
-before(async () => {
-  server = await startServer(site);
-  browser = await launchBrowser();
-});
-
-after(async () => {
-  if (browser) await browser.close();
-  if (server) server.stop();
-});
+const served = servedSite();
 
 // A fresh page on index.html; what the page logs is kept for failure messages. With dataDelayMs
 // the data package arrives that much later than the program.
 async function openShow(params = {}, { dataDelayMs = 0 } = {}) {
-  const context = await browser.newContext({ viewport: { width: 1280, height: 720 } });
+  const context = await served.browser.newContext({ viewport: { width: 1280, height: 720 } });
   const page = await context.newPage();
   if (dataDelayMs > 0) {
     await page.route('**/orrery3d.data', async (route) => {
@@ -35,7 +22,7 @@ async function openShow(params = {}, { dataDelayMs = 0 } = {}) {
   const log = [];
   page.on('console', (message) => log.push(message.text()));
   page.on('pageerror', (error) => log.push('page error: ' + error.message));
-  await page.goto(pageUrl(server.url, 'index.html', params));
+  await page.goto(pageUrl(served.server.url, 'index.html', params));
   const orrery = () => page.evaluate(() => ({ ...window.orrery }));
   const until = (what, cond) =>
     waitFor(async () => cond(await orrery()), { timeoutMs: deadlineMs, what: what + '\n' + log.slice(-20).join('\n') });
