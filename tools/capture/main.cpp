@@ -10,6 +10,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/data_folder.h"
 #include "app/frame_timer.h"
 #include "audio/music_player.h"
 #include "platform/window/headless_window.h"
@@ -74,6 +75,14 @@ int main(int argc, char** argv) {
     if (options.version) {
         std::printf("orrery3d-capture %s\n", kProgramVersion);
         return 0;
+    }
+    // Started outside the show's data, the run reads the installed data; the files it writes
+    // still go where the user's paths point from the folder the program was started in.
+    if (const std::filesystem::path data = DataFolderToEnter(); !data.empty()) {
+        std::error_code ec;
+        options.AnchorPaths(std::filesystem::current_path(ec));
+        if (ec) return Fail("cannot tell the working folder: " + ec.message());
+        if (!EnterDataFolder(data, error)) return Fail("cannot enter the data folder " + error);
     }
     if (options.SavesFrames()) {
         std::error_code ec;

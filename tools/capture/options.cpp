@@ -64,7 +64,20 @@ const char* UsageText() {
            "                 (each frame is waited for by reading it back)\n"
            "  --help         this text\n"
            "  --version      the program's version\n"
-           "  Show times run from 0 to 258 seconds.\n";
+           "  Show times run from 0 to 258 seconds.\n"
+           "  The show's files are read from the folder the program is started in when that folder\n"
+           "  holds any of them, and otherwise from the installed data folder, ../share/orrery3d\n"
+           "  beside the program's folder; the paths given to --out, --video and --contact-sheet\n"
+           "  stay relative to the folder the program is started in.\n";
+}
+
+void Options::AnchorPaths(const std::filesystem::path& base) {
+    for (std::string* path : {&outDir, &video, &contactSheet}) {
+        if (path->empty() || std::filesystem::path(*path).is_absolute()) continue;
+        std::filesystem::path anchored = (base / *path).lexically_normal();
+        if (!anchored.has_filename() && anchored.has_parent_path()) anchored = anchored.parent_path();  // "dir/." -> "dir"
+        *path = anchored.string();
+    }
 }
 
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error) {

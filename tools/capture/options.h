@@ -1,6 +1,7 @@
 // Command-line options of orrery3d-capture.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,9 @@ struct Options {
     // Whether any PNG file is asked for.
     bool SavesFrames() const { return loading || !at.empty() || HasSpan(); }
     bool SavesContactSheet() const { return !contactSheet.empty(); }
+    // Makes the relative paths of the files to write (outDir, video, contactSheet) absolute
+    // from `base`, so they still point where they did once the working folder changes.
+    void AnchorPaths(const std::filesystem::path& base);
 };
 
 // Parses argv; false, with a message in error, for an unknown option, a bad value or a

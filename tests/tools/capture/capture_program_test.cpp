@@ -37,12 +37,20 @@ protected:
         return std::system(command.c_str()) == 0;
     }
     int Run(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {}) {
+        return RunIn(dir, args, env);
+    }
+    // The program started in `folder`; its standard output goes to stdout.txt in the test's folder.
+    int RunIn(const std::string& folder, const std::vector<std::string>& args,
+              const std::map<std::string, std::string>& env = {}) {
         // Through the shell, which keeps the standard output in stdout.txt.
-        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" > stdout.txt", CAPTURE_PROGRAM};
+        std::vector<std::string> argv = {"/bin/sh", "-c", "exec \"$0\" \"$@\" > \"$ORRERY_TEST_STDOUT\"",
+                                         CAPTURE_PROGRAM};
         argv.insert(argv.end(), args.begin(), args.end());
+        std::map<std::string, std::string> environment = env;
+        environment["ORRERY_TEST_STDOUT"] = dir + "/stdout.txt";
         xtest::Child child;
         int code = -1;
-        if (!child.Start(argv, env, dir, dir + "/stderr.txt") || !child.WaitExit(120s, code)) return -1;
+        if (!child.Start(argv, environment, folder, dir + "/stderr.txt") || !child.WaitExit(120s, code)) return -1;
         return code;
     }
     std::string Err() { return xtest::ReadFile(dir + "/stderr.txt"); }
@@ -248,6 +256,24 @@ TEST_F(CaptureProgram, AnIntroThatCannotLoadIsTheShowsErrorNamingItsFile) {
     ASSERT_TRUE(std::filesystem::remove(dir + "/title.jpg"));
     EXPECT_EQ(Run({"--loading", "--size", "160x120"}), 3);
     EXPECT_NE(Err().find("Orrery3D Error\nCould not load bitmap: title.jpg\n"), std::string::npos) << Err();
+}
+
+// Started in a folder without the show's files, the program reads the data folder beside it
+// (in the build tree, the generated pack) and draws what it draws in a folder that holds the
+// data; the frames still go where --out points from the folder it was started in.
+TEST_F(CaptureProgram, StartedOutsideTheDataItReadsTheInstalledDataAndWritesWhereTold) {
+    const std::string empty = dir + "/empty", withData = dir + "/with-data";
+    ASSERT_TRUE(std::filesystem::create_directory(empty));
+    ASSERT_TRUE(std::filesystem::create_directory(withData));
+    for (const auto& entry : std::filesystem::directory_iterator(ORRERY_PACK_DIR))
+        std::filesystem::create_symlink(entry.path(), withData + "/" + entry.path().filename().string());
+    const std::vector<std::string> args = {"--at", "20", "--size", "160x120", "--out", "frames"};
+    ASSERT_EQ(RunIn(empty, args), 0) << Err();
+    ASSERT_EQ(RunIn(withData, args), 0) << Err();
+    const std::string installed = xtest::ReadFile(empty + "/frames/t020.000.png");
+    ASSERT_FALSE(installed.empty()) << "no frame in the folder the program was started in";
+    EXPECT_EQ(installed, xtest::ReadFile(withData + "/frames/t020.000.png"));
+    EXPECT_FALSE(std::filesystem::exists(std::string(ORRERY_PACK_DIR) + "/frames"));
 }
 
 TEST_F(CaptureProgram, RefusesBadOptions) {

@@ -95,6 +95,24 @@ TEST(CaptureOptions, BadInputIsRefusedWithAMessage) {
     }
 }
 
+// Before the program moves into the installed data, the paths of the files it writes are made
+// absolute from where it was started; absolute paths and unset ones stay as they are.
+TEST(CaptureOptions, AnchorPathsKeepsTheFilesToWriteWhereTheUserMeantThem) {
+    capture::Options options;
+    std::string error;
+    ASSERT_TRUE(Parse({"--at", "1", "--video", "show.mp4", "--contact-sheet", "/tmp/sheet.png"}, options, error));
+    options.AnchorPaths("/home/viewer/clips");
+    EXPECT_EQ(options.outDir, "/home/viewer/clips");
+    EXPECT_EQ(options.video, "/home/viewer/clips/show.mp4");
+    EXPECT_EQ(options.contactSheet, "/tmp/sheet.png");
+    capture::Options nested;
+    ASSERT_TRUE(Parse({"--at", "1", "--out", "../frames/./today"}, nested, error));
+    nested.AnchorPaths("/home/viewer/clips");
+    EXPECT_EQ(nested.outDir, "/home/viewer/frames/today");
+    EXPECT_TRUE(nested.video.empty());
+    EXPECT_TRUE(nested.contactSheet.empty());
+}
+
 class TempDir : public ::testing::Test {
 protected:
     void SetUp() override {
