@@ -7,12 +7,28 @@ window.orrery = {
   state: 'loading',  // 'loading' | 'setup' | 'running' | 'ended'
   exitCode: null,
   frames: 0,
-  firstFrameMs: null,
+  setupMs: null,       // when the setup form appeared (performance.now())
+  firstFrameMs: null,  // when the program presented its first frame
   messages: [],
 };
 
 const OrreryPage = (() => {
   const params = new URLSearchParams(window.location.search);
+
+  // The site's files by their plain names. A published site (web/bundle.py) names each file with
+  // a hash of its content, so that hosts may cache it for good, and lists the names in the page's
+  // #orrery-files; the build's own site leaves that list empty and uses the plain names.
+  const siteFiles = (() => {
+    const element = document.getElementById('orrery-files');
+    try {
+      const files = element ? JSON.parse(element.textContent) : {};
+      return files && typeof files === 'object' ? files : {};
+    } catch (error) {
+      console.error('page: #orrery-files is not a JSON object: ' + error.message);
+      return {};
+    }
+  })();
+  const fileUrl = (name) => (Object.prototype.hasOwnProperty.call(siteFiles, name) ? siteFiles[name] : name);
 
   // ?args=a%20b%20c: the program's command line, space separated.
   function programArguments() {
@@ -20,13 +36,14 @@ const OrreryPage = (() => {
     return text.split(/\s+/).filter((word) => word.length > 0);
   }
 
-  function loadScript(src) {
+  // Loads the site's script `name` (its plain name; the page knows the file it is published as).
+  function loadScript(name) {
     return new Promise((resolve, reject) => {
       const script = document.createElement('script');
-      script.src = src;
+      script.src = fileUrl(name);
       script.async = false;
       script.onload = () => resolve();
-      script.onerror = () => reject(new Error('could not load ' + src));
+      script.onerror = () => reject(new Error('could not load ' + name));
       document.body.appendChild(script);
     });
   }
@@ -146,7 +163,8 @@ const OrreryPage = (() => {
         }
         throw toThrow;
       },
-      locateFile: (path) => path,
+      // The program's .wasm and the data package, by the names they are published as.
+      locateFile: (path) => fileUrl(path),
     };
     window.addEventListener('error', (event) => {
       if (window.orrery.state === 'ended') return;
@@ -198,8 +216,9 @@ function startShow() {
 
   // "Loading..." stays until the program has something to show (its setup form or its window).
   const shown = new MutationObserver(() => {
-    if (window.orrery.state !== 'loading' || document.getElementById('setup').childElementCount > 0 ||
-        !document.getElementById('stage').hidden) {
+    const setup = document.getElementById('setup').childElementCount > 0;
+    if (window.orrery.state !== 'loading' || setup || !document.getElementById('stage').hidden) {
+      if (setup && window.orrery.setupMs === null) window.orrery.setupMs = performance.now();
       hide(loading);
       shown.disconnect();
     }

@@ -3,6 +3,7 @@
 //   node driver.mjs capture --site DIR --out DIR [capture options...]   PNG frames into DIR
 //   node driver.mjs bench --site DIR [capture options...]               prints the JSON line
 //   node driver.mjs compare DIR_A DIR_B                                 compares PNG frames by name
+//   node driver.mjs visits --url URL [--loads N]                        bytes and times of visits
 // Exits non-zero with the reason on standard error when something fails.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, mkdirSync, readdirSync } from 'node:fs';
@@ -64,6 +65,20 @@ export async function launchBrowser() {
   return chromium.launch({ executablePath: chromiumPath, headless: true, args: chromiumArgs });
 }
 
+// A browser with a profile of its own in `profileDir` (kept on disk: its HTTP cache outlives
+// the pages, as a viewer's does between visits). Resolves to the browser context.
+export async function launchProfile(profileDir) {
+  return chromium.launchPersistentContext(profileDir, { executablePath: chromiumPath, headless: true, args: chromiumArgs });
+}
+
+// The URL pattern of the site's file `name`: under its plain name (the build's own site) or under
+// the name a published site gives it (web/bundle.py: name.<12 hex digits>.ext).
+export function siteFile(name) {
+  const escape = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+  const dot = name.lastIndexOf('.');
+  return new RegExp('/' + escape(name.slice(0, dot)) + '(\\.[0-9a-f]{12})?' + escape(name.slice(dot)) + '$');
+}
+
 // The page's address with ?args= (a list of words) and other parameters.
 export function pageUrl(base, page, { args, ...params } = {}) {
   const search = new URLSearchParams();
@@ -71,6 +86,44 @@ export function pageUrl(base, page, { args, ...params } = {}) {
   for (const [key, value] of Object.entries(params)) search.set(key, value);
   const query = search.toString();
   return base + '/' + page + (query ? '?' + query : '');
+}
+
+// One visit of the show page in `context`, as a viewer makes it: open index.html, wait for the
+// setup form, and with `run` click Run demo and wait for the first presented frame. Resolves to
+//   { requests: [{ url, status, encoding, transferred }], setupMs, firstFrameMs }
+// where transferred counts the bytes that came over the network for that request (0 when the
+// browser's cache answered it) and the times are milliseconds since the page was opened.
+export async function visitShow(context, baseUrl, { run = false, timeoutMs = 600000 } = {}) {
+  const page = await context.newPage();
+  try {
+    const cdp = await context.newCDPSession(page);
+    await cdp.send('Network.enable');
+    const requests = new Map();
+    const entry = (id) => {
+      if (!requests.has(id)) requests.set(id, { url: null, status: null, encoding: null, transferred: 0 });
+      return requests.get(id);
+    };
+    cdp.on('Network.requestWillBeSent', (event) => { entry(event.requestId).url = event.request.url; });
+    cdp.on('Network.responseReceived', (event) => {
+      const request = entry(event.requestId);
+      request.url = event.response.url;
+      request.status = event.response.status;
+      const headers = Object.fromEntries(Object.entries(event.response.headers).map(([k, v]) => [k.toLowerCase(), v]));
+      request.encoding = headers['content-encoding'] || null;
+    });
+    cdp.on('Network.loadingFinished', (event) => { entry(event.requestId).transferred = event.encodedDataLength; });
+    await page.goto(pageUrl(baseUrl, 'index.html'));
+    const orrery = () => page.evaluate(() => ({ ...window.orrery }));
+    await waitFor(async () => (await orrery()).state === 'setup', { timeoutMs, what: 'the setup form' });
+    if (run) {
+      await page.locator('#setup [data-control-id="1"]').click();
+      await waitFor(async () => (await orrery()).firstFrameMs !== null, { timeoutMs, what: 'the first frame' });
+    }
+    const state = await orrery();
+    return { requests: [...requests.values()].filter((r) => r.url), setupMs: state.setupMs, firstFrameMs: state.firstFrameMs };
+  } finally {
+    await page.close();
+  }
 }
 
 // Runs the web capture tool with `args` in a new page and waits for it to exit. Resolves to
@@ -162,6 +215,31 @@ export function compareFolders(dirA, dirB) {
 
 // --- the program ------------------------------------------------------------------------------
 
+// For each of `loads` fresh browser profiles, a first visit and a second one: each opens the page,
+// waits for the setup form, runs the show and waits for its first frame. Prints one line a visit
+// with the bytes that came over the network and the times since the page was opened.
+async function printVisits(url, loads, timeoutMs) {
+  const scratch = mkdtempSync(join(tmpdir(), 'orrery-visits-'));
+  try {
+    console.log('load  visit   bytes over the network   setup form (ms)   first frame (ms)');
+    for (let load = 1; load <= loads; ++load) {
+      const context = await launchProfile(join(scratch, 'profile-' + load));
+      try {
+        for (const visit of ['first', 'second']) {
+          const result = await visitShow(context, url, { run: true, timeoutMs });
+          const bytes = result.requests.reduce((sum, r) => sum + r.transferred, 0);
+          console.log(String(load).padStart(4) + '  ' + visit.padEnd(6) + ' ' + String(bytes).padStart(24) + ' ' +
+            result.setupMs.toFixed(0).padStart(17) + ' ' + result.firstFrameMs.toFixed(0).padStart(18));
+        }
+      } finally {
+        await context.close();
+      }
+    }
+  } finally {
+    rmSync(scratch, { recursive: true, force: true });
+  }
+}
+
 function takeOption(args, name) {
   const i = args.indexOf(name);
   if (i < 0) return null;
@@ -206,6 +284,12 @@ async function main(argv) {
       if (!r.pass) ++failed;
     }
     if (failed) throw new Error(failed + ' of ' + results.length + ' frames miss the threshold');
+    return;
+  }
+  if (mode === 'visits') {
+    const url = takeOption(args, '--url');
+    if (!url) throw new Error('visits needs --url URL');
+    await printVisits(url, Number(takeOption(args, '--loads') || 3), timeoutMs);
     return;
   }
   if (mode !== 'capture' && mode !== 'bench') {

@@ -2,7 +2,7 @@
 // shown when the program or its data cannot be loaded, and "Run again".
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { pageUrl, waitFor } from './driver.mjs';
+import { pageUrl, siteFile, waitFor } from './driver.mjs';
 import { deadlineMs, servedSite } from './fixture.mjs';
 
 const served = servedSite();
@@ -25,9 +25,9 @@ const visible = (page, selector) => page.evaluate((s) => {
 // null while the page is between documents (a reload).
 const state = (page) => page.evaluate(() => window.orrery.state).catch(() => null);
 
-// Answers requests for `file` with 404.
+// Answers requests for the site's file `file` with 404.
 function missing(page, file) {
-  return page.route('**/' + file, (route) => route.fulfill({ status: 404, body: 'not here' }));
+  return page.route(siteFile(file), (route) => route.fulfill({ status: 404, body: 'not here' }));
 }
 
 async function expectFailure(page, pattern) {
@@ -43,7 +43,7 @@ test('"Loading..." shows until the setup form appears', () => withPage(async (pa
   // The data package is held until the page has been seen loading.
   let release;
   const held = new Promise((resolve) => { release = resolve; });
-  await page.route('**/orrery3d.data', async (route) => {
+  await page.route(siteFile('orrery3d.data'), async (route) => {
     await held;
     await route.continue();
   });

@@ -3,7 +3,7 @@
 // software rasteriser is slow). The site is build-web/site, or ORRERY_WEB_SITE.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { pageUrl, waitFor } from './driver.mjs';
+import { pageUrl, siteFile, waitFor } from './driver.mjs';
 import { deadlineMs, servedSite } from './fixture.mjs';
 
 const served = servedSite();
@@ -14,7 +14,7 @@ async function openShow(params = {}, { dataDelayMs = 0 } = {}) {
   const context = await served.browser.newContext({ viewport: { width: 1280, height: 720 } });
   const page = await context.newPage();
   if (dataDelayMs > 0) {
-    await page.route('**/orrery3d.data', async (route) => {
+    await page.route(siteFile('orrery3d.data'), async (route) => {
       await new Promise((resolve) => setTimeout(resolve, dataDelayMs));
       await route.continue();
     });
