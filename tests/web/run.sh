@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Runs the browser tests (tests/web/*.test.mjs) against the web build, building it first when
 # needed (scripts/web --build); each test file serves the site on a free port of its own.
-# ORRERY_WEB_SITE=DIR tests the site in DIR instead, without building.
+# ORRERY_WEB_SITE=DIR tests the site in DIR instead, without building; with ORRERY_WEB_URL=URL as
+# well, the tests use the host that serves DIR there (tests/package/check.sh: nginx) instead of
+# starting web/serve.py.
 set -euo pipefail
 cd "$(dirname "$0")"
 here="$(pwd)"
