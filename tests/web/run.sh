@@ -5,6 +5,11 @@
 # well, the tests use the host that serves DIR there (tests/package/check.sh: nginx) instead of
 # starting web/serve.py.
 set -euo pipefail
+# A site given by a relative path is where the caller meant it, not below this folder.
+if [ -n "${ORRERY_WEB_SITE:-}" ]; then
+  ORRERY_WEB_SITE="$(realpath -m -- "$ORRERY_WEB_SITE")"
+  export ORRERY_WEB_SITE
+fi
 cd "$(dirname "$0")"
 here="$(pwd)"
 root="$(cd ../.. && pwd)"
