@@ -25,7 +25,7 @@ std::uint32_t IconColour(double dx, double dy) {
 // The mean of samples x samples points spread evenly over the pixel, averaged with their
 // colours weighted by alpha, so clear samples do not darken an edge.
 std::uint32_t CoveragePixel(int size, int samples, int x, int y) {
-    const double scale = 32.0 / size;  // doubled 32-pixel units per doubled pixel
+    const double scale = static_cast<double>(kProgramIconSize) / size;  // description units per doubled pixel
     double a = 0, r = 0, g = 0, b = 0;
     for (int sy = 0; sy < samples; ++sy) {
         for (int sx = 0; sx < samples; ++sx) {
