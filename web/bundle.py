@@ -29,6 +29,8 @@ import sys
 import tarfile
 
 HASH_DIGITS = 12
+# A published file's name: name.<HASH_DIGITS hex digits>.ext (web/serve.py caches these for good).
+HASHED_NAME = re.compile(r"\.[0-9a-f]{%d}\.[A-Za-z0-9]+$" % HASH_DIGITS)
 COMPRESS_OVER = 1024  # bytes
 FILES_LIST = re.compile(r'(<script id="orrery-files" type="application/json">)(.*?)(</script>)', re.S)
 PAGE_SCRIPT = "page.js"
@@ -143,8 +145,7 @@ def bundle(site, out, tar_path):
 
     large = [os.path.join(out, name) for name, content in sorted(published.items()) if len(content) > COMPRESS_OVER]
     with concurrent.futures.ThreadPoolExecutor(max_workers=os.cpu_count() or 1) as pool:
-        for done in pool.map(compress, large):
-            pass
+        list(pool.map(compress, large))  # raises the first failure
 
     sizes = {"raw": 0, "gzip": 0, "brotli": 0}
     for name, content in published.items():

@@ -24,8 +24,9 @@ import email.utils
 import functools
 import http.server
 import os
-import re
 import sys
+
+from bundle import HASHED_NAME
 
 TYPES = {
     ".wasm": "application/wasm",
@@ -39,7 +40,6 @@ TYPES = {
 }
 # Precompressed copies, in order of preference, with the Content-Encoding each is sent as.
 ENCODINGS = ((".br", "br"), (".gz", "gzip"))
-HASHED = re.compile(r"\.[0-9a-f]{12}\.[A-Za-z0-9]+$")
 FOREVER = "public, max-age=31536000, immutable"
 
 
@@ -136,7 +136,7 @@ class Handler(http.server.SimpleHTTPRequestHandler):
 
     def send_caching_headers(self, path, tag, modified, varies):
         name = os.path.basename(path)
-        self.send_header("Cache-Control", FOREVER if HASHED.search(name) and not name.endswith(".html") else "no-cache")
+        self.send_header("Cache-Control", FOREVER if HASHED_NAME.search(name) and not name.endswith(".html") else "no-cache")
         self.send_header("ETag", tag)
         self.send_header("Last-Modified", modified)
         if varies:
