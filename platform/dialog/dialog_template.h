@@ -18,7 +18,9 @@ constexpr std::uint32_t WS_MINIMIZEBOX = 0x00020000u;
 enum class ControlKind {
     DefaultPushButton,  // answers the Return key
     PushButton,
-    PushLikeRadio,  // auto radio button drawn as a push button; exclusive within its group
+    // Auto radio button, exclusive within its group. Templates give it the push-like style, but
+    // it is shown as a plain radio button: a round mark with the caption beside it.
+    PushLikeRadio,
     AutoCheckBox,
     StaticText,
     GroupBox,

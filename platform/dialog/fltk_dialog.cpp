@@ -6,6 +6,7 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Return_Button.H>
+#include <FL/Fl_Round_Button.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 
@@ -121,7 +122,8 @@ private:
         case ControlKind::DefaultPushButton: widget = new Fl_Return_Button(x, y, w, h); break;
         case ControlKind::PushButton: widget = new Fl_Button(x, y, w, h); break;
         case ControlKind::PushLikeRadio: {
-            auto* button = new Fl_Button(x, y, w, h);
+            // A round mark with the caption beside it, as the browser's form shows it too.
+            auto* button = new Fl_Round_Button(x, y, w, h);
             button->type(FL_RADIO_BUTTON);
             button->value(state_.IsChecked(control.id) ? 1 : 0);
             widget = button;

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <sstream>
 
 #include "tests/app/x_session.h"
@@ -18,13 +19,23 @@ const std::string kCancelled = "run 0 highPriority 0 resolutionIndex 0 antialias
 using xtest::Spot;
 using xtest::ControlCentre;
 
+// A widget as the probe saw it after the last event (dialog_probe.cpp).
+struct Widget {
+    std::string kind;
+    int type = -1, value = -1, active = -1;
+};
+constexpr int kRadioType = 102;  // FL_RADIO_BUTTON
+constexpr int kToggleType = 1;   // FL_TOGGLE_BUTTON
+
 class DialogWindowTest : public xtest::DisplayTest {
 protected:
     void SetUp() override {
         DisplayTest::SetUp();
         if (NotReady()) return;
         outPath = dir + "/choices.txt";
-        ASSERT_TRUE(probe.Start({DIALOG_PROBE_PROGRAM, outPath}, {{"DISPLAY", xvfb.Display()}}, dir, errPath));
+        widgetsPath = dir + "/widgets.txt";
+        ASSERT_TRUE(probe.Start({DIALOG_PROBE_PROGRAM, outPath, widgetsPath}, {{"DISPLAY", xvfb.Display()}}, dir,
+                                errPath));
         window = xtest::WaitForWindow(xvfb.Display(), kTitle, kAppear);
         ASSERT_FALSE(window.empty()) << xtest::ReadFile(errPath);
         // Input reaches it once it is mapped; it is made at its place, so it does not move after.
@@ -52,9 +63,23 @@ protected:
         if (code != 0) return "probe ended with " + std::to_string(code) + ": " + xtest::ReadFile(errPath);
         return xtest::ReadFile(outPath);
     }
+    // The probe's widgets by label, once it has ended.
+    std::map<std::string, Widget> Widgets() {
+        std::map<std::string, Widget> widgets;
+        std::stringstream lines(xtest::ReadFile(widgetsPath));
+        for (std::string line; std::getline(lines, line);) {
+            std::stringstream fields(line);
+            Widget w;
+            std::string word, label;
+            fields >> w.kind >> word >> w.type >> word >> w.value >> word >> w.active;
+            std::getline(fields >> std::ws, label);
+            widgets[label] = w;
+        }
+        return widgets;
+    }
 
     xtest::Child probe;
-    std::string outPath, window;
+    std::string outPath, widgetsPath, window;
 };
 
 TEST_F(DialogWindowTest, TitleSizeAndPlaceOnTheScreen) {
@@ -116,6 +141,56 @@ TEST_F(DialogWindowTest, PickingAnotherResolutionDropsThePreviousOne) {
     Click(ControlCentre(125, 18, 51, 10));  // "800x600" again
     Press("Return");
     EXPECT_EQ(Outcome(), "run 1 highPriority 0 resolutionIndex 2 antialias 0 fullscreen 0 colour32 1\n");
+}
+
+// The resolutions are round radio buttons of one group: a click on one, even the checked one,
+// leaves just that one checked, and the disabled ones take no clicks.
+TEST_F(DialogWindowTest, ResolutionsAreRoundRadioButtonsCheckedOneAtATime) {
+    Click(ControlCentre(125, 18, 51, 10));  // "800x600"
+    Click(ControlCentre(13, 18, 52, 10));  // "640x400"
+    Click(ControlCentre(240, 18, 51, 10));  // "1280x1024" is disabled
+    Click(ControlCentre(13, 18, 52, 10));  // "640x400" again
+    Press("Return");
+    EXPECT_EQ(Outcome(), "run 1 highPriority 0 resolutionIndex 0 antialias 0 fullscreen 0 colour32 1\n");
+    const std::map<std::string, Widget> widgets = Widgets();
+    struct Expected {
+        const char* label;
+        const char* kind;
+        int type, value, active;
+    } expected[] = {
+        {"640x400", "Fl_Round_Button", kRadioType, 1, 1},
+        {"640x480", "Fl_Round_Button", kRadioType, 0, 1},
+        {"800x600", "Fl_Round_Button", kRadioType, 0, 1},
+        {"1024x768", "Fl_Round_Button", kRadioType, 0, 0},
+        {"1280x1024", "Fl_Round_Button", kRadioType, 0, 0},
+        // The other buttons keep their kinds.
+        {"Run demo", "Fl_Return_Button", 0, 0, 1},
+        {"Cancel", "Fl_Button", 0, 0, 1},
+        {"High Priority", "Fl_Check_Button", kToggleType, 0, 1},
+    };
+    for (const Expected& e : expected) {
+        SCOPED_TRACE(e.label);
+        ASSERT_EQ(widgets.count(e.label), 1u);
+        const Widget& w = widgets.at(e.label);
+        EXPECT_EQ(w.kind, e.kind);
+        EXPECT_EQ(w.type, e.type);
+        EXPECT_EQ(w.value, e.value);
+        EXPECT_EQ(w.active, e.active);
+    }
+}
+
+// Tab moves the focus in the template's order (Run demo, Cancel, 640x480, 800x600) and Space
+// picks the focused resolution.
+TEST_F(DialogWindowTest, SpacePicksTheFocusedResolution) {
+    for (int i = 0; i < 3; ++i) Press("Tab");
+    Press("space");
+    Press("Return");
+    EXPECT_EQ(Outcome(), "run 1 highPriority 0 resolutionIndex 2 antialias 0 fullscreen 0 colour32 1\n");
+    const std::map<std::string, Widget> widgets = Widgets();
+    ASSERT_EQ(widgets.count("800x600"), 1u);
+    ASSERT_EQ(widgets.count("640x480"), 1u);
+    EXPECT_EQ(widgets.at("800x600").value, 1);
+    EXPECT_EQ(widgets.at("640x480").value, 0);
 }
 
 }  // namespace
