@@ -79,11 +79,13 @@ std::string EscapeHtml(const std::string& text) {
 std::string DialogFormHtml(const DialogState& state) {
     const DialogTemplate& t = state.Template();
     const DialogRect rect = state.WindowRect();
-    const int fontSize = MulDiv(t.pointSize > 0 ? t.pointSize : 8, 96, 72);
+    // The template's size in points as it is (a CSS pt is 96/72 px, as the dialog units assume):
+    // rounded to whole pixels, as the desktop's font is, the captions would outgrow their boxes.
+    const int pointSize = t.pointSize > 0 ? t.pointSize : 8;
     std::string html = "<form class=\"dialog\" data-dialog-id=\"" + std::to_string(t.id) + "\" style=\"" +
                        "position:fixed;margin:0;left:" + Px(rect.left) + ";top:" + Px(rect.top) +
-                       ";width:" + Px(rect.right - rect.left) + ";font:" + Px(fontSize) +
-                       " 'Liberation Sans',Arial,sans-serif\"><h1>" + EscapeHtml(t.caption) +
+                       ";width:" + Px(rect.right - rect.left) + ";font:" + std::to_string(pointSize) +
+                       "pt 'Liberation Sans',Arial,sans-serif\"><h1>" + EscapeHtml(t.caption) +
                        "</h1><div class=\"client\" style=\"position:relative;height:" + Px(rect.bottom - rect.top) +
                        "\">";
     for (std::size_t i = 0; i < t.controls.size(); ++i) html += ControlHtml(state, t.controls[i], i);
