@@ -1,15 +1,12 @@
 #include "app/clock_source.h"
 
-#include <chrono>
 #include <cmath>
+
+#include "platform/clock/playback_clock.h"
 
 namespace {
 
-std::int64_t SteadyNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
+std::int64_t SteadyNanoseconds() { return platform::PlaybackClockNanoseconds(); }
 
 }  // namespace
 

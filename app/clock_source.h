@@ -19,7 +19,8 @@ protected:
     ~ClockSource() = default;
 };
 
-// The system's monotonic clock in nanoseconds (its origin is normally the machine's start).
+// The playback clock in nanoseconds (platform/clock): the system's monotonic clock on the
+// desktop, the page's clock in the browser.
 class SteadyCounterClock final : public ClockSource {
 public:
     bool QueryFrequency(std::int64_t& ticksPerSecond) override;
@@ -27,7 +28,7 @@ public:
     std::uint32_t ReadMilliseconds() override;
 };
 
-// The system's monotonic clock as a 32-bit millisecond count, with no counter.
+// The playback clock as a 32-bit millisecond count, with no counter.
 class MillisecondClock final : public ClockSource {
 public:
     bool QueryFrequency(std::int64_t& ticksPerSecond) override;

@@ -5,6 +5,7 @@
 #include "app/error_reporter.h"
 #include "app/frame_timer.h"
 #include "audio/music_player.h"
+#include "platform/window/shell_window.h"
 #include "render/render_device.h"
 #include "show/frame_rate.h"
 #include "show/scenes/credits_scene.h"
@@ -145,6 +146,7 @@ void DemoApp::Run() {
     while (running) {
         if (IDirect3DDevice8* d3d = device.GetDevice()) d3d->TestCooperativeLevel();
         showTime = static_cast<float>(FrameTimer(AbsoluteTime) - static_cast<double>(start));
+        platform::NoteFrameTime(showTime);
         frameRate.Tick(FrameTimer(AbsoluteTime), framesPerSecond);
         device.BeginFrame(false);
         RenderScenes(showTime);

@@ -110,6 +110,8 @@ bool InitWindowSystem(const char* className) {
     return true;
 }
 
+void NoteFrameTime(double) {}
+
 std::unique_ptr<ShellWindow> ShellWindow::Create(const char* title, int x, int y, int width, int height,
                                                  const IconImage* icon) {
     return SdlWindow::Create(title, x, y, width, height, icon);

@@ -41,4 +41,9 @@ public:
     virtual std::uint64_t NativeId() const = 0;
 };
 
+// The time, in seconds, that the frame being drawn shows, for whoever watches the window from
+// outside: the browser's page gives it to its scripts with each presented frame. The desktop
+// window has no such watcher.
+void NoteFrameTime(double seconds);
+
 }  // namespace platform

@@ -4,6 +4,7 @@
 //   node driver.mjs bench --site DIR [capture options...]               prints the JSON line
 //   node driver.mjs compare DIR_A DIR_B                                 compares PNG frames by name
 //   node driver.mjs visits --url URL [--loads N]                        bytes and times of visits
+//   node driver.mjs sync --site DIR [--seconds N] [--hide-at S]        music against picture, per frame
 // Exits non-zero with the reason on standard error when something fails.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, writeFileSync, existsSync, mkdirSync, readdirSync } from 'node:fs';
@@ -240,6 +241,84 @@ async function printVisits(url, loads, timeoutMs) {
   }
 }
 
+// Records, on every frame the show page presents from now on, its show time and the music's
+// position at that moment (window.orrery.showTime / musicTime) into window.orreryFrames.
+export function recordFrames(page) {
+  return page.evaluate(() => {
+    window.orreryFrames = [];
+    window.orrery.onFrame = () => {
+      if (window.orrery.showTime !== null) {
+        window.orreryFrames.push([performance.now(), window.orrery.showTime, window.orrery.musicTime]);
+      }
+    };
+  });
+}
+
+// How far the music's position and the show time lay apart over recorded frames
+// ([ms, showTime, musicTime]) that had music: { frames, withMusic, maxMs, meanMs, p95Ms, worst }
+// with worst the three farthest apart as [showTime, ms].
+export function musicDrift(frames) {
+  const gaps = frames.filter(([, , music]) => music !== null).map(([, show, music]) => [show, 1000 * Math.abs(show - music)]);
+  const sorted = gaps.map(([, gap]) => gap).sort((a, b) => a - b);
+  const mean = sorted.reduce((sum, gap) => sum + gap, 0) / Math.max(sorted.length, 1);
+  return {
+    frames: frames.length,
+    withMusic: gaps.length,
+    maxMs: sorted.length ? sorted[sorted.length - 1] : null,
+    meanMs: sorted.length ? mean : null,
+    p95Ms: sorted.length ? sorted[Math.floor(0.95 * (sorted.length - 1))] : null,
+    worst: [...gaps].sort((a, b) => b[1] - a[1]).slice(0, 3),
+  };
+}
+
+// Hides the page as a browser does for a background tab: headless chromium under playwright
+// keeps every page visible (a foreground tab), so the document's visibility is set by hand and
+// the change announced. show(page) makes it visible again.
+export const pageVisibility = {
+  hide: (page) => page.evaluate(() => {
+    Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
+    Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
+    document.dispatchEvent(new Event('visibilitychange'));
+  }),
+  show: (page) => page.evaluate(() => {
+    delete document.visibilityState;
+    delete document.hidden;
+    document.dispatchEvent(new Event('visibilitychange'));
+  }),
+};
+
+// Plays the show on index.html in headless chromium for `seconds` of real time (its end when
+// null) and prints how far music and picture lay apart; with hideAt, hides the page for 5 s at
+// that show time first.
+async function printSync(site, seconds, hideAt, timeoutMs) {
+  const server = await startServer(site);
+  const browser = await launchBrowser();
+  try {
+    const page = await browser.newPage();
+    await page.goto(pageUrl(server.url, 'index.html'));
+    await waitFor(() => page.evaluate(() => window.orrery.state === 'setup'), { timeoutMs, what: 'the setup form' });
+    await page.locator('#setup [data-control-id="1"]').click();
+    await recordFrames(page);
+    const started = Date.now();
+    const done = () => page.evaluate(() => window.orrery.state === 'ended');
+    if (hideAt !== null) {
+      await waitFor(() => page.evaluate((t) => window.orrery.showTime >= t, hideAt), { timeoutMs, what: 'show time ' + hideAt });
+      await pageVisibility.hide(page);
+      await new Promise((r) => setTimeout(r, 5000));
+      await pageVisibility.show(page);
+    }
+    await waitFor(async () => (await done()) || (seconds !== null && Date.now() - started > 1000 * seconds),
+      { timeoutMs, what: 'the show to end', intervalMs: 1000 });
+    const frames = await page.evaluate(() => window.orreryFrames);
+    const drift = musicDrift(frames);
+    const last = frames[frames.length - 1];
+    console.log(JSON.stringify({ ...drift, lastShowTime: last ? last[1] : null, lastMusicTime: last ? last[2] : null }));
+  } finally {
+    await browser.close();
+    server.stop();
+  }
+}
+
 function takeOption(args, name) {
   const i = args.indexOf(name);
   if (i < 0) return null;
@@ -290,6 +369,13 @@ async function main(argv) {
     const url = takeOption(args, '--url');
     if (!url) throw new Error('visits needs --url URL');
     await printVisits(url, Number(takeOption(args, '--loads') || 3), timeoutMs);
+    return;
+  }
+  if (mode === 'sync') {
+    const seconds = takeOption(args, '--seconds');
+    const hideAt = takeOption(args, '--hide-at');
+    const site = resolve(takeOption(args, '--site') || defaultSite);
+    await printSync(site, seconds === null ? null : Number(seconds), hideAt === null ? null : Number(hideAt), timeoutMs);
     return;
   }
   if (mode !== 'capture' && mode !== 'bench') {

@@ -1,63 +1,139 @@
 // Mp3Player in the browser: Play hands the source's bytes to Web Audio, which decodes the whole
 // file (decodeAudioData) and plays it through an AudioBufferSourceNode; PlayedSeconds reads the
-// audio context's clock. Decoding takes a moment, so the music starts as far into the file as
-// the time since Play, which keeps it where the desktop's would be. Whatever the browser refuses
-// later (a file it cannot decode, audio held until the page has had a click or key press) is
-// said once on stderr and the show goes on: silently, or with the music joining in when the
-// browser lets it.
+// audio context's clock. The page's clock (platform/clock) follows the music while it plays and
+// pauses it while the page is hidden. Whatever the browser refuses later (a file it cannot
+// decode, audio held until the page has had a click or key press) is said once on stderr and the
+// show goes on: silently, or with the music joining in when the browser lets it.
 #include "platform/sound/mp3_player.h"
 
 #include <emscripten/emscripten.h>
 
 #include <cstdint>
 
-// Starts decoding and playing for player id; 0 (after a line on stderr) when the page has no
-// Web Audio. Module.orreryMusic holds the one audio context and each player's track.
-EM_JS(int, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, const char* path), {
-    var name = UTF8ToString(path);
-    var Context = globalThis.AudioContext || globalThis.webkitAudioContext;
+#include "platform/clock/web/page_clock.h"
+
+// Module.orreryMusic: the one audio context, each player's track, and what the page and the
+// page's clock (page_clock.h) ask of the music. Made once, by the first Play; null (after a line
+// on stderr) when the page has no Web Audio.
+EM_JS(int, WebMusicInstall, (const char* path), {
+    if (Module.orreryMusic) return 1;
+    const name = UTF8ToString(path);
+    const Context = globalThis.AudioContext || globalThis.webkitAudioContext;
     if (!Context) {
         err('sound: ' + name + ': this browser has no Web Audio');
         return 0;
     }
-    var music = Module.orreryMusic || (Module.orreryMusic = {context: null, players: {}});
-    if (!music.context) {
-        try {
-            music.context = new Context();
-        } catch (e) {
-            err('sound: ' + name + ': cannot open an audio context (' + e.message + ')');
-            return 0;
-        }
-        var resume = function() { music.context.resume().catch(function() {}); };
-        music.context.onstatechange = function() {
-            for (var key in music.players) music.players[key].start();
-        };
-        document.addEventListener('pointerdown', resume, true);
-        document.addEventListener('keydown', resume, true);
+    let context;
+    try {
+        context = new Context();
+    } catch (e) {
+        err('sound: ' + name + ': cannot open an audio context (' + e.message + ')');
+        return 0;
     }
-    var context = music.context;
-    var track = {state: 'decoding', requested: performance.now(), buffer: null, node: null, offset: 0,
-                 startedAt: 0, heldSaid: false};
-    track.start = function() {
-        if (music.players[id] !== track || !track.buffer || track.node || track.state === 'ended') return;
+    const clock = Module.orreryClock;
+    const music = {context, players: {}, latest: null, stopped: false};
+    // Seconds from a sample leaving the context to its being heard.
+    const latency = () => (context.baseLatency || 0) + (context.outputLatency || 0);
+    // The context's time that is being heard now: its latest output timestamp carried forward
+    // to this moment, never past the time the context has rendered. A stamp more than 0.1 s old
+    // (from before a suspension) says nothing of now: the rendered time less the latency does.
+    const heardTime = () => {
+        if (context.state === 'running' && context.getOutputTimestamp) {
+            const stamp = context.getOutputTimestamp();
+            const age = performance.now() - stamp.performanceTime;
+            if (stamp.performanceTime > 0 && age < 100)
+                return Math.min(stamp.contextTime + age / 1000, context.currentTime);
+        }
+        return Math.max(context.currentTime - latency(), 0);
+    };
+    // Seconds into a playing track's file that are heard now.
+    music.trackPosition = (track) => {
+        if (track.state === 'ended') return track.buffer.duration;
+        const position = track.offset + heardTime() - track.startedAt;
+        return Math.max(0, Math.min(position, track.buffer.duration));
+    };
+    // The newest track's position; null without music (none, not playing yet, or played out).
+    music.position = () => {
+        const track = music.latest;
+        if (!track || music.players[track.id] !== track || track.state !== 'playing') return null;
+        const position = music.trackPosition(track);
+        return position < track.buffer.duration ? position : null;
+    };
+    // The page is leaving the show (its graphics are gone): every track stops for good.
+    music.stopAll = () => {
+        music.stopped = true;
+        for (const key in music.players) music.players[key].stop();
+        context.suspend().catch(() => {});
+    };
+    // While the newest track plays, the page's clock takes its time from the audio clock: the
+    // time the track was asked for plus how far into the file is heard. An audio clock that has
+    // not moved for a quarter of a second (an output that has stalled) is not followed.
+    let lastHeard = null;
+    let lastHeardAt = 0;
+    clock.follow = () => {
+        const track = music.latest;
+        if (!track || track.state !== 'playing' || music.players[track.id] !== track || context.state !== 'running')
+            return null;
+        const heard = track.requested + 1000 * music.trackPosition(track);
+        const now = performance.now();
+        if (heard !== lastHeard) {
+            lastHeard = heard;
+            lastHeardAt = now;
+        } else if (now - lastHeardAt > 250) {
+            return null;
+        }
+        return heard;
+    };
+    // The music pauses and goes on with the page's clock.
+    clock.onVisibility.push((hidden) => {
+        if (music.stopped) return;
+        (hidden ? context.suspend() : context.resume()).catch(() => {});
+    });
+    const resume = () => {
+        if (!music.stopped && clock.pausedAt === null) context.resume().catch(() => {});
+    };
+    context.onstatechange = () => {
+        for (const key in music.players) music.players[key].start();
+    };
+    document.addEventListener('pointerdown', resume, true);
+    document.addEventListener('keydown', resume, true);
+    Module.orreryMusic = music;
+    return 1;
+});
+
+// Starts decoding and playing for player id. Decoding takes a moment: the track starts as far
+// into the file as the page's clock has moved since, plus the output's latency, so that what is
+// heard is where the desktop's music would be.
+EM_JS(void, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, const char* path), {
+    const name = UTF8ToString(path);
+    const music = Module.orreryMusic;
+    const context = music.context;
+    const clock = Module.orreryClock;
+    const data = HEAPU8.slice(bytes, bytes + size).buffer;
+    const track = {id, state: 'decoding', requested: clock.now(), buffer: null, node: null, offset: 0, startedAt: 0,
+                   heldSaid: false};
+    track.start = () => {
+        if (music.players[id] !== track || !track.buffer || track.node || track.state === 'ended' || music.stopped)
+            return;
         if (context.state !== 'running') {
-            if (!track.heldSaid) {
+            if (!track.heldSaid && clock.pausedAt === null) {
                 track.heldSaid = true;
                 err('sound: ' + name + ': the browser holds audio until the page is clicked or a key is pressed; ' +
                     'the music joins in then');
             }
-            context.resume().catch(function() {});
+            if (clock.pausedAt === null) context.resume().catch(() => {});
             return;
         }
-        var offset = (performance.now() - track.requested) / 1000;
+        const offset = (clock.now() - track.requested) / 1000 +
+                       (context.baseLatency || 0) + (context.outputLatency || 0);
         if (offset >= track.buffer.duration) {
             track.state = 'ended';
             return;
         }
-        var node = context.createBufferSource();
+        const node = context.createBufferSource();
         node.buffer = track.buffer;
         node.connect(context.destination);
-        node.onended = function() {
+        node.onended = () => {
             if (track.node === node) track.state = 'ended';
         };
         node.start(0, offset);
@@ -66,51 +142,49 @@ EM_JS(int, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, c
         track.startedAt = context.currentTime;
         track.state = 'playing';
     };
-    music.players[id] = track;
-    var data = HEAPU8.slice(bytes, bytes + size).buffer;
-    context.decodeAudioData(data).then(function(buffer) {
-        if (music.players[id] !== track) return;
-        track.buffer = buffer;
-        track.state = 'decoded';
-        track.start();
-    }, function(e) {
-        if (music.players[id] !== track) return;
-        track.state = 'failed';
-        err('sound: ' + name + ': the browser cannot decode it (' + (e && e.message ? e.message : e) +
-            '), the show runs silently');
-    });
-    return 1;
-});
-
-EM_JS(void, WebMusicStop, (int id), {
-    var music = Module.orreryMusic;
-    var track = music && music.players[id];
-    if (!track) return;
-    delete music.players[id];
-    if (track.node) {
+    track.stop = () => {
+        delete music.players[id];
+        if (!track.node) return;
         track.node.onended = null;
         try {
             track.node.stop();
         } catch (e) {
         }
         track.node.disconnect();
-    }
+    };
+    music.players[id] = track;
+    music.latest = track;
+    context.decodeAudioData(data).then((buffer) => {
+        if (music.players[id] !== track) return;
+        track.buffer = buffer;
+        track.state = 'decoded';
+        track.start();
+    }, (e) => {
+        if (music.players[id] !== track) return;
+        track.state = 'failed';
+        err('sound: ' + name + ': the browser cannot decode it (' + (e && e.message ? e.message : e) +
+            '), the show runs silently');
+    });
 });
 
-// Seconds into the file the audio clock has played; the file's length once it has ended.
+EM_JS(void, WebMusicStop, (int id), {
+    const music = Module.orreryMusic;
+    const track = music && music.players[id];
+    if (track) track.stop();
+});
+
+// Seconds into the file that are heard now; the file's length once it has ended.
 EM_JS(double, WebMusicPosition, (int id), {
-    var music = Module.orreryMusic;
-    var track = music && music.players[id];
-    if (!track || !track.buffer) return 0;
-    if (track.state === 'ended') return track.buffer.duration;
-    if (track.state !== 'playing') return 0;
-    return Math.min(track.offset + music.context.currentTime - track.startedAt, track.buffer.duration);
+    const music = Module.orreryMusic;
+    const track = music && music.players[id];
+    if (!track || !track.buffer || (track.state !== 'playing' && track.state !== 'ended')) return 0;
+    return music.trackPosition(track);
 });
 
 // 1 once the whole file is decoded and handed to the audio output.
 EM_JS(int, WebMusicHandedOver, (int id), {
-    var music = Module.orreryMusic;
-    var track = music && music.players[id];
+    const music = Module.orreryMusic;
+    const track = music && music.players[id];
     return track && (track.state === 'playing' || track.state === 'ended') ? 1 : 0;
 });
 
@@ -139,7 +213,9 @@ HRESULT Mp3Player::Play() {
     Stop();
     if (!source) return E_FAIL;
     const std::vector<std::uint8_t>& bytes = source->Bytes();
-    if (!WebMusicPlay(impl->id, bytes.data(), bytes.size(), source->Path().c_str())) return kSoundDeviceError;
+    web::InstallPageClock();
+    if (!WebMusicInstall(source->Path().c_str())) return kSoundDeviceError;
+    WebMusicPlay(impl->id, bytes.data(), bytes.size(), source->Path().c_str());
     impl->playing = true;
     return S_OK;
 }

@@ -10,17 +10,31 @@
 #include "platform/thread/worker_thread.h"
 
 // Returns to the browser until its next display frame (display != 0) or until its queued tasks
-// have run; a page in the background gets no display frames, so that wait ends after 100 ms.
+// have run. A hidden page gets no display frames: that wait lasts until the page is shown again
+// (its clock stands still meanwhile, page_clock.h). A visible page that draws no frame (some
+// headless browsers) ends the wait after 100 ms.
 EM_ASYNC_JS(void, orrery_browser_turn, (int display), {
     await new Promise(resolve => {
-        if (display) {
-            const timer = setTimeout(resolve, 100);
-            requestAnimationFrame(() => { clearTimeout(timer); resolve(); });
-        } else {
+        if (!display) {
             const channel = new MessageChannel();
             channel.port1.onmessage = () => resolve();
             channel.port2.postMessage(0);
+            return;
         }
+        const frame = () => {
+            const timer = setTimeout(resolve, 100);
+            requestAnimationFrame(() => { clearTimeout(timer); resolve(); });
+        };
+        if (document.visibilityState !== 'hidden') {
+            frame();
+            return;
+        }
+        const shown = () => {
+            if (document.visibilityState === 'hidden') return;
+            document.removeEventListener('visibilitychange', shown);
+            frame();
+        };
+        document.addEventListener('visibilitychange', shown);
     });
 });
 

@@ -4,6 +4,7 @@
 #include <emscripten.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/thread/web/cooperative.h"
 #include "platform/window/web/page_events.h"
@@ -29,11 +30,36 @@ EM_JS(void, orrery_canvas_focus, (), {
     if (canvas.tabIndex < 0) canvas.tabIndex = 0;
     canvas.focus();
 });
+// The time the frame being drawn shows, and how far into the music is heard at the moment it
+// was taken (null without music): the page publishes both when the frame is presented.
+EM_JS(void, orrery_note_frame_time, (double time), {
+    const music = Module.orreryMusic;
+    Module.orreryFrameTime = {showTime: time, musicTime: music ? music.position() : null};
+});
+// Counts the frame for the page (window.orrery, web/page.js) and publishes its times.
 EM_JS(void, orrery_frame_presented, (), {
     if (typeof orrery === 'undefined') return;
     orrery.frames++;
     if (orrery.firstFrameMs === null) orrery.firstFrameMs = performance.now();
+    const times = Module.orreryFrameTime;
+    if (times) {
+        orrery.showTime = times.showTime;
+        orrery.musicTime = times.musicTime;
+    }
+    if (typeof orrery.onFrame === 'function') orrery.onFrame();
 });
+// When the browser takes the canvas's WebGL context away (a GPU reset, a driver update, too many
+// contexts), the music stops at once; the program ends at its next present.
+EM_JS(void, orrery_watch_context_loss, (), {
+    const canvas = document.getElementById('canvas');
+    if (!canvas || Module.orreryWatchingLoss) return;
+    Module.orreryWatchingLoss = true;
+    canvas.addEventListener('webglcontextlost', () => {
+        Module.orreryContextLost = true;
+        if (Module.orreryMusic) Module.orreryMusic.stopAll();
+    });
+});
+EM_JS(int, orrery_context_lost, (), { return Module.orreryContextLost ? 1 : 0; });
 EM_JS(int, orrery_stage_fullscreen, (), {
     const stage = document.getElementById('stage');
     if (!stage || !stage.requestFullscreen) return 0;
@@ -46,13 +72,25 @@ namespace platform {
 
 namespace {
 
+// The exit code of a program whose graphics device was lost.
+constexpr int kDeviceLostExitCode = 4;
+
+void FramePresented() {
+    if (orrery_context_lost()) {
+        std::fprintf(stderr, "shell_window: the graphics device was lost (the browser took the WebGL context away)\n");
+        std::exit(kDeviceLostExitCode);
+    }
+    orrery_frame_presented();
+}
+
 class PageWindow final : public ShellWindow {
 public:
     PageWindow(int width, int height) : width_(width), height_(height) { orrery_canvas_resize(width, height); }
     ~PageWindow() override { Close(); }
 
     std::unique_ptr<GlContext> CreateGlContext(GlProfile) override {
-        return web::CreateWebGlContext("#canvas", [] { orrery_frame_presented(); });
+        orrery_watch_context_loss();
+        return web::CreateWebGlContext("#canvas", FramePresented);
     }
     bool IsHeadless() const override { return false; }
     void ClientSize(int& width, int& height) const override {
@@ -91,6 +129,8 @@ private:
 };
 
 }  // namespace
+
+void NoteFrameTime(double seconds) { orrery_note_frame_time(seconds); }
 
 bool InitWindowSystem(const char*) {
     if (!orrery_page_has_canvas()) {
