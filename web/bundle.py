@@ -7,9 +7,10 @@ Every file but the HTML pages is renamed with the first 12 hex digits of the SHA
 content (orrery3d.wasm -> orrery3d.0123456789ab.wasm), so a host may cache it for good: a
 changed file gets a new name. The pages name the renamed files: their src and href attributes,
 and the page's #orrery-files list, which the page script reads to find the program's .wasm and
-the data package. Every file over 1 KB also gets a gzip -9 copy beside it (FILE.gz) and a
-Brotli copy (FILE.br, Debian's brotli), for hosts that serve precompressed files. With --tar the
-folder is also packed into FILE (gzip), under a top folder named after FILE.
+the data package; their #orrery-sizes list gives every file's size, for the page's progress bar.
+Every file over 1 KB also gets a gzip -9 copy beside it (FILE.gz) and a Brotli copy (FILE.br,
+Debian's brotli), for hosts that serve precompressed files. With --tar the folder is also packed
+into FILE (gzip), under a top folder named after FILE.
 
 OUT is made anew. The same SITE gives the same bytes in OUT and in FILE. Prints the site's size
 raw, as gzip and as Brotli would send it. Exit code 0 when done, 1 with the reason on standard
@@ -33,6 +34,7 @@ HASH_DIGITS = 12
 HASHED_NAME = re.compile(r"\.[0-9a-f]{%d}\.[A-Za-z0-9]+$" % HASH_DIGITS)
 COMPRESS_OVER = 1024  # bytes
 FILES_LIST = re.compile(r'(<script id="orrery-files" type="application/json">)(.*?)(</script>)', re.S)
+SIZES_LIST = re.compile(r'(<script id="orrery-sizes" type="application/json">)(.*?)(</script>)', re.S)
 PAGE_SCRIPT = "page.js"
 REFERENCE = re.compile(r'\b(src|href)="([^"#?:]+)"')
 
@@ -61,8 +63,9 @@ def site_files(site):
     return sorted(names)
 
 
-def rewrite_page(name, text, renamed):
-    """The page with its references and its #orrery-files list naming the renamed files."""
+def rewrite_page(name, text, renamed, sizes):
+    """The page with its references and its #orrery-files list naming the renamed files, and its
+    #orrery-sizes list giving their sizes (a host that compresses them sends other lengths)."""
     referenced = set()
 
     def reference(match):
@@ -77,6 +80,8 @@ def rewrite_page(name, text, renamed):
     listing = json.dumps({plain: os.path.basename(published) for plain, published in sorted(renamed.items())},
                          separators=(",", ":"))
     text, lists = FILES_LIST.subn(lambda m: m.group(1) + listing + m.group(3), text)
+    size_listing = json.dumps({plain: sizes[plain] for plain in sorted(renamed)}, separators=(",", ":"))
+    text = SIZES_LIST.sub(lambda m: m.group(1) + size_listing + m.group(3), text)
     # The page script finds the program and its data through the list: without it, it would ask
     # for files the published site does not have.
     if lists == 0 and PAGE_SCRIPT in referenced:
@@ -133,8 +138,9 @@ def bundle(site, out, tar_path):
     pages = [name for name in names if name.endswith(".html")]
     renamed = {name: hashed_name(name, contents[name]) for name in names if name not in pages}
     published = {renamed[name]: contents[name] for name in renamed}
+    file_sizes = {plain: len(contents[plain]) for plain in renamed}
     for name in pages:
-        published[name] = rewrite_page(name, contents[name].decode("utf-8"), renamed).encode("utf-8")
+        published[name] = rewrite_page(name, contents[name].decode("utf-8"), renamed, file_sizes).encode("utf-8")
 
     shutil.rmtree(out, ignore_errors=True)
     for name, content in sorted(published.items()):

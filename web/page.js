@@ -10,6 +10,11 @@ window.orrery = {
   setupMs: null,       // when the setup form appeared (performance.now())
   firstFrameMs: null,  // when the program presented its first frame
   messages: [],
+  showTime: null,      // the show time of the last presented frame (seconds)
+  musicTime: null,     // how far into the music was heard when it was presented; null without music
+  onFrame: null,       // called after every presented frame, when set
+  download: { received: 0, total: null },  // bytes of the program's .wasm and data package
+  deviceLost: false,   // the browser took the show's WebGL context away
 };
 
 const OrreryPage = (() => {
@@ -18,17 +23,89 @@ const OrreryPage = (() => {
   // The site's files by their plain names. A published site (web/bundle.py) names each file with
   // a hash of its content, so that hosts may cache it for good, and lists the names in the page's
   // #orrery-files; the build's own site leaves that list empty and uses the plain names.
-  const siteFiles = (() => {
-    const element = document.getElementById('orrery-files');
+  const pageList = (id) => {
+    const element = document.getElementById(id);
     try {
-      const files = element ? JSON.parse(element.textContent) : {};
-      return files && typeof files === 'object' ? files : {};
+      const list = element ? JSON.parse(element.textContent) : {};
+      return list && typeof list === 'object' ? list : {};
     } catch (error) {
-      console.error('page: #orrery-files is not a JSON object: ' + error.message);
+      console.error('page: #' + id + ' is not a JSON object: ' + error.message);
       return {};
     }
-  })();
-  const fileUrl = (name) => (Object.prototype.hasOwnProperty.call(siteFiles, name) ? siteFiles[name] : name);
+  };
+  const listed = (list, name) => Object.prototype.hasOwnProperty.call(list, name);
+  const siteFiles = pageList('orrery-files');
+  const fileUrl = (name) => (listed(siteFiles, name) ? siteFiles[name] : name);
+  // The files' sizes in bytes, as a published site lists them in #orrery-sizes; a host that
+  // sends a file compressed gives only the compressed length.
+  const siteSizes = pageList('orrery-sizes');
+
+  // Downloads the site's file `name` whole. counted(name, size, received) is told the size
+  // expected (null when unknown) and the bytes received so far, at the start and as they arrive.
+  // Resolves to its bytes (an ArrayBuffer); rejects with an Error that names the file and why.
+  async function download(name, counted) {
+    let response;
+    try {
+      response = await fetch(fileUrl(name), { credentials: 'same-origin' });
+    } catch (error) {
+      throw new Error(name + ': the download failed (' + error.message + ')');
+    }
+    if (!response.ok) {
+      throw new Error(name + ': the server answered ' + response.status + (response.statusText ? ' ' + response.statusText : ''));
+    }
+    const length = Number(response.headers.get('Content-Length'));
+    const size = listed(siteSizes, name) ? Number(siteSizes[name])
+      : (!response.headers.get('Content-Encoding') && length > 0 ? length : null);
+    const chunks = [];
+    let received = 0;
+    counted(name, size, 0);
+    const reader = response.body.getReader();
+    for (;;) {
+      let part;
+      try {
+        part = await reader.read();
+      } catch (error) {
+        throw new Error(name + ': the download broke off after ' + received + ' bytes (' + error.message + ')');
+      }
+      if (part.done) break;
+      chunks.push(part.value);
+      received += part.value.length;
+      counted(name, size, received);
+    }
+    if (size !== null && received !== size) throw new Error(name + ': ' + received + ' of its ' + size + ' bytes arrived');
+    const bytes = new Uint8Array(received);
+    let at = 0;
+    for (const chunk of chunks) {
+      bytes.set(chunk, at);
+      at += chunk.length;
+    }
+    return bytes.buffer;
+  }
+
+  // Downloads the program's .wasm and the data package together, keeping window.orrery.download
+  // and progress(received, total) up to date (total null until both sizes are known). Resolves
+  // to { [name]: ArrayBuffer }. A failed download is handed to failed(reason, retry); retry()
+  // downloads again what has not arrived and resolves the same promise.
+  function downloadAll(names, progress, failed) {
+    const files = Object.fromEntries(names.map((name) => [name, { size: null, received: 0, bytes: null }]));
+    const counted = (name, size, received) => {
+      files[name].size = size;
+      files[name].received = received;
+      const all = Object.values(files);
+      const total = all.every((file) => file.size !== null) ? all.reduce((sum, file) => sum + file.size, 0) : null;
+      window.orrery.download = { received: all.reduce((sum, file) => sum + file.received, 0), total };
+      progress(window.orrery.download.received, total);
+    };
+    return new Promise((resolve) => {
+      const attempt = () => {
+        const waiting = names.filter((name) => files[name].bytes === null);
+        Promise.all(waiting.map((name) => download(name, counted).then((bytes) => { files[name].bytes = bytes; })))
+          .then(() => resolve(Object.fromEntries(names.map((name) => [name, files[name].bytes]))),
+            (error) => failed(error.message, attempt));
+      };
+      attempt();
+    });
+  }
 
   // ?args=a%20b%20c: the program's command line, space separated.
   function programArguments() {
@@ -125,7 +202,10 @@ const OrreryPage = (() => {
   //   exited(code): the program ended with exit code `code`
   //   failed(reason): it could not be loaded, or aborted
   //   status(text): loading progress
-  function load({ program, print, printErr, exited, failed, status }) {
+  //   progress(received, total): bytes of the .wasm and the data package downloaded so far
+  //   downloadFailed(reason, retry): a download failed (the reason names the file); retry()
+  //     tries again. Without it, a failed download is a failure.
+  function load({ program, print, printErr, exited, failed, status, progress, downloadFailed }) {
     let over = false;
     const end = (code) => {
       if (over) return;
@@ -166,18 +246,34 @@ const OrreryPage = (() => {
       // The program's .wasm and the data package, by the names they are published as.
       locateFile: (path) => fileUrl(path),
     };
+    // exit() ends the program by throwing ExitStatus through whatever called into it (a timer,
+    // a promise): that is the program's end, handled here, not an error.
+    const ending = (error) => !!error && (error.name === 'ExitStatus' || error === 'unwind');
     window.addEventListener('error', (event) => {
+      if (ending(event.error)) {
+        event.preventDefault();
+        return;
+      }
       if (window.orrery.state === 'ended') return;
-      const error = event.error;
-      if (error && (error.name === 'ExitStatus' || error === 'unwind')) return;
-      fail(event.message || String(error));
+      fail(event.message || String(event.error));
     });
     window.addEventListener('unhandledrejection', (event) => {
+      if (ending(event.reason)) {
+        event.preventDefault();
+        return;
+      }
       if (window.orrery.state === 'ended') return;
       fail(event.reason && event.reason.message ? event.reason.message : String(event.reason));
     });
 
-    return loadScript('orrery3d-data.js')
+    const wasm = name + '.wasm';
+    const data = 'orrery3d.data';
+    return downloadAll([wasm, data], progress || (() => {}), downloadFailed || ((reason) => fail(reason)))
+      .then((files) => {
+        window.Module.wasmBinary = files[wasm];
+        window.Module.getPreloadedPackage = (packageName) => (packageName === data ? files[data] : null);
+        return loadScript('orrery3d-data.js');
+      })
       .then(() => {
         if (omit) window.Module.preRun.push(omitPreRun(omit, log));
         return loadScript(program);
@@ -203,16 +299,62 @@ function startShow() {
     logLine('page: ' + reason);
   };
 
-  const showEnded = (code) => {
+  const leaveStage = () => {
     hide(loading);
     hide(document.getElementById('stage'));
     if (document.fullscreenElement) document.exitFullscreen().catch(() => {});
-    window.orrery.exitCode = code;
-    window.orrery.state = 'ended';
-    document.getElementById('ended').hidden = false;
   };
 
-  document.getElementById('run-again').addEventListener('click', () => window.location.reload());
+  const showEnded = (code) => {
+    leaveStage();
+    window.orrery.exitCode = code;
+    window.orrery.state = 'ended';
+    document.getElementById(window.orrery.deviceLost ? 'lost' : 'ended').hidden = false;
+  };
+
+  // The browser took the WebGL context away: the program stops the music and ends at its next
+  // frame (platform/window); the page says why at once.
+  document.getElementById('canvas').addEventListener('webglcontextlost', () => {
+    window.orrery.deviceLost = true;
+    leaveStage();
+    hide(document.getElementById('ended'));
+    document.getElementById('lost').hidden = false;
+  });
+
+  for (const button of document.querySelectorAll('.run-again')) {
+    button.addEventListener('click', () => window.location.reload());
+  }
+
+  // Until the program has something to show: how much of it has arrived, or why a download
+  // failed, with Try again.
+  const loadingText = document.getElementById('loading-text');
+  const progressBar = document.getElementById('progress');
+  const downloadFailure = document.getElementById('download-failure');
+  const showProgress = (received, total) => {
+    const megabytes = (bytes) => (bytes / 1e6).toFixed(1);
+    progressBar.hidden = false;
+    if (total) {
+      progressBar.max = total;
+      progressBar.value = Math.min(received, total);
+      loadingText.textContent = 'Loading... ' + megabytes(received) + ' of ' + megabytes(total) + ' MB';
+    } else {
+      progressBar.removeAttribute('value');
+      loadingText.textContent = 'Loading... ' + megabytes(received) + ' MB';
+    }
+  };
+  const showDownloadFailure = (reason, retry) => {
+    document.getElementById('download-reason').textContent = 'Could not download ' + reason;
+    downloadFailure.hidden = false;
+    logLine('page: could not download ' + reason);
+    console.warn('page: could not download ' + reason);
+    const button = document.getElementById('try-again');
+    button.onclick = () => {
+      downloadFailure.hidden = true;
+      button.onclick = null;
+      retry();
+    };
+    button.focus();
+  };
 
   // "Loading..." stays until the program has something to show (its setup form or its window).
   const shown = new MutationObserver(() => {
@@ -231,7 +373,9 @@ function startShow() {
     printErr: (line) => { console.error(line); logLine(line); },
     exited: showEnded,
     failed: showFailure,
-    status: (text) => { if (window.orrery.state === 'loading') loading.textContent = 'Loading... ' + text; },
+    status: (text) => { if (window.orrery.state === 'loading') loadingText.textContent = 'Loading... ' + text; },
+    progress: showProgress,
+    downloadFailed: showDownloadFailure,
   });
 }
 

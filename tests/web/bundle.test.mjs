@@ -20,7 +20,8 @@ const files = {
   'orrery3d.data': Buffer.alloc(64 * 1024, 0x41),
 };
 const page = (title) => '<!doctype html>\n<title>' + title + '</title>\n<link rel="stylesheet" href="page.css">\n' +
-  '<script id="orrery-files" type="application/json">{}</script>\n<script src="page.js"></script>\n' +
+  '<script id="orrery-files" type="application/json">{}</script>\n' +
+  '<script id="orrery-sizes" type="application/json">{}</script>\n<script src="page.js"></script>\n' +
   '<a href="https://example.org/page.js">elsewhere</a>\n';
 
 const hashOf = (bytes) => createHash('sha256').update(bytes).digest('hex').slice(0, 12);
@@ -57,6 +58,8 @@ test('every file but the pages is named by its content, and the pages name those
     assert.match(text, /href="https:\/\/example\.org\/page\.js"/, html);  // not one of the site's files
     const list = JSON.parse(text.match(/<script id="orrery-files" type="application\/json">(.*?)<\/script>/s)[1]);
     assert.deepEqual(list, Object.fromEntries(Object.keys(files).sort().map((name) => [name, published(name)])), html);
+    const sizes = JSON.parse(text.match(/<script id="orrery-sizes" type="application\/json">(.*?)<\/script>/s)[1]);
+    assert.deepEqual(sizes, Object.fromEntries(Object.keys(files).sort().map((name) => [name, files[name].length])), html);
   }
 });
 

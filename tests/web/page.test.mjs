@@ -49,7 +49,7 @@ test('"Loading..." shows until the setup form appears', () => withPage(async (pa
   });
   await page.goto(pageUrl(served.server.url, 'index.html'));
   await page.waitForSelector('#loading', { state: 'visible', timeout: deadlineMs });
-  assert.match(await page.textContent('#loading'), /^Loading\.\.\./);
+  assert.match(await page.textContent('#loading-text'), /^Loading\.\.\./);
   assert.equal(await state(page), 'loading');
   assert.equal(await visible(page, '#stage'), false);
   release();
@@ -57,10 +57,50 @@ test('"Loading..." shows until the setup form appears', () => withPage(async (pa
   await page.waitForSelector('#loading', { state: 'hidden', timeout: deadlineMs });
 }));
 
-test('a program whose WebAssembly cannot be fetched shows why in the page', () => withPage(async (page) => {
-  await missing(page, 'orrery3d.wasm');
+test('the progress bar counts the program and its data until they are complete', () => withPage(async (page) => {
+  let release;
+  const held = new Promise((resolve) => { release = resolve; });
+  await page.route(siteFile('orrery3d.data'), async (route) => {
+    await held;
+    await route.continue();
+  });
   await page.goto(pageUrl(served.server.url, 'index.html'));
-  await expectFailure(page, /aborted/);
+  const download = () => page.evaluate(() => window.orrery.download);
+  // The program's .wasm arrives while the data package is held.
+  await waitFor(async () => (await download()).received > 0, { timeoutMs: deadlineMs, what: 'the first bytes' });
+  assert.equal(await visible(page, '#progress'), true);
+  assert.match(await page.textContent('#loading-text'), /^Loading\.\.\. [0-9.]+ (of [0-9.]+ )?MB$/);
+  release();
+  await waitFor(() => state(page).then((s) => s === 'setup'), { timeoutMs: deadlineMs, what: 'the setup form' });
+  const done = await download();
+  const sizes = await page.evaluate(() => performance.getEntriesByType('resource')
+    .filter((entry) => /orrery3d(\.[0-9a-f]{12})?\.(wasm|data)$/.test(entry.name))
+    .map((entry) => entry.decodedBodySize));
+  assert.equal(sizes.length, 2, 'the .wasm and the data package were each fetched once');
+  assert.equal(done.total, sizes[0] + sizes[1]);
+  assert.equal(done.received, done.total);
+  const bar = await page.evaluate(() => {
+    const progress = document.getElementById('progress');
+    return { value: progress.value, max: progress.max };
+  });
+  assert.deepEqual(bar, { value: done.total, max: done.total });
+}));
+
+test('a failed download names the file, and Try again fetches it and goes on', () => withPage(async (page) => {
+  let refusals = 0;
+  await page.route(siteFile('orrery3d.wasm'), (route) => {
+    if (refusals++ === 0) return route.fulfill({ status: 503, body: 'busy' });
+    return route.continue();
+  });
+  await page.goto(pageUrl(served.server.url, 'index.html'));
+  await page.waitForSelector('#download-failure', { state: 'visible', timeout: deadlineMs });
+  assert.match(await page.textContent('#download-reason'), /^Could not download orrery3d\.wasm: the server answered 503/);
+  assert.equal(await state(page), 'loading');
+  assert.equal(await visible(page, '#failure'), false);
+  await page.locator('#download-failure button', { hasText: 'Try again' }).click();
+  await waitFor(() => state(page).then((s) => s === 'setup'), { timeoutMs: deadlineMs, what: 'the setup form' });
+  assert.equal(await visible(page, '#download-failure'), false);
+  assert.equal(refusals, 2);
 }));
 
 test('a missing program script or data package shows why in the page', async () => {
@@ -72,7 +112,8 @@ test('a missing program script or data package shows why in the page', async () 
   await withPage(async (page) => {
     await missing(page, 'orrery3d.data');
     await page.goto(pageUrl(served.server.url, 'index.html'));
-    await expectFailure(page, /orrery3d\.data|Not Found/);
+    await page.waitForSelector('#download-failure', { state: 'visible', timeout: deadlineMs });
+    assert.match(await page.textContent('#download-reason'), /orrery3d\.data: the server answered 404/);
   });
 });
 

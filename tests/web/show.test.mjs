@@ -1,5 +1,5 @@
 // The show page in headless chromium: the setup form, a run at two resolutions ended with Esc,
-// Cancel, and a missing soundtrack. Every wait is for a condition, with a generous deadline (the
+// Cancel, a lost graphics device, and a missing soundtrack. Every wait is for a condition, with a generous deadline (the
 // software rasteriser is slow). The site is build-web/site, or ORRERY_WEB_SITE.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -172,6 +172,49 @@ test('Cancel ends the program with exit code 0 and shows nothing', async () => {
     assert.equal(state.frames, 0);
     assert.equal(await show.page.evaluate(() => document.getElementById('stage').hidden), true);
     assert.equal(await show.page.locator('#setup form').count(), 0);
+  } finally {
+    await show.close();
+  }
+});
+
+// WEBGL_lose_context takes the context away as a GPU reset would.
+test('a lost graphics device ends the show and its music; Run again starts a fresh program', async () => {
+  const show = await openShow();
+  const errors = [];
+  show.page.on('pageerror', (error) => errors.push(error.message));
+  try {
+    await waitForSetup(show);
+    await clickControl(show.page, 1);
+    await show.until('show frames with music', (o) => o.showTime > 1 && o.musicTime !== null);
+    await show.page.evaluate(() =>
+      document.getElementById('canvas').getContext('webgl2').getExtension('WEBGL_lose_context').loseContext());
+    await show.until('the end of the program', (o) => o.state === 'ended');
+    const ended = await show.orrery();
+    assert.equal(ended.deviceLost, true);
+    assert.equal(ended.exitCode, 4, show.log.join('\n'));
+    assert.match(await show.page.textContent('#lost'), /The graphics device was lost\./);
+    assert.equal(await isVisible(show.page, '#lost'), true);
+    assert.equal(await isVisible(show.page, '#ended'), false);
+    assert.equal(await isVisible(show.page, '#stage'), false);
+    assert.ok(show.log.some((line) => /graphics device was lost/.test(line)), 'the program did not say why it ended');
+    const music = () => show.page.evaluate(() => ({
+      position: window.Module.orreryMusic.position(),
+      state: window.Module.orreryMusic.context.state,
+    }));
+    await waitFor(async () => (await music()).state !== 'running', { timeoutMs: deadlineMs, what: 'the music to stop' });
+    assert.equal((await music()).position, null);
+    await new Promise((resolve) => setTimeout(resolve, 500));
+    assert.equal((await show.orrery()).frames, ended.frames, 'frames after the end');
+    assert.deepEqual(errors, [], 'unhandled errors in the page');
+
+    await show.page.locator('#lost button', { hasText: 'Run again' }).click();
+    await waitFor(() => show.page.evaluate(() => window.orrery.state === 'setup').catch(() => false),
+      { timeoutMs: deadlineMs, what: 'the setup form after Run again' });
+    await waitForSetup(show);
+    await clickControl(show.page, 1);
+    await show.until('frames of the new run', (o) => o.frames > 3 && o.state === 'running' && !o.deviceLost);
+    await waitFor(() => canvasHasPicture(show.page), { timeoutMs: deadlineMs, what: 'a picture that is not all black' });
+    assert.deepEqual(errors, [], 'unhandled errors in the page');
   } finally {
     await show.close();
   }
