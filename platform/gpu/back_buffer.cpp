@@ -1,6 +1,5 @@
 #include "platform/gpu/back_buffer.h"
 
-#include <algorithm>
 #include <cstdio>
 
 namespace gpu {
@@ -17,12 +16,14 @@ BackBuffer::~BackBuffer() {
     }
 }
 
-bool BackBuffer::Create(const BackBufferDesc& desc, GLint maxSamples) {
+bool BackBuffer::Create(const BackBufferDesc& desc, const GlLimits& limits) {
     desc_ = desc;
     const GLenum colourFormat = desc_.format == D3DFMT_R5G6B5 ? GL_RGB565 : GL_RGBA8;
-    GLsizei samples = desc_.samples > 1 ? std::min<GLsizei>(static_cast<GLsizei>(desc_.samples), maxSamples) : 0;
-    if (samples < 2) samples = 0;
-    desc_.samples = static_cast<UINT>(samples);
+    desc_.samples = BackBufferSamples(desc.samples, limits);
+    if (desc.samples > 1 && desc_.samples != desc.samples)
+        std::fprintf(stderr, "gpu/renderer: %u samples asked for, GL_MAX_SAMPLES is %d: the back buffer has %u\n",
+                     desc.samples, limits.samples, desc_.samples);
+    const auto samples = static_cast<GLsizei>(desc_.samples);
     const auto w = static_cast<GLsizei>(desc_.width), h = static_cast<GLsizei>(desc_.height);
     auto makeTarget = [&](GLuint& fbo, GLuint& colour, GLuint* depth, GLsizei s) {
         glGenFramebuffers(1, &fbo);

@@ -25,9 +25,9 @@ public:
     BackBuffer(const BackBuffer&) = delete;
     BackBuffer& operator=(const BackBuffer&) = delete;
 
-    // Makes the targets, with the samples cut to what the GL allows (`maxSamples`), and clears
-    // them; false with a message on stderr when the GL cannot make them.
-    bool Create(const BackBufferDesc& desc, GLint maxSamples);
+    // Makes the targets, with the samples cut to what the GL allows (BackBufferSamples), and
+    // clears them; false with a message on stderr when the GL cannot make them.
+    bool Create(const BackBufferDesc& desc, const GlLimits& limits);
     const BackBufferDesc& Desc() const { return desc_; }
     bool HasAlpha() const { return desc_.format == D3DFMT_A8R8G8B8; }
 

@@ -116,7 +116,7 @@ Device::Device(IDirect3D8* parent, D3DDEVTYPE type, std::shared_ptr<GlShared> gl
     parent_ = ComPtr<IDirect3D8>(parent);
     const BackBufferDesc& d = renderer_->Desc();
     state_ = DeviceState::Defaults(d.width, d.height);
-    caps_ = DeviceCaps(type, static_cast<DWORD>(renderer_->MaxTextureSize()));
+    caps_ = DeviceCaps(type, static_cast<DWORD>(renderer_->Limits().textureSize));
     gl_->device = this;
 }
 

@@ -2,16 +2,20 @@
 #include "platform/gpu/gl_api.h"
 
 #include <cstdio>
+#include <optional>
+#include <string>
 
 #include "platform/gpu/device.h"
+#include "platform/gpu/gl_limits.h"
 #include "platform/window/window.h"
 
 namespace gpu {
 
 namespace {
 
-// The texture size the adapter reports before a device exists; a device reports OpenGL's own limit.
-constexpr DWORD kAdapterTextureSize = 4096;
+// The texture size the adapter reports before a device exists: what every context the device
+// runs on offers (WebGL 2's least). A device reports its context's own GL_MAX_TEXTURE_SIZE.
+constexpr auto kAdapterTextureSize = static_cast<DWORD>(kWebGl2Minimum.textureSize);
 // The largest back buffer side accepted.
 constexpr UINT kMaxBackBufferSide = 16384;
 
@@ -92,6 +96,21 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
     if (version < (gl->es ? 30 : 33)) {
         std::fprintf(stderr, "gpu/direct3d: OpenGL%s %d.%d is older than %s, no device\n", gl->es ? " ES" : "",
                      version / 10, version % 10, gl->es ? "ES 3.0" : "3.3 core");
+        return D3DERR_NOTAVAILABLE;
+    }
+    gl->limits = ReadGlLimits(gl->es);
+    if (const std::optional<GlLimits> cap = GlLimitsCap()) gl->limits = Smaller(gl->limits, *cap);
+    const GlLimits& limits = gl->limits;
+    if (const std::string shortfall = Shortfall(limits); !shortfall.empty()) {
+        std::fprintf(stderr, "gpu/direct3d: %s, no device\n", shortfall.c_str());
+        return D3DERR_NOTAVAILABLE;
+    }
+    if (!BackBufferFits(p.BackBufferWidth, p.BackBufferHeight, limits)) {
+        std::fprintf(stderr,
+                     "gpu/direct3d: a %ux%u back buffer is larger than this GL draws to (GL_MAX_RENDERBUFFER_SIZE %d, "
+                     "GL_MAX_VIEWPORT_DIMS %dx%d), no device\n",
+                     p.BackBufferWidth, p.BackBufferHeight, limits.renderbufferSize, limits.viewportWidth,
+                     limits.viewportHeight);
         return D3DERR_NOTAVAILABLE;
     }
     BackBufferDesc desc;

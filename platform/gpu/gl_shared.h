@@ -5,6 +5,7 @@
 #pragma once
 
 #include "platform/gpu/gl_api.h"
+#include "platform/gpu/gl_limits.h"
 
 #include <atomic>
 #include <cstdint>
@@ -81,6 +82,8 @@ public:
     bool vertexArrayTouched = false;
 
     bool hasS3tc = false;
+    // What the context can hold (gl_limits.h), read when the device is made.
+    GlLimits limits;
 
 private:
     // The context this thread last made current through any GlShared, by id (an address could

@@ -23,9 +23,14 @@ public:
         bool operator==(const Shape&) const = default;
     };
 
+    // The most instances a batch holds: vertex_uniforms::kBatch at most, as many as the merged
+    // draws' program has room for (MergedBatch).
+    void SetCapacity(int instances) {
+        capacity_ = instances < vertex_uniforms::kBatch ? instances : vertex_uniforms::kBatch;
+    }
     bool Pending() const { return count_ > 0; }
     // A draw of `shape` can join the draws waiting.
-    bool Takes(const Shape& shape) const { return count_ < vertex_uniforms::kBatch && shape == shape_; }
+    bool Takes(const Shape& shape) const { return count_ < capacity_ && shape == shape_; }
     // Begins a new batch; the caller has submitted the one before.
     void Start(const Shape& shape) {
         shape_ = shape;
@@ -40,6 +45,7 @@ public:
 
 private:
     int count_ = 0;
+    int capacity_ = vertex_uniforms::kBatch;
     Shape shape_;
     float rows_[vertex_uniforms::kInstanceRows * vertex_uniforms::kBatch][4] = {};
 };

@@ -1,6 +1,7 @@
 #include "platform/gpu/renderer.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "platform/gpu/gl_convert.h"
@@ -50,9 +51,24 @@ std::unique_ptr<Renderer> Renderer::Create(std::shared_ptr<GlShared> gl, const B
     // ES has no clip control: the programs map Direct3D's depth from 0 to OpenGL's from -1.
     const bool clipControl = !es && (GlVersion() >= 45 || GlHasExtension("GL_ARB_clip_control"));
     if (clipControl) desktop_gl::ClipDepthZeroToOne();
-    r->programs_.SetDialect({es, clipControl});
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &r->maxTextureSize_);
-    glGetIntegerv(GL_MAX_SAMPLES, &r->maxSamples_);
+    // Merged draws take as many instances as the vertex uniforms hold (gl_limits.h).
+    const GlLimits& limits = r->gl_->limits;
+    const int batch = MergedBatch(limits);
+    r->merging_ = batch > 0;
+    r->batch_.SetCapacity(batch);
+    r->programs_.SetDialect({es, clipControl, batch > 0 ? batch : vertex_uniforms::kBatch});
+    if (batch < vertex_uniforms::kBatch) {
+        if (batch > 0)
+            std::fprintf(stderr,
+                         "gpu/renderer: %d vertex uniform vectors hold %d instances per merged draw, not %d (those "
+                         "need %d)\n",
+                         limits.vertexUniformVectors, batch, vertex_uniforms::kBatch,
+                         VertexUniformsNeeded(vertex_uniforms::kBatch));
+        else
+            std::fprintf(stderr, "gpu/renderer: %d vertex uniform vectors leave no room for merged draws (%d for %d "
+                         "instances): draws go out one by one\n",
+                         limits.vertexUniformVectors, VertexUniformsNeeded(kMinMergedBatch), kMinMergedBatch);
+    }
     r->gl_->hasS3tc = GlHasExtension("GL_EXT_texture_compression_s3tc") ||
                       (es && (GlHasExtension("GL_WEBGL_compressed_texture_s3tc") ||
                               GlHasExtension("WEBGL_compressed_texture_s3tc")));
@@ -61,12 +77,8 @@ std::unique_ptr<Renderer> Renderer::Create(std::shared_ptr<GlShared> gl, const B
     if (!es) desktop_gl::FirstVertexProvokes();
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    if (!r->backBuffer_.Create(desc, r->maxSamples_)) return nullptr;
+    if (!r->backBuffer_.Create(desc, limits)) return nullptr;
     r->userStreams_.Create();
-    GLint vertexComponents = 0;
-    glGetIntegerv(GL_MAX_VERTEX_UNIFORM_COMPONENTS, &vertexComponents);
-    using namespace vertex_uniforms;
-    r->merging_ = vertexComponents >= 4 * (kCount + kInstanceRows * kBatch + 16);
     // What the resources tell the renderer; the destructor unhooks all three.
     Renderer* self = r.get();
     r->gl_->onBufferGone = [self](std::uint64_t serial) { self->ForgetBuffer(serial); };

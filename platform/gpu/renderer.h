@@ -88,8 +88,7 @@ public:
 
     const BackBufferDesc& Desc() const { return backBuffer_.Desc(); }
     D3DDRAWSTATS& Stats() { return stats_; }
-    GLint MaxTextureSize() const { return maxTextureSize_; }
-    GLint MaxSamples() const { return maxSamples_; }
+    const GlLimits& Limits() const { return gl_->limits; }
 
 private:
     Renderer(std::shared_ptr<GlShared> gl, bool targetHasAlpha);
@@ -114,9 +113,7 @@ private:
 
     std::shared_ptr<GlShared> gl_;
     D3DDRAWSTATS stats_{};
-    GLint maxTextureSize_ = 0;
-    GLint maxSamples_ = 0;
-    bool merging_ = false;  // the GL has room for the per-instance uniforms
+    bool merging_ = false;  // the GL has room for the per-instance uniforms of two instances or more
 
     std::uint32_t dirty_ = kAll;
     PipelineKey key_{};

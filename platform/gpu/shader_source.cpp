@@ -110,7 +110,7 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
     t_instanced = k.instanced != 0;
     std::string s = ShaderHeader(dialect);
     s += "uniform vec4 V[" + N(kCount) + "];\n";
-    if (k.instanced) s += "uniform vec4 I[" + N(kInstanceRows * kBatch) + "];\n";
+    if (k.instanced) s += "uniform vec4 I[" + N(kInstanceRows * dialect.instanceBatch) + "];\n";
     s += k.pretransformed ? "layout(location = 0) in vec4 aPosition;\n" : "layout(location = 0) in vec3 aPosition;\n";
     if (k.blendWeights) s += "layout(location = 1) in vec4 aWeights;\n";
     if (k.hasNormal) s += "layout(location = 2) in vec3 aNormal;\n";

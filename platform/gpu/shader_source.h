@@ -25,6 +25,8 @@ enum Attribute : int {
 struct ShaderDialect {
     bool es = false;
     bool clipControl = true;  // depth is written from 0 (GL_ZERO_TO_ONE clip control); never on ES
+    // Instances a merged-draw program holds (its array "I"), as many as the vertex uniforms allow.
+    int instanceBatch = vertex_uniforms::kBatch;
 };
 
 // The first lines of every program of the dialect: version, and on ES the default precisions.

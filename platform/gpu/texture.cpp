@@ -58,10 +58,14 @@ Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, 
         result = D3DERR_INVALIDCALL;
         return nullptr;
     }
-    GLint maxSize = 0;
-    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &maxSize);
-    if (width == 0 || height == 0 || width > static_cast<UINT>(maxSize) || height > static_cast<UINT>(maxSize)) {
-        std::fprintf(stderr, "gpu/texture: size %ux%u is outside 1..%d\n", width, height, maxSize);
+    if (width == 0 || height == 0) {
+        std::fprintf(stderr, "gpu/texture: size %ux%u has no texels\n", width, height);
+        result = D3DERR_INVALIDCALL;
+        return nullptr;
+    }
+    if (!TextureFits(width, height, gl->limits)) {
+        std::fprintf(stderr, "gpu/texture: %ux%u is larger than this GL's textures (GL_MAX_TEXTURE_SIZE %d)\n", width,
+                     height, gl->limits.textureSize);
         result = D3DERR_INVALIDCALL;
         return nullptr;
     }

@@ -335,14 +335,7 @@ protected:
         WriteQuad(1.0f);
         ASSERT_EQ(device_->SetVertexShader(D3DFVF_XYZ), S_OK);
         ASSERT_EQ(device_->SetStreamSource(0, vb_.Get(), sizeof(V)), S_OK);
-        // Orthographic pixels: x, y in pixels from the top left, z in 0..1.
-        D3DMATRIX proj{};
-        proj._11 = 2.0f / kWidth;
-        proj._22 = -2.0f / kHeight;
-        proj._33 = 1;
-        proj._41 = -1;
-        proj._42 = 1;
-        proj._44 = 1;
+        const D3DMATRIX proj = devicetest::PixelProjection(kWidth, kHeight);
         ASSERT_EQ(device_->SetTransform(D3DTS_PROJECTION, &proj), S_OK);
         device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
     }

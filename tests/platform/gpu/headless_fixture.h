@@ -40,6 +40,12 @@ struct RhwTexVertex {  // XYZRHW | DIFFUSE | TEX1
 };
 constexpr DWORD kRhwTexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 
+struct TexVertex {  // XYZ | TEX1
+    float x, y, z;
+    float u, v;
+};
+constexpr DWORD kTexFvf = D3DFVF_XYZ | D3DFVF_TEX1;
+
 struct ColourVertex {  // XYZ | DIFFUSE
     float x, y, z;
     D3DCOLOR diffuse;

@@ -7,11 +7,6 @@
 namespace pixeltest {
 namespace {
 
-struct TexVertex {  // XYZ | TEX1
-    float x, y, z;
-    float u, v;
-};
-constexpr DWORD kTexFvf = D3DFVF_XYZ | D3DFVF_TEX1;
 constexpr UINT kSize = 64;
 
 // A 64x64 image holding a patch of colour at texels 20..43 x 16..47. Outside the patch the texels
