@@ -80,10 +80,13 @@ export function siteFile(name) {
   return new RegExp('/' + escape(name.slice(0, dot)) + '(\\.[0-9a-f]{12})?' + escape(name.slice(dot)) + '$');
 }
 
-// The page's address with ?args= (a list of words) and other parameters.
+// The page's address with ?args= (a list of words) and other parameters. ORRERY_WEB_LIMITS=minimum
+// in the environment adds webgl-limits=minimum to every page (the program's WebGL 2 context then
+// offers only WebGL 2's guaranteed minimums) unless the caller sets webgl-limits itself.
 export function pageUrl(base, page, { args, ...params } = {}) {
   const search = new URLSearchParams();
   if (args && args.length) search.set('args', args.join(' '));
+  if (process.env.ORRERY_WEB_LIMITS) search.set('webgl-limits', process.env.ORRERY_WEB_LIMITS);
   for (const [key, value] of Object.entries(params)) search.set(key, value);
   const query = search.toString();
   return base + '/' + page + (query ? '?' + query : '');
