@@ -276,17 +276,20 @@ export function musicDrift(frames) {
 
 // Hides the page as a browser does for a background tab: headless chromium under playwright
 // keeps every page visible (a foreground tab), so the document's visibility is set by hand and
-// the change announced. show(page) makes it visible again.
+// the change announced. show(page) makes it visible again. Both resolve to the page's
+// performance.now() at the change.
 export const pageVisibility = {
   hide: (page) => page.evaluate(() => {
     Object.defineProperty(document, 'visibilityState', { configurable: true, get: () => 'hidden' });
     Object.defineProperty(document, 'hidden', { configurable: true, get: () => true });
     document.dispatchEvent(new Event('visibilitychange'));
+    return performance.now();
   }),
   show: (page) => page.evaluate(() => {
     delete document.visibilityState;
     delete document.hidden;
     document.dispatchEvent(new Event('visibilitychange'));
+    return performance.now();
   }),
 };
 

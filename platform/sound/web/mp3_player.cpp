@@ -67,15 +67,21 @@ EM_JS(int, WebMusicInstall, (const char* path), {
     };
     // While the newest track plays, the page's clock takes its time from the audio clock: the
     // time the track was asked for plus how far into the file is heard. An audio clock that has
-    // not moved for a quarter of a second (an output that has stalled) is not followed.
+    // not moved for a quarter of a second (the output stalled, or the page was shown again and
+    // the audio has not gone on yet) is not followed meanwhile; one that has fallen more than a
+    // quarter of a second behind the page's clock (it stalled for longer) is made to catch up,
+    // the track going on from the page's time.
     let lastHeard = null;
     let lastHeardAt = 0;
     clock.follow = () => {
         const track = music.latest;
-        if (!track || track.state !== 'playing' || music.players[track.id] !== track || context.state !== 'running')
-            return null;
+        if (!track || track.state !== 'playing' || music.players[track.id] !== track) return null;
         const heard = track.requested + 1000 * music.trackPosition(track);
         const now = performance.now();
+        if (heard < clock.last - 250) {
+            track.restart(clock.last);
+            return null;
+        }
         if (heard !== lastHeard) {
             lastHeard = heard;
             lastHeardAt = now;
@@ -87,6 +93,7 @@ EM_JS(int, WebMusicInstall, (const char* path), {
     // The music pauses and goes on with the page's clock.
     clock.onVisibility.push((hidden) => {
         if (music.stopped) return;
+        if (!hidden) lastHeard = null;
         (hidden ? context.suspend() : context.resume()).catch(() => {});
     });
     const resume = () => {
@@ -112,7 +119,8 @@ EM_JS(void, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, 
     const data = HEAPU8.slice(bytes, bytes + size).buffer;
     const track = {id, state: 'decoding', requested: clock.now(), buffer: null, node: null, offset: 0, startedAt: 0,
                    heldSaid: false};
-    track.start = () => {
+    // Starts the decoded track at the page's clock time `at` (now when not given).
+    track.start = (at) => {
         if (music.players[id] !== track || !track.buffer || track.node || track.state === 'ended' || music.stopped)
             return;
         if (context.state !== 'running') {
@@ -124,7 +132,7 @@ EM_JS(void, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, 
             if (clock.pausedAt === null) context.resume().catch(() => {});
             return;
         }
-        const offset = (clock.now() - track.requested) / 1000 +
+        const offset = ((at === undefined ? clock.now() : at) - track.requested) / 1000 +
                        (context.baseLatency || 0) + (context.outputLatency || 0);
         if (offset >= track.buffer.duration) {
             track.state = 'ended';
@@ -142,8 +150,7 @@ EM_JS(void, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, 
         track.startedAt = context.currentTime;
         track.state = 'playing';
     };
-    track.stop = () => {
-        delete music.players[id];
+    const silence = () => {
         if (!track.node) return;
         track.node.onended = null;
         try {
@@ -151,6 +158,17 @@ EM_JS(void, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, 
         } catch (e) {
         }
         track.node.disconnect();
+        track.node = null;
+    };
+    track.stop = () => {
+        delete music.players[id];
+        silence();
+    };
+    track.restart = (at) => {
+        silence();
+        track.state = 'decoded';
+        track.heldSaid = true;  // it has played: a context that is not running is not the browser's hold
+        track.start(at);
     };
     music.players[id] = track;
     music.latest = track;
