@@ -30,6 +30,17 @@ function missing(page, file) {
   return page.route(siteFile(file), (route) => route.fulfill({ status: 404, body: 'not here' }));
 }
 
+// Holds back the data package until the returned function is called.
+async function holdData(page) {
+  let release;
+  const held = new Promise((resolve) => { release = resolve; });
+  await page.route(siteFile('orrery3d.data'), async (route) => {
+    await held;
+    await route.continue();
+  });
+  return release;
+}
+
 async function expectFailure(page, pattern) {
   await page.waitForSelector('#failure', { state: 'visible', timeout: deadlineMs });
   const reason = (await page.textContent('#failure-reason')).trim();
@@ -41,12 +52,7 @@ async function expectFailure(page, pattern) {
 
 test('"Loading..." shows until the setup form appears', () => withPage(async (page) => {
   // The data package is held until the page has been seen loading.
-  let release;
-  const held = new Promise((resolve) => { release = resolve; });
-  await page.route(siteFile('orrery3d.data'), async (route) => {
-    await held;
-    await route.continue();
-  });
+  const release = await holdData(page);
   await page.goto(pageUrl(served.server.url, 'index.html'));
   await page.waitForSelector('#loading', { state: 'visible', timeout: deadlineMs });
   assert.match(await page.textContent('#loading-text'), /^Loading\.\.\./);
@@ -58,12 +64,7 @@ test('"Loading..." shows until the setup form appears', () => withPage(async (pa
 }));
 
 test('the progress bar counts the program and its data until they are complete', () => withPage(async (page) => {
-  let release;
-  const held = new Promise((resolve) => { release = resolve; });
-  await page.route(siteFile('orrery3d.data'), async (route) => {
-    await held;
-    await route.continue();
-  });
+  const release = await holdData(page);
   await page.goto(pageUrl(served.server.url, 'index.html'));
   const download = () => page.evaluate(() => window.orrery.download);
   // The program's .wasm arrives while the data package is held.
