@@ -271,7 +271,10 @@ const OrreryPage = (() => {
     return downloadAll([wasm, data], progress || (() => {}), downloadFailed || ((reason) => fail(reason)))
       .then((files) => {
         window.Module.wasmBinary = files[wasm];
-        window.Module.getPreloadedPackage = (packageName) => (packageName === data ? files[data] : null);
+        // The package's loader asks by the name locateFile gave it: the published one on a
+        // published site.
+        window.Module.getPreloadedPackage = (packageName) =>
+          (packageName === data || packageName === fileUrl(data) ? files[data] : null);
         return loadScript('orrery3d-data.js');
       })
       .then(() => {
