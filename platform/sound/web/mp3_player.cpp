@@ -33,7 +33,7 @@ EM_JS(int, WebMusicInstall, (const char* path), {
     const clock = Module.orreryClock;
     const music = {context, players: {}, latest: null, stopped: false};
     // Seconds from a sample leaving the context to its being heard.
-    const latency = () => (context.baseLatency || 0) + (context.outputLatency || 0);
+    music.latency = () => (context.baseLatency || 0) + (context.outputLatency || 0);
     // The context's time that is being heard now: its latest output timestamp carried forward
     // to this moment, never past the time the context has rendered. A stamp more than 0.1 s old
     // (from before a suspension) says nothing of now: the rendered time less the latency does.
@@ -44,7 +44,7 @@ EM_JS(int, WebMusicInstall, (const char* path), {
             if (stamp.performanceTime > 0 && age < 100)
                 return Math.min(stamp.contextTime + age / 1000, context.currentTime);
         }
-        return Math.max(context.currentTime - latency(), 0);
+        return Math.max(context.currentTime - music.latency(), 0);
     };
     // Seconds into a playing track's file that are heard now.
     music.trackPosition = (track) => {
@@ -52,10 +52,16 @@ EM_JS(int, WebMusicInstall, (const char* path), {
         const position = track.offset + heardTime() - track.startedAt;
         return Math.max(0, Math.min(position, track.buffer.duration));
     };
+    // The newest track while it plays (not stopped, decoded and started, not played out); null
+    // otherwise.
+    const playing = () => {
+        const track = music.latest;
+        return track && music.players[track.id] === track && track.state === 'playing' ? track : null;
+    };
     // The newest track's position; null without music (none, not playing yet, or played out).
     music.position = () => {
-        const track = music.latest;
-        if (!track || music.players[track.id] !== track || track.state !== 'playing') return null;
+        const track = playing();
+        if (!track) return null;
         const position = music.trackPosition(track);
         return position < track.buffer.duration ? position : null;
     };
@@ -74,8 +80,8 @@ EM_JS(int, WebMusicInstall, (const char* path), {
     let lastHeard = null;
     let lastHeardAt = 0;
     clock.follow = () => {
-        const track = music.latest;
-        if (!track || track.state !== 'playing' || music.players[track.id] !== track) return null;
+        const track = playing();
+        if (!track) return null;
         const heard = track.requested + 1000 * music.trackPosition(track);
         const now = performance.now();
         if (heard < clock.last - 250) {
@@ -132,8 +138,7 @@ EM_JS(void, WebMusicPlay, (int id, const std::uint8_t* bytes, std::size_t size, 
             if (clock.pausedAt === null) context.resume().catch(() => {});
             return;
         }
-        const offset = ((at === undefined ? clock.now() : at) - track.requested) / 1000 +
-                       (context.baseLatency || 0) + (context.outputLatency || 0);
+        const offset = ((at === undefined ? clock.now() : at) - track.requested) / 1000 + music.latency();
         if (offset >= track.buffer.duration) {
             track.state = 'ended';
             return;
