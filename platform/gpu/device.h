@@ -84,7 +84,7 @@ public:
 
 private:
     struct FieldOps;
-    static const FieldOps kFieldOps[];
+    static const com::EnumTable<StateField, FieldOps> kFieldOps;
     // Whether a value equal to the current one is stored again (and the renderer told) or skipped.
     enum class Same { kSkip, kStore };
 

@@ -81,7 +81,7 @@ constexpr auto StageTypeOf(DWORD entry) {
 
 }  // namespace
 
-const Device::FieldOps Device::kFieldOps[] = {
+constexpr com::EnumTable<StateField, Device::FieldOps> Device::kFieldOps = {{
     {StateField::kRenderState,
      [](const Device& d, StateBlock& b, DWORD i) { b.values.renderStates[i] = d.state_.renderStates[i]; },
      [](Device& d, const StateBlock& b, DWORD i) {
@@ -122,11 +122,11 @@ const Device::FieldOps Device::kFieldOps[] = {
      [](Device& d, const StateBlock& b, DWORD) {
          d.SetIndices(b.bound.indices.buffer.Get(), b.bound.indices.baseVertex);
      }},
-};
+}};
 
 template <class Visit>
 void Device::ForEachHeld(const StateMask& mask, Visit visit) {
-    static_assert(std::size(kFieldOps) == kStateFields, "one row per state family");
+    static_assert(com::RowsInEnumOrder(kFieldOps, &FieldOps::field), "one row per state family, in order");
     for (const FieldOps& ops : kFieldOps)
         for (std::size_t i = 0; i < FieldEntries(ops.field); ++i)
             if (mask.Has(ops.field, i)) visit(ops, static_cast<DWORD>(i));

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "platform/com/com_ptr.h"
+#include "platform/com/enum_table.h"
 #include "platform/gpu/d3d8.h"
 #include "platform/gpu/device_state.h"
 
@@ -26,20 +27,36 @@ enum class StateField : std::uint8_t {
     kFvf,
     kStream,
     kIndices,
+    kCount
 };
-constexpr std::size_t kStateFields = 11;
+constexpr std::size_t kStateFields = com::kEnumCount<StateField>;
 
 // How many entries each family has.
-constexpr std::array<std::size_t, kStateFields> kFieldEntries = {
-    D3D_RENDERSTATE_COUNT, D3D_MAX_TEXTURE_STAGES * D3D_TEXTURESTAGESTATE_COUNT, D3D_MAX_TEXTURE_STAGES,
-    kTransformSlots, kMaxLights, kMaxLights, 1, 1, 1, 1, 1};
+struct FieldSize {
+    StateField field;
+    std::size_t entries;
+};
+inline constexpr com::EnumTable<StateField, FieldSize> kFieldEntries = {{
+    {StateField::kRenderState, D3D_RENDERSTATE_COUNT},
+    {StateField::kStageState, D3D_MAX_TEXTURE_STAGES * D3D_TEXTURESTAGESTATE_COUNT},
+    {StateField::kTexture, D3D_MAX_TEXTURE_STAGES},
+    {StateField::kTransform, kTransformSlots},
+    {StateField::kLight, kMaxLights},
+    {StateField::kLightEnable, kMaxLights},
+    {StateField::kMaterial, 1},
+    {StateField::kViewport, 1},
+    {StateField::kFvf, 1},
+    {StateField::kStream, 1},
+    {StateField::kIndices, 1},
+}};
+static_assert(com::RowsInEnumOrder(kFieldEntries, &FieldSize::field), "one row per state family, in order");
 
-constexpr std::size_t FieldEntries(StateField f) { return kFieldEntries[static_cast<std::size_t>(f)]; }
+constexpr std::size_t FieldEntries(StateField f) { return kFieldEntries[com::EnumIndex(f)].entries; }
 
 // Where a family's entries start among all entries, families in order.
 constexpr std::size_t FieldFirst(std::size_t field) {
     std::size_t first = 0;
-    for (std::size_t i = 0; i < field; ++i) first += kFieldEntries[i];
+    for (std::size_t i = 0; i < field; ++i) first += kFieldEntries[i].entries;
     return first;
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/com/enum_table.h"
 #include "platform/gpu/d3d8types.h"
 
 namespace gpu {
@@ -29,8 +30,9 @@ enum class TexelFormat : std::uint8_t {
     kDxt1,
     kDxt3,
     kDxt5,
+    kCount
 };
-constexpr std::size_t kTexelFormats = 14;
+constexpr std::size_t kTexelFormats = com::kEnumCount<TexelFormat>;
 
 // Bits of each channel in a texel read little-endian, stored from bit 0 up in the order blue,
 // green, red, luminance, alpha; bits above them and within the texel are padding (the X of
@@ -63,6 +65,7 @@ enum class Widen : std::uint8_t { kNone, kOpaque, kToArgb };
 enum class EsOrder : std::uint8_t { kSwapRedBlue, kAlphaLowest, kRgbBytes, kToRgba };
 
 struct FormatInfo {
+    TexelFormat texel = TexelFormat::kCount;  // kCount: a format the device does not take
     D3DFORMAT format = D3DFMT_UNKNOWN;
     bool supported = false;
     bool compressed = false;  // DXT: 4x4 blocks, uploaded as S3TC or decoded to A8R8G8B8
@@ -119,23 +122,23 @@ struct Es {
     EsOrder order = EsOrder::kSwapRedBlue;
 };
 
-constexpr FormatInfo Plain(D3DFORMAT format, UINT bytes, ChannelBits bits, GlLayout gl, Whole whole, Es es) {
+constexpr FormatInfo Plain(TexelFormat texel, D3DFORMAT format, UINT bytes, ChannelBits bits, GlLayout gl, Whole whole, Es es) {
     const GlLayout w{whole.internal ? whole.internal : gl.internal, whole.format ? whole.format : gl.format,
                      whole.type ? whole.type : gl.type, kRgba};
-    return {format, true, false, bytes, 0, bits.a > 0, bits, gl, w, whole.widen, 0,
+    return {texel, format, true, false, bytes, 0, bits.a > 0, bits, gl, w, whole.widen, 0,
             {es.internal, es.format, es.type, kRgba}, es.order};
 }
-constexpr FormatInfo Blocks(D3DFORMAT format, UINT bytes, GLenum s3tc) {
+constexpr FormatInfo Blocks(TexelFormat texel, D3DFORMAT format, UINT bytes, GLenum s3tc) {
     constexpr GlLayout decoded{GL_RGBA8, GL_BGRA, GL_UNSIGNED_BYTE, kRgba};
     constexpr GlLayout esDecoded{GL_RGBA8, GL_RGBA, GL_UNSIGNED_BYTE, kRgba};
-    return {format, true, true, 0, bytes, true, {}, decoded, decoded, Widen::kNone, s3tc, esDecoded,
+    return {texel, format, true, true, 0, bytes, true, {}, decoded, decoded, Widen::kNone, s3tc, esDecoded,
             EsOrder::kSwapRedBlue};
 }
 
 }  // namespace format_table
 
 // Indexed by TexelFormat.
-inline constexpr std::array<FormatInfo, kTexelFormats> kFormats = [] {
+inline constexpr com::EnumTable<TexelFormat, FormatInfo> kFormats = [] {
     using namespace format_table;
     constexpr GLenum kByte = GL_UNSIGNED_BYTE, k1555 = GL_UNSIGNED_SHORT_1_5_5_5_REV,
                      k4444 = GL_UNSIGNED_SHORT_4_4_4_4_REV;
@@ -146,29 +149,30 @@ inline constexpr std::array<FormatInfo, kTexelFormats> kFormats = [] {
     constexpr Es kEs5551{GL_RGB5_A1, GL_RGBA, GL_UNSIGNED_SHORT_5_5_5_1, EsOrder::kAlphaLowest};
     constexpr Es kEs4444{GL_RGBA4, GL_RGBA, GL_UNSIGNED_SHORT_4_4_4_4, EsOrder::kAlphaLowest};
     constexpr Es kEsWidened{GL_RGBA8, GL_RGBA, kByte, EsOrder::kToRgba};
-    return std::array<FormatInfo, kTexelFormats>{{
-        Plain(D3DFMT_A8R8G8B8, 4, {8, 8, 8, 0, 8}, {GL_RGBA8, GL_BGRA, kByte, kRgba}, kSame, kEsRgba),
-        Plain(D3DFMT_X8R8G8B8, 4, {8, 8, 8, 0, 0}, {GL_RGBA8, GL_BGRA, kByte, kRgb1}, kOpaque, kEsRgba),
+    using enum TexelFormat;
+    return com::EnumTable<TexelFormat, FormatInfo>{{
+        Plain(kA8R8G8B8, D3DFMT_A8R8G8B8, 4, {8, 8, 8, 0, 8}, {GL_RGBA8, GL_BGRA, kByte, kRgba}, kSame, kEsRgba),
+        Plain(kX8R8G8B8, D3DFMT_X8R8G8B8, 4, {8, 8, 8, 0, 0}, {GL_RGBA8, GL_BGRA, kByte, kRgb1}, kOpaque, kEsRgba),
         // Red, green and blue data load as alpha 1.
-        Plain(D3DFMT_R8G8B8, 3, {8, 8, 8, 0, 0}, {GL_RGB8, GL_BGR, kByte, kRgb1}, {GL_RGBA8}, kEsRgb),
-        Plain(D3DFMT_R5G6B5, 2, {5, 6, 5, 0, 0}, {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, kRgb1}, {GL_RGBA8},
+        Plain(kR8G8B8, D3DFMT_R8G8B8, 3, {8, 8, 8, 0, 0}, {GL_RGB8, GL_BGR, kByte, kRgb1}, {GL_RGBA8}, kEsRgb),
+        Plain(kR5G6B5, D3DFMT_R5G6B5, 2, {5, 6, 5, 0, 0}, {GL_RGB8, GL_RGB, GL_UNSIGNED_SHORT_5_6_5, kRgb1}, {GL_RGBA8},
               {GL_RGB8, GL_RGB, kByte, EsOrder::kRgbBytes}),
-        Plain(D3DFMT_X1R5G5B5, 2, {5, 5, 5, 0, 0}, {GL_RGB5_A1, GL_BGRA, k1555, kRgb1}, kOpaque, kEs5551),
-        Plain(D3DFMT_A1R5G5B5, 2, {5, 5, 5, 0, 1}, {GL_RGB5_A1, GL_BGRA, k1555, kRgba}, kSame, kEs5551),
-        Plain(D3DFMT_A4R4G4B4, 2, {4, 4, 4, 0, 4}, {GL_RGBA4, GL_BGRA, k4444, kRgba}, kSame, kEs4444),
-        Plain(D3DFMT_X4R4G4B4, 2, {4, 4, 4, 0, 0}, {GL_RGBA4, GL_BGRA, k4444, kRgb1}, kOpaque, kEs4444),
-        Plain(D3DFMT_A8, 1, {0, 0, 0, 0, 8}, {GL_R8, GL_RED, kByte, {GL_ZERO, GL_ZERO, GL_ZERO, GL_RED}}, kArgb,
+        Plain(kX1R5G5B5, D3DFMT_X1R5G5B5, 2, {5, 5, 5, 0, 0}, {GL_RGB5_A1, GL_BGRA, k1555, kRgb1}, kOpaque, kEs5551),
+        Plain(kA1R5G5B5, D3DFMT_A1R5G5B5, 2, {5, 5, 5, 0, 1}, {GL_RGB5_A1, GL_BGRA, k1555, kRgba}, kSame, kEs5551),
+        Plain(kA4R4G4B4, D3DFMT_A4R4G4B4, 2, {4, 4, 4, 0, 4}, {GL_RGBA4, GL_BGRA, k4444, kRgba}, kSame, kEs4444),
+        Plain(kX4R4G4B4, D3DFMT_X4R4G4B4, 2, {4, 4, 4, 0, 0}, {GL_RGBA4, GL_BGRA, k4444, kRgb1}, kOpaque, kEs4444),
+        Plain(kA8, D3DFMT_A8, 1, {0, 0, 0, 0, 8}, {GL_R8, GL_RED, kByte, {GL_ZERO, GL_ZERO, GL_ZERO, GL_RED}}, kArgb,
               kEsWidened),
-        Plain(D3DFMT_L8, 1, {0, 0, 0, 8, 0}, {GL_R8, GL_RED, kByte, {GL_RED, GL_RED, GL_RED, GL_ONE}}, kArgb,
+        Plain(kL8, D3DFMT_L8, 1, {0, 0, 0, 8, 0}, {GL_R8, GL_RED, kByte, {GL_RED, GL_RED, GL_RED, GL_ONE}}, kArgb,
               kEsWidened),
-        Plain(D3DFMT_A8L8, 2, {0, 0, 0, 8, 8}, {GL_RG8, GL_RG, kByte, {GL_RED, GL_RED, GL_RED, GL_GREEN}}, kArgb,
+        Plain(kA8L8, D3DFMT_A8L8, 2, {0, 0, 0, 8, 8}, {GL_RG8, GL_RG, kByte, {GL_RED, GL_RED, GL_RED, GL_GREEN}}, kArgb,
               kEsWidened),
-        Blocks(D3DFMT_DXT1, 8, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT),
-        Blocks(D3DFMT_DXT3, 16, GL_COMPRESSED_RGBA_S3TC_DXT3_EXT),
-        Blocks(D3DFMT_DXT5, 16, GL_COMPRESSED_RGBA_S3TC_DXT5_EXT),
+        Blocks(kDxt1, D3DFMT_DXT1, 8, GL_COMPRESSED_RGBA_S3TC_DXT1_EXT),
+        Blocks(kDxt3, D3DFMT_DXT3, 16, GL_COMPRESSED_RGBA_S3TC_DXT3_EXT),
+        Blocks(kDxt5, D3DFMT_DXT5, 16, GL_COMPRESSED_RGBA_S3TC_DXT5_EXT),
     }};
 }();
-static_assert(kFormats.size() == kTexelFormats, "one row per supported format, in TexelFormat order");
+static_assert(com::RowsInEnumOrder(kFormats, &FormatInfo::texel), "one row per supported format, in TexelFormat order");
 
 constexpr bool FormatRowsAreConsistent() {
     for (std::size_t i = 0; i < kFormats.size(); ++i) {
