@@ -446,7 +446,7 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
     const UINT count = VertexCount(type, primitiveCount);
     if (!vertices) return Refuse(Refusal::kDrawUpPointers);
     if (stride == 0 || stride > 0xFFFF) return Refuse(Refusal::kDrawUpStride);
-    // No primitives of a strip or fan still make vertices, and pass.
+    // A strip or fan of 0 primitives still has vertices, and is not refused.
     if (primitiveCount > kMaxPrimitives) return Refuse(Refusal::kDrawUpCount);
     if (count == 0) return Refuse(Refusal::kDrawUpNoVertices);
     // As in Direct3D, a draw from user memory leaves no stream bound.

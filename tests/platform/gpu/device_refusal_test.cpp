@@ -1,5 +1,6 @@
 // Refusals name themselves: each family of bad calls is counted under its own item and says so on
 // stderr once, however often it is repeated.
+#include <atomic>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -236,15 +237,19 @@ TEST(Refusals, EveryItemSaysSomethingOfItsOwn) {
 TEST(Refusals, CountedExactlyAndSaidOnceAcrossThreads) {
     gpu::ResetRefusals();
     testing::internal::CaptureStderr();
+    // The threads start together, so that their refusals overlap.
+    std::atomic<bool> go{false};
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t)
-        threads.emplace_back([] {
-            for (int i = 0; i < 1000; ++i) gpu::Refuse(Refusal::kPresentContext);
+        threads.emplace_back([&go] {
+            while (!go.load()) std::this_thread::yield();
+            for (int i = 0; i < 250000; ++i) gpu::Refuse(Refusal::kPresentContext);
         });
+    go = true;
     for (std::thread& t : threads) t.join();
     const std::string err = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(gpu::RefusalCount(Refusal::kPresentContext), 4000u);
-    EXPECT_EQ(gpu::RefusalTotal(), 4000u);
+    EXPECT_EQ(gpu::RefusalCount(Refusal::kPresentContext), 1000000u);
+    EXPECT_EQ(gpu::RefusalTotal(), 1000000u);
     EXPECT_EQ(err, Line(Refusal::kPresentContext) + "\n");
     gpu::ResetRefusals();
     EXPECT_EQ(gpu::RefusalTotal(), 0u);
