@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/gpu/refusal.h"
+
 namespace gpu {
 
 BufferStorage::BufferStorage(std::shared_ptr<GlShared> gl, UINT length, bool indices)
@@ -18,19 +20,20 @@ BufferStorage::~BufferStorage() {
 }
 
 HRESULT BufferStorage::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
+    if (!device) return Refuse(Refusal::kBufferGetDeviceNull);
     *device = gl_->device;
-    if (!*device) return D3DERR_INVALIDCALL;
+    if (!*device) return Refuse(Refusal::kBufferGetDeviceGone);
     (*device)->AddRef();
     return S_OK;
 }
 
 HRESULT BufferStorage::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
-    if (!data || locked_) return D3DERR_INVALIDCALL;
+    if (!data) return Refuse(Refusal::kBufferLockData);
+    if (locked_) return Refuse(Refusal::kBufferLockTwice);
     const UINT length = Length();
-    if (offset > length) return D3DERR_INVALIDCALL;
+    if (offset > length) return Refuse(Refusal::kBufferLockRange);
     if (size == 0) size = length - offset;
-    if (size > length - offset) return D3DERR_INVALIDCALL;
+    if (size > length - offset) return Refuse(Refusal::kBufferLockRange);
     locked_ = true;
     lockOffset_ = offset;
     lockSize_ = size;
@@ -40,7 +43,7 @@ HRESULT BufferStorage::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
 }
 
 HRESULT BufferStorage::Unlock() {
-    if (!locked_) return D3DERR_INVALIDCALL;
+    if (!locked_) return Refuse(Refusal::kBufferUnlockNotLocked);
     locked_ = false;
     if ((lockFlags_ & D3DLOCK_READONLY) || lockSize_ == 0) return S_OK;
     ++version_;
@@ -59,7 +62,7 @@ VertexBuffer::VertexBuffer(std::shared_ptr<GlShared> gl, UINT length, DWORD usag
     : storage_(std::move(gl), length), usage_(usage), fvf_(fvf), pool_(pool) {}
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
-    if (!desc) return D3DERR_INVALIDCALL;
+    if (!desc) return Refuse(Refusal::kVertexBufferDescNull);
     *desc = {D3DFMT_VERTEXDATA, D3DRTYPE_VERTEXBUFFER, usage_, pool_, storage_.Length(), fvf_};
     return S_OK;
 }
@@ -89,8 +92,9 @@ UINT IndexBuffer::MaxIndex(UINT start, UINT count) {
 }
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
-    if (!desc) return D3DERR_INVALIDCALL;
-    *desc = {format_, D3DRTYPE_INDEXBUFFER, usage_, pool_, storage_.Length()};
+    if (!desc) return Refuse(Refusal::kIndexBufferDescNull);
+    *desc = {format_
+, D3DRTYPE_INDEXBUFFER, usage_, pool_, storage_.Length()};
     return S_OK;
 }
 

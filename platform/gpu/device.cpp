@@ -5,6 +5,7 @@
 #include <new>
 
 #include "platform/gpu/fvf.h"
+#include "platform/gpu/refusal.h"
 #include "platform/gpu/texture_format.h"
 
 namespace gpu {
@@ -131,13 +132,13 @@ Device::~Device() {
 }
 
 HRESULT Device::GetDeviceCaps(D3DCAPS8* caps) {
-    if (!caps) return D3DERR_INVALIDCALL;
+    if (!caps) return Refuse(Refusal::kGetDeviceCapsCaps);
     *caps = caps_;
     return S_OK;
 }
 
 HRESULT Device::GetDisplayMode(D3DDISPLAYMODE* mode) {
-    if (!mode) return D3DERR_INVALIDCALL;
+    if (!mode) return Refuse(Refusal::kGetDisplayModeMode);
     const BackBufferDesc& d = renderer_->Desc();
     *mode = {d.width, d.height, 60, d.format};
     return S_OK;
@@ -150,26 +151,26 @@ BOOL Device::ShowCursor(BOOL show) {
 }
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR colour, float z, DWORD) {
-    if (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) return D3DERR_INVALIDCALL;
-    if (count > 0 && !rects) return D3DERR_INVALIDCALL;
+    if (flags & ~(D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER | D3DCLEAR_STENCIL)) return Refuse(Refusal::kClearFlags);
+    if (count > 0 && !rects) return Refuse(Refusal::kClearRects);
     renderer_->Clear(state_, count, rects, flags, colour, z);
     return S_OK;
 }
 
 HRESULT Device::BeginScene() {
-    if (inScene_) return D3DERR_INVALIDCALL;
+    if (inScene_) return Refuse(Refusal::kBeginSceneTwice);
     inScene_ = true;
     return S_OK;
 }
 
 HRESULT Device::EndScene() {
-    if (!inScene_) return D3DERR_INVALIDCALL;
+    if (!inScene_) return Refuse(Refusal::kEndSceneNotBegun);
     inScene_ = false;
     return S_OK;
 }
 
 HRESULT Device::Present(const RECT*, const RECT*, HWND, const void*) {
-    if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    if (!gl_->CanCallGl()) return Refuse(Refusal::kPresentContext);
     renderer_->Present(gl_->Context());
     return S_OK;
 }
@@ -199,24 +200,24 @@ bool Device::Store(StateField field, DWORD entry, Place place, const T& value, s
 }
 
 HRESULT Device::SetViewport(const D3DVIEWPORT8* vp) {
-    if (!vp) return D3DERR_INVALIDCALL;
+    if (!vp) return Refuse(Refusal::kSetViewportNull);
     const BackBufferDesc& d = renderer_->Desc();
     if (vp->Width == 0 || vp->Height == 0 || vp->X >= d.width || vp->Y >= d.height || vp->Width > d.width - vp->X ||
         vp->Height > d.height - vp->Y || !(vp->MinZ >= 0.0f && vp->MinZ <= 1.0f) || !(vp->MaxZ >= 0.0f && vp->MaxZ <= 1.0f))
-        return D3DERR_INVALIDCALL;
+        return Refuse(Refusal::kSetViewportRect);
     Store(StateField::kViewport, 0, [](DeviceState& s) -> auto& { return s.viewport; }, *vp, Renderer::kViewport,
           Renderer::kViewport | Renderer::kProjection, Same::kStore);
     return S_OK;
 }
 
 HRESULT Device::GetViewport(D3DVIEWPORT8* vp) {
-    if (!vp) return D3DERR_INVALIDCALL;
+    if (!vp) return Refuse(Refusal::kGetViewportNull);
     *vp = state_.viewport;
     return S_OK;
 }
 
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
-    if (state >= D3D_RENDERSTATE_COUNT) return D3DERR_INVALIDCALL;
+    if (state >= D3D_RENDERSTATE_COUNT) return Refuse(Refusal::kSetRenderStateState);
     const std::uint32_t dirty = RenderStateDirty(state);
     Store(StateField::kRenderState, state, [state](DeviceState& s) -> auto& { return s.renderStates[state]; }, value,
           dirty, dirty);
@@ -224,13 +225,15 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
 }
 
 HRESULT Device::GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) {
-    if (state >= D3D_RENDERSTATE_COUNT || !value) return D3DERR_INVALIDCALL;
+    if (state >= D3D_RENDERSTATE_COUNT) return Refuse(Refusal::kGetRenderStateState);
+    if (!value) return Refuse(Refusal::kGetRenderStateValue);
     *value = state_.renderStates[state];
     return S_OK;
 }
 
 HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
-    if (stage >= D3D_MAX_TEXTURE_STAGES || type >= D3D_TEXTURESTAGESTATE_COUNT) return D3DERR_INVALIDCALL;
+    if (stage >= D3D_MAX_TEXTURE_STAGES) return Refuse(Refusal::kSetStageStateStage);
+    if (type >= D3D_TEXTURESTAGESTATE_COUNT) return Refuse(Refusal::kSetStageStateType);
     const std::uint32_t dirty = StageStateDirty(stage, type);
     Store(StateField::kStageState, stage * D3D_TEXTURESTAGESTATE_COUNT + type,
           [stage, type](DeviceState& s) -> auto& { return s.stageStates[stage][type]; }, value, dirty, dirty);
@@ -238,14 +241,17 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
 }
 
 HRESULT Device::GetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD* value) {
-    if (stage >= D3D_MAX_TEXTURE_STAGES || type >= D3D_TEXTURESTAGESTATE_COUNT || !value) return D3DERR_INVALIDCALL;
+    if (stage >= D3D_MAX_TEXTURE_STAGES) return Refuse(Refusal::kGetStageStateStage);
+    if (type >= D3D_TEXTURESTAGESTATE_COUNT) return Refuse(Refusal::kGetStageStateType);
+    if (!value) return Refuse(Refusal::kGetStageStateValue);
     *value = state_.stageStates[stage][type];
     return S_OK;
 }
 
 HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m) {
     const int slot = TransformSlot(type);
-    if (slot < 0 || !m) return D3DERR_INVALIDCALL;
+    if (slot < 0) return Refuse(Refusal::kSetTransformType);
+    if (!m) return Refuse(Refusal::kSetTransformMatrix);
     // World matrices are marked one by one; texture matrices need nothing redone.
     const std::uint32_t marked =
         type == D3DTS_VIEW ? Renderer::kView : type == D3DTS_PROJECTION ? Renderer::kProjection : 0u;
@@ -258,35 +264,38 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m) {
 
 HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE type, D3DMATRIX* m) {
     const int slot = TransformSlot(type);
-    if (slot < 0 || !m) return D3DERR_INVALIDCALL;
+    if (slot < 0) return Refuse(Refusal::kGetTransformType);
+    if (!m) return Refuse(Refusal::kGetTransformMatrix);
     *m = state_.transforms[slot];
     return S_OK;
 }
 
 HRESULT Device::MultiplyTransform(D3DTRANSFORMSTATETYPE type, const D3DMATRIX* m) {
     const int slot = TransformSlot(type);
-    if (slot < 0 || !m) return D3DERR_INVALIDCALL;
+    if (slot < 0) return Refuse(Refusal::kMultiplyTransformType);
+    if (!m) return Refuse(Refusal::kMultiplyTransformMatrix);
     const D3DMATRIX product = MultiplyMatrix(*m, state_.transforms[slot]);
     return SetTransform(type, &product);
 }
 
 HRESULT Device::SetMaterial(const D3DMATERIAL8* material) {
-    if (!material) return D3DERR_INVALIDCALL;
+    if (!material) return Refuse(Refusal::kSetMaterialNull);
     Store(StateField::kMaterial, 0, [](DeviceState& s) -> auto& { return s.material; }, *material,
           Renderer::kMaterial, Renderer::kMaterial);
     return S_OK;
 }
 
 HRESULT Device::GetMaterial(D3DMATERIAL8* material) {
-    if (!material) return D3DERR_INVALIDCALL;
+    if (!material) return Refuse(Refusal::kGetMaterialNull);
     *material = state_.material;
     return S_OK;
 }
 
 HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
-    if (index >= kMaxLights || !light || light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL)
-        return D3DERR_INVALIDCALL;
-    if (light->Type != D3DLIGHT_DIRECTIONAL && !(light->Range >= 0.0f)) return D3DERR_INVALIDCALL;
+    if (index >= kMaxLights) return Refuse(Refusal::kSetLightIndex);
+    if (!light) return Refuse(Refusal::kSetLightNull);
+    if (light->Type < D3DLIGHT_POINT || light->Type > D3DLIGHT_DIRECTIONAL) return Refuse(Refusal::kSetLightType);
+    if (light->Type != D3DLIGHT_DIRECTIONAL && !(light->Range >= 0.0f)) return Refuse(Refusal::kSetLightRange);
     // An enabled light that changes type changes the program.
     const LightSlot& slot = state_.lights[index];
     const bool typeChanged = slot.light.Type != light->Type;
@@ -298,13 +307,15 @@ HRESULT Device::SetLight(DWORD index, const D3DLIGHT8* light) {
 }
 
 HRESULT Device::GetLight(DWORD index, D3DLIGHT8* light) {
-    if (index >= kMaxLights || !light || !state_.lights[index].set) return D3DERR_INVALIDCALL;
+    if (index >= kMaxLights) return Refuse(Refusal::kGetLightIndex);
+    if (!light) return Refuse(Refusal::kGetLightNull);
+    if (!state_.lights[index].set) return Refuse(Refusal::kGetLightUnset);
     *light = state_.lights[index].light;
     return S_OK;
 }
 
 HRESULT Device::LightEnable(DWORD index, BOOL enable) {
-    if (index >= kMaxLights) return D3DERR_INVALIDCALL;
+    if (index >= kMaxLights) return Refuse(Refusal::kLightEnableIndex);
     if (Store(StateField::kLightEnable, index, [index](DeviceState& s) -> auto& { return s.lights[index].enabled; },
               enable != 0, Renderer::kLights, Renderer::kPipeline | Renderer::kLights))
         state_.lights[index].set = true;  // enabling a light never set uses the default light
@@ -312,15 +323,16 @@ HRESULT Device::LightEnable(DWORD index, BOOL enable) {
 }
 
 HRESULT Device::GetLightEnable(DWORD index, BOOL* enable) {
-    if (index >= kMaxLights || !enable) return D3DERR_INVALIDCALL;
+    if (index >= kMaxLights) return Refuse(Refusal::kGetLightEnableIndex);
+    if (!enable) return Refuse(Refusal::kGetLightEnableNull);
     *enable = state_.lights[index].enabled ? TRUE : FALSE;
     return S_OK;
 }
 
 HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
-    if (stage >= D3D_MAX_TEXTURE_STAGES) return D3DERR_INVALIDCALL;
+    if (stage >= D3D_MAX_TEXTURE_STAGES) return Refuse(Refusal::kSetTextureStage);
     Texture* impl = texture ? dynamic_cast<Texture*>(texture) : nullptr;
-    if (texture && (!impl || impl->Owner() != gl_.get())) return D3DERR_INVALIDCALL;  // not this device's
+    if (texture && (!impl || impl->Owner() != gl_.get())) return Refuse(Refusal::kSetTextureForeign);
     if (Recorded(StateField::kTexture, stage, [&](StateBlock& b) { b.bound.textures[stage] = Shared(texture); }))
         return S_OK;
     if (textures_[stage].Get() == texture) return S_OK;
@@ -337,29 +349,30 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture8* texture) {
 }
 
 HRESULT Device::GetTexture(DWORD stage, IDirect3DBaseTexture8** texture) {
-    if (stage >= D3D_MAX_TEXTURE_STAGES || !texture) return D3DERR_INVALIDCALL;
+    if (stage >= D3D_MAX_TEXTURE_STAGES) return Refuse(Refusal::kGetTextureStage);
+    if (!texture) return Refuse(Refusal::kGetTextureNull);
     *texture = textures_[stage].Get();
     if (*texture) (*texture)->AddRef();
     return S_OK;
 }
 
 HRESULT Device::SetVertexShader(DWORD fvf) {
-    if (!DecodeFvf(fvf).valid) return D3DERR_INVALIDCALL;
+    if (!DecodeFvf(fvf).valid) return Refuse(Refusal::kSetVertexShaderFvf);
     Store(StateField::kFvf, 0, [](DeviceState& s) -> auto& { return s.fvf; }, fvf, Renderer::kStream,
           Renderer::kPipeline | Renderer::kStream);
     return S_OK;
 }
 
 HRESULT Device::GetVertexShader(DWORD* fvf) {
-    if (!fvf) return D3DERR_INVALIDCALL;
+    if (!fvf) return Refuse(Refusal::kGetVertexShaderNull);
     *fvf = state_.fvf;
     return S_OK;
 }
 
 HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UINT stride) {
-    if (stream != 0) return D3DERR_INVALIDCALL;
+    if (stream != 0) return Refuse(Refusal::kSetStreamSourceStream);
     VertexBuffer* impl = buffer ? dynamic_cast<VertexBuffer*>(buffer) : nullptr;
-    if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return D3DERR_INVALIDCALL;
+    if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return Refuse(Refusal::kSetStreamSourceForeign);
     if (Recorded(StateField::kStream, 0, [&](StateBlock& b) { b.bound.stream = {Shared(buffer), stride}; }))
         return S_OK;
     if (stream_.Get() == buffer && stride_ == stride) return S_OK;
@@ -373,7 +386,7 @@ HRESULT Device::SetStreamSource(UINT stream, IDirect3DVertexBuffer8* buffer, UIN
 
 HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) {
     IndexBuffer* impl = buffer ? dynamic_cast<IndexBuffer*>(buffer) : nullptr;
-    if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return D3DERR_INVALIDCALL;
+    if (buffer && (!impl || impl->Storage().Owner() != gl_.get())) return Refuse(Refusal::kSetIndicesForeign);
     if (Recorded(StateField::kIndices, 0, [&](StateBlock& b) { b.bound.indices = {Shared(buffer), baseVertexIndex}; }))
         return S_OK;
     if (indices_.Get() != buffer) {
@@ -389,10 +402,12 @@ HRESULT Device::SetIndices(IDirect3DIndexBuffer8* buffer, UINT baseVertexIndex) 
 
 HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT primitiveCount) {
     const UINT count = VertexCount(type, primitiveCount);
-    if (!streamImpl_ || stride_ == 0 || primitiveCount == 0 || count == 0 || primitiveCount > kMaxPrimitives)
-        return D3DERR_INVALIDCALL;
+    if (!streamImpl_) return Refuse(Refusal::kDrawPrimitiveStream);
+    if (stride_ == 0) return Refuse(Refusal::kDrawPrimitiveStride);
+    if (primitiveCount == 0 || primitiveCount > kMaxPrimitives) return Refuse(Refusal::kDrawPrimitiveCount);
+    if (count == 0) return Refuse(Refusal::kDrawPrimitiveType);
     const std::uint64_t end = (static_cast<std::uint64_t>(startVertex) + count) * stride_;
-    if (end > streamImpl_->Storage().Length()) return D3DERR_INVALIDCALL;
+    if (end > streamImpl_->Storage().Length()) return Refuse(Refusal::kDrawPrimitiveRange);
     DrawSources src;
     src.vertices = &streamImpl_->Storage();
     src.stride = stride_;
@@ -403,17 +418,19 @@ HRESULT Device::DrawPrimitive(D3DPRIMITIVETYPE type, UINT startVertex, UINT prim
 
 HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT startIndex, UINT primitiveCount) {
     const UINT count = VertexCount(type, primitiveCount);
-    if (!streamImpl_ || !indicesImpl_ || stride_ == 0 || primitiveCount == 0 || count == 0 ||
-        primitiveCount > kMaxPrimitives)
-        return D3DERR_INVALIDCALL;
+    if (!streamImpl_) return Refuse(Refusal::kDrawIndexedStream);
+    if (!indicesImpl_) return Refuse(Refusal::kDrawIndexedIndices);
+    if (stride_ == 0) return Refuse(Refusal::kDrawIndexedStride);
+    if (primitiveCount == 0 || primitiveCount > kMaxPrimitives) return Refuse(Refusal::kDrawIndexedCount);
+    if (count == 0) return Refuse(Refusal::kDrawIndexedType);
     // Indices past the index buffer, or pointing past the vertex buffer, would make OpenGL read
     // outside them: refuse them.
     const UINT indexSize = indicesImpl_->Format() == D3DFMT_INDEX32 ? 4 : 2;
     if ((static_cast<std::uint64_t>(startIndex) + count) * indexSize > indicesImpl_->Storage().Length())
-        return D3DERR_INVALIDCALL;
+        return Refuse(Refusal::kDrawIndexedIndexRange);
     const std::uint64_t vertices = streamImpl_->Storage().Length() / stride_;
     if (baseVertex_ + static_cast<std::uint64_t>(indicesImpl_->MaxIndex(startIndex, count)) >= vertices)
-        return D3DERR_INVALIDCALL;
+        return Refuse(Refusal::kDrawIndexedVertexRange);
     DrawSources src;
     src.vertices = &streamImpl_->Storage();
     src.stride = stride_;
@@ -427,8 +444,11 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, const void* vertices, UINT stride) {
     const UINT count = VertexCount(type, primitiveCount);
-    if (!vertices || stride == 0 || count == 0 || primitiveCount > kMaxPrimitives || stride > 0xFFFF)
-        return D3DERR_INVALIDCALL;
+    if (!vertices) return Refuse(Refusal::kDrawUpPointers);
+    if (stride == 0 || stride > 0xFFFF) return Refuse(Refusal::kDrawUpStride);
+    // A strip or fan of 0 primitives still has vertices, and is not refused.
+    if (primitiveCount > kMaxPrimitives) return Refuse(Refusal::kDrawUpCount);
+    if (count == 0) return Refuse(Refusal::kDrawUpNoVertices);
     // As in Direct3D, a draw from user memory leaves no stream bound.
     SetStreamSource(0, nullptr, 0);
     return renderer_->DrawUser(state_, stageTextures_, type, primitiveCount, vertices, count * stride, stride, nullptr, 0,
@@ -438,14 +458,17 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT primitiveCount, cons
 HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UINT numVertices, UINT primitiveCount,
                                        const void* indices, D3DFORMAT indexFormat, const void* vertices, UINT stride) {
     const UINT count = VertexCount(type, primitiveCount);
-    if (!vertices || !indices || stride == 0 || count == 0 || numVertices == 0 || primitiveCount > kMaxPrimitives ||
-        stride > 0xFFFF || minIndex > 0xFFFFFF || numVertices > 0xFFFFFF)
-        return D3DERR_INVALIDCALL;
-    if (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) return D3DERR_INVALIDCALL;
+    if (!vertices || !indices) return Refuse(Refusal::kDrawIndexedUpPointers);
+    if (stride == 0 || stride > 0xFFFF) return Refuse(Refusal::kDrawIndexedUpStride);
+    if (primitiveCount > kMaxPrimitives) return Refuse(Refusal::kDrawIndexedUpCount);
+    if (count == 0) return Refuse(Refusal::kDrawIndexedUpNoVertices);
+    if (numVertices == 0 || minIndex > 0xFFFFFF || numVertices > 0xFFFFFF)
+        return Refuse(Refusal::kDrawIndexedUpVertices);
+    if (indexFormat != D3DFMT_INDEX16 && indexFormat != D3DFMT_INDEX32) return Refuse(Refusal::kDrawIndexedUpFormat);
     const UINT size = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
     for (UINT i = 0; i < count; ++i) {
         const UINT index = size == 4 ? static_cast<const std::uint32_t*>(indices)[i] : static_cast<const std::uint16_t*>(indices)[i];
-        if (index >= minIndex + numVertices) return D3DERR_INVALIDCALL;  // outside the vertices given
+        if (index >= minIndex + numVertices) return Refuse(Refusal::kDrawIndexedUpIndex);
     }
     SetStreamSource(0, nullptr, 0);
     SetIndices(nullptr, 0);
@@ -455,9 +478,9 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minIndex, UIN
 
 HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format, D3DPOOL pool,
                               IDirect3DTexture8** texture) {
-    if (!texture) return D3DERR_INVALIDCALL;
+    if (!texture) return Refuse(Refusal::kCreateTextureOut);
     *texture = nullptr;
-    if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    if (!gl_->CanCallGl()) return Refuse(Refusal::kCreateTextureContext);
     HRESULT hr = S_OK;
     try {
         *texture = Texture::Create(gl_, width, height, levels, usage, format, pool, hr);
@@ -469,9 +492,10 @@ HRESULT Device::CreateTexture(UINT width, UINT height, UINT levels, DWORD usage,
 }
 
 HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL pool, IDirect3DVertexBuffer8** buffer) {
-    if (!buffer) return D3DERR_INVALIDCALL;
+    if (!buffer) return Refuse(Refusal::kCreateVertexBufferOut);
     *buffer = nullptr;
-    if (length == 0 || !gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    if (length == 0) return Refuse(Refusal::kCreateVertexBufferLength);
+    if (!gl_->CanCallGl()) return Refuse(Refusal::kCreateVertexBufferContext);
     try {
         *buffer = new VertexBuffer(gl_, length, usage, fvf, pool);
     } catch (const std::bad_alloc&) {
@@ -482,10 +506,11 @@ HRESULT Device::CreateVertexBuffer(UINT length, DWORD usage, DWORD fvf, D3DPOOL 
 }
 
 HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3DPOOL pool, IDirect3DIndexBuffer8** buffer) {
-    if (!buffer) return D3DERR_INVALIDCALL;
+    if (!buffer) return Refuse(Refusal::kCreateIndexBufferOut);
     *buffer = nullptr;
-    if (length == 0 || (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) || !gl_->CanCallGl())
-        return D3DERR_INVALIDCALL;
+    if (length == 0) return Refuse(Refusal::kCreateIndexBufferLength);
+    if (format != D3DFMT_INDEX16 && format != D3DFMT_INDEX32) return Refuse(Refusal::kCreateIndexBufferFormat);
+    if (!gl_->CanCallGl()) return Refuse(Refusal::kCreateIndexBufferContext);
     try {
         *buffer = new IndexBuffer(gl_, length, usage, format, pool);
     } catch (const std::bad_alloc&) {
@@ -498,7 +523,7 @@ HRESULT Device::CreateIndexBuffer(UINT length, DWORD usage, D3DFORMAT format, D3
 // ---- Extensions ---------------------------------------------------------------------------
 
 HRESULT Device::ReadBackBuffer(std::vector<std::uint32_t>& pixels, UINT& width, UINT& height) {
-    if (!gl_->CanCallGl()) return D3DERR_INVALIDCALL;
+    if (!gl_->CanCallGl()) return Refuse(Refusal::kReadBackContext);
     renderer_->ReadBack(pixels);
     width = renderer_->Desc().width;
     height = renderer_->Desc().height;

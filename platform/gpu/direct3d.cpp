@@ -7,6 +7,7 @@
 
 #include "platform/gpu/device.h"
 #include "platform/gpu/gl_limits.h"
+#include "platform/gpu/refusal.h"
 #include "platform/window/window.h"
 
 namespace gpu {
@@ -24,14 +25,16 @@ public:
     UINT GetAdapterCount() override { return 1; }
 
     HRESULT GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override {
-        if (adapter != D3DADAPTER_DEFAULT || !mode) return D3DERR_INVALIDCALL;
+        if (adapter != D3DADAPTER_DEFAULT) return Refuse(Refusal::kGetAdapterDisplayModeAdapter);
+        if (!mode) return Refuse(Refusal::kGetAdapterDisplayModeMode);
         *mode = {1024, 768, 60, D3DFMT_X8R8G8B8};
         return S_OK;
     }
 
     HRESULT GetDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* caps) override {
-        if (adapter != D3DADAPTER_DEFAULT || !caps || (type != D3DDEVTYPE_HAL && type != D3DDEVTYPE_REF))
-            return D3DERR_INVALIDCALL;
+        if (adapter != D3DADAPTER_DEFAULT) return Refuse(Refusal::kGetAdapterCapsAdapter);
+        if (!caps) return Refuse(Refusal::kGetAdapterCapsCaps);
+        if (type != D3DDEVTYPE_HAL && type != D3DDEVTYPE_REF) return Refuse(Refusal::kGetAdapterCapsType);
         *caps = DeviceCaps(type, kAdapterTextureSize);
         return S_OK;
     }
@@ -46,14 +49,12 @@ bool SupportedBackBuffer(D3DFORMAT f) {
 
 HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD flags,
                                D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
+    if (!device) return Refuse(Refusal::kCreateDeviceDevice);
     *device = nullptr;
-    if (!params || adapter != D3DADAPTER_DEFAULT) return D3DERR_INVALIDCALL;
+    if (!params) return Refuse(Refusal::kCreateDeviceParams);
+    if (adapter != D3DADAPTER_DEFAULT) return Refuse(Refusal::kCreateDeviceAdapter);
     platform::Window* window = params->hDeviceWindow ? params->hDeviceWindow : focusWindow;
-    if (!window) {
-        std::fprintf(stderr, "gpu/direct3d: CreateDevice needs a window\n");
-        return D3DERR_INVALIDCALL;
-    }
+    if (!window) return Refuse(Refusal::kCreateDeviceWindow);
     platform::GlProfile profile;
     if (type == D3DDEVTYPE_REF) {
         profile = platform::GlProfile::Software;
@@ -62,7 +63,7 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
                                           D3DCREATE_MIXED_VERTEXPROCESSING);
         if (processing != D3DCREATE_SOFTWARE_VERTEXPROCESSING && processing != D3DCREATE_HARDWARE_VERTEXPROCESSING &&
             processing != D3DCREATE_MIXED_VERTEXPROCESSING)
-            return D3DERR_INVALIDCALL;  // exactly one kind of vertex processing
+            return Refuse(Refusal::kCreateDeviceProcessing);
         profile = processing == D3DCREATE_SOFTWARE_VERTEXPROCESSING ? platform::GlProfile::Plain
                                                                     : platform::GlProfile::Default;
     } else {
@@ -77,13 +78,12 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
         if (p.BackBufferHeight == 0) p.BackBufferHeight = static_cast<UINT>(h > 0 ? h : 1);
     }
     if (p.BackBufferFormat == D3DFMT_UNKNOWN && p.Windowed) p.BackBufferFormat = D3DFMT_X8R8G8B8;
-    if (!SupportedBackBuffer(p.BackBufferFormat)) {
-        std::fprintf(stderr, "gpu/direct3d: back buffer format %u is not supported\n", static_cast<unsigned>(p.BackBufferFormat));
-        return D3DERR_INVALIDCALL;
-    }
-    if (p.BackBufferWidth > kMaxBackBufferSide || p.BackBufferHeight > kMaxBackBufferSide) return D3DERR_INVALIDCALL;
+    if (!SupportedBackBuffer(p.BackBufferFormat))
+        return Refuse(Refusal::kCreateDeviceFormat, std::to_string(static_cast<unsigned>(p.BackBufferFormat)));
+    if (p.BackBufferWidth > kMaxBackBufferSide || p.BackBufferHeight > kMaxBackBufferSide)
+        return Refuse(Refusal::kCreateDeviceSize);
     if (p.MultiSampleType != D3DMULTISAMPLE_NONE && (p.MultiSampleType < 2 || p.MultiSampleType > 16))
-        return D3DERR_INVALIDCALL;
+        return Refuse(Refusal::kCreateDeviceMultiSample);
 
     std::unique_ptr<platform::GlContext> context = window->CreateGlContext(profile);
     if (!context) {

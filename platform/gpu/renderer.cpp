@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "platform/gpu/gl_convert.h"
+#include "platform/gpu/refusal.h"
 #include "platform/gpu/texture_format.h"
 
 namespace gpu {
@@ -97,12 +98,14 @@ Renderer::~Renderer() {
     glBindVertexArray(0);
 }
 
-bool Renderer::BeginDraw(const DeviceState& s) {
+HRESULT Renderer::BeginDraw(const DeviceState& s) {
     if (s.fvf != keyFvf_) {
         layout_ = DecodeFvf(s.fvf);
         keyFvf_ = s.fvf;
     }
-    return layout_.valid && gl_->CanCallGl();
+    if (!layout_.valid) return Refuse(Refusal::kDrawFvf);
+    if (!gl_->CanCallGl()) return Refuse(Refusal::kDrawContext);
+    return S_OK;
 }
 
 HRESULT Renderer::Counted(UINT primitives) {
@@ -167,7 +170,7 @@ void Renderer::Flush() {
 
 HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIVETYPE type, UINT first,
                        UINT primitives, bool indexed) {
-    if (!BeginDraw(s)) return D3DERR_INVALIDCALL;
+    if (const HRESULT begun = BeginDraw(s); FAILED(begun)) return begun;
     BufferStorage* vertices = src.vertices;
     if (!indexed && TrimCandidate(type, primitives, src.textures[0])) {
         const Trim trim = TrimmedQuad(s, src, first, vertices);
@@ -208,7 +211,7 @@ HRESULT Renderer::Draw(const DeviceState& s, const DrawSources& src, D3DPRIMITIV
 HRESULT Renderer::DrawUser(const DeviceState& s, Texture* const textures[kMaxStages], D3DPRIMITIVETYPE type,
                            UINT primitives, const void* vertices, UINT vertexBytes, UINT stride, const void* indices,
                            UINT indexBytes, bool indices32) {
-    if (!BeginDraw(s)) return D3DERR_INVALIDCALL;
+    if (const HRESULT begun = BeginDraw(s); FAILED(begun)) return begun;
     if (!indices && TrimCandidate(type, primitives, textures[0]) && vertexBytes >= 4 * stride) {
         const Trim trim = TrimmedUserQuad(s, textures[0], vertices, stride);
         if (trim == Trim::kNothing) return Counted(primitives);

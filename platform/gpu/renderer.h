@@ -93,8 +93,8 @@ public:
 private:
     Renderer(std::shared_ptr<GlShared> gl, bool targetHasAlpha);
     // The step every draw begins with: the layout of the state's FVF, and whether anything can
-    // be drawn with it (a layout the programs read, a GL that can be reached).
-    bool BeginDraw(const DeviceState& state);
+    // be drawn with it (a layout the programs read, a GL that can be reached); S_OK or the refusal.
+    HRESULT BeginDraw(const DeviceState& state);
     // Counts a draw the caller made, whatever went out to the GL for it.
     HRESULT Counted(UINT primitives);
     // Brings the GL up to date for a draw: state, textures, program and its uniforms.

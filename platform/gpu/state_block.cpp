@@ -3,6 +3,7 @@
 #include <iterator>
 
 #include "platform/gpu/device.h"
+#include "platform/gpu/refusal.h"
 
 namespace gpu {
 
@@ -137,13 +138,14 @@ void Device::CaptureInto(StateBlock& b) const {
 }
 
 HRESULT Device::BeginStateBlock() {
-    if (recording_) return D3DERR_INVALIDCALL;
+    if (recording_) return Refuse(Refusal::kBeginStateBlockTwice);
     recording_ = std::make_unique<StateBlock>();
     return S_OK;
 }
 
 HRESULT Device::EndStateBlock(DWORD* token) {
-    if (!recording_ || !token) return D3DERR_INVALIDCALL;
+    if (!recording_) return Refuse(Refusal::kEndStateBlockNotBegun);
+    if (!token) return Refuse(Refusal::kEndStateBlockToken);
     *token = nextToken_++;
     blocks_[*token] = std::move(recording_);
     return S_OK;
@@ -151,7 +153,8 @@ HRESULT Device::EndStateBlock(DWORD* token) {
 
 HRESULT Device::ApplyStateBlock(DWORD token) {
     auto it = blocks_.find(token);
-    if (it == blocks_.end() || recording_) return D3DERR_INVALIDCALL;
+    if (it == blocks_.end()) return Refuse(Refusal::kApplyStateBlockToken);
+    if (recording_) return Refuse(Refusal::kApplyStateBlockRecording);
     const StateBlock& b = *it->second;
     ForEachHeld(b.mask, [&](const FieldOps& ops, DWORD i) { ops.apply(*this, b, i); });
     return S_OK;
@@ -159,18 +162,21 @@ HRESULT Device::ApplyStateBlock(DWORD token) {
 
 HRESULT Device::CaptureStateBlock(DWORD token) {
     auto it = blocks_.find(token);
-    if (it == blocks_.end() || recording_) return D3DERR_INVALIDCALL;
+    if (it == blocks_.end()) return Refuse(Refusal::kCaptureStateBlockToken);
+    if (recording_) return Refuse(Refusal::kCaptureStateBlockRecording);
     CaptureInto(*it->second);
     return S_OK;
 }
 
 HRESULT Device::DeleteStateBlock(DWORD token) {
-    if (blocks_.erase(token) == 0) return D3DERR_INVALIDCALL;
+    if (blocks_.erase(token) == 0) return Refuse(Refusal::kDeleteStateBlockToken);
     return S_OK;
 }
 
 HRESULT Device::CreateStateBlock(D3DSTATEBLOCKTYPE type, DWORD* token) {
-    if (!token || recording_ || type < D3DSBT_ALL || type > D3DSBT_VERTEXSTATE) return D3DERR_INVALIDCALL;
+    if (!token) return Refuse(Refusal::kCreateStateBlockToken);
+    if (recording_) return Refuse(Refusal::kCreateStateBlockRecording);
+    if (type < D3DSBT_ALL || type > D3DSBT_VERTEXSTATE) return Refuse(Refusal::kCreateStateBlockType);
     auto b = std::make_unique<StateBlock>();
     for (const FieldOps& ops : kFieldOps)
         for (std::size_t i = 0; i < FieldEntries(ops.field); ++i)

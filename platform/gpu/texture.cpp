@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
 
+#include "platform/gpu/refusal.h"
 #include "platform/gpu/texture_format.h"
 
 namespace gpu {
@@ -53,20 +55,20 @@ Texture::~Texture() {
 Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, UINT levels, DWORD usage,
                          D3DFORMAT format, D3DPOOL pool, HRESULT& result) {
     const FormatInfo& info = DescribeFormat(format);
+    const auto size = [&] { return std::to_string(width) + "x" + std::to_string(height); };
     if (!info.supported) {
-        std::fprintf(stderr, "gpu/texture: format 0x%x is not supported\n", static_cast<unsigned>(format));
-        result = D3DERR_INVALIDCALL;
+        char code[16];
+        std::snprintf(code, sizeof code, "0x%x", static_cast<unsigned>(format));
+        result = Refuse(Refusal::kCreateTextureFormat, code);
         return nullptr;
     }
     if (width == 0 || height == 0) {
-        std::fprintf(stderr, "gpu/texture: size %ux%u has no texels\n", width, height);
-        result = D3DERR_INVALIDCALL;
+        result = Refuse(Refusal::kCreateTextureEmpty, size());
         return nullptr;
     }
     if (!TextureFits(width, height, gl->limits)) {
-        std::fprintf(stderr, "gpu/texture: %ux%u is larger than this GL's textures (GL_MAX_TEXTURE_SIZE %d)\n", width,
-                     height, gl->limits.textureSize);
-        result = D3DERR_INVALIDCALL;
+        result = Refuse(Refusal::kCreateTextureTooLarge,
+                        size() + ", GL_MAX_TEXTURE_SIZE " + std::to_string(gl->limits.textureSize));
         return nullptr;
     }
     UINT full = 1;
@@ -96,15 +98,16 @@ Texture* Texture::Create(std::shared_ptr<GlShared> gl, UINT width, UINT height, 
 }
 
 HRESULT Texture::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
+    if (!device) return Refuse(Refusal::kTextureGetDeviceNull);
     *device = gl_->device;
-    if (!*device) return D3DERR_INVALIDCALL;
+    if (!*device) return Refuse(Refusal::kTextureGetDeviceGone);
     (*device)->AddRef();
     return S_OK;
 }
 
 HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
-    if (level >= levels_.size() || !desc) return D3DERR_INVALIDCALL;
+    if (level >= levels_.size()) return Refuse(Refusal::kGetLevelDescLevel);
+    if (!desc) return Refuse(Refusal::kGetLevelDescNull);
     const Level& l = levels_[level];
     desc->Format = format_;
     desc->Type = D3DRTYPE_SURFACE;
@@ -118,14 +121,15 @@ HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
 }
 
 HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
-    if (level >= levels_.size() || !locked) return D3DERR_INVALIDCALL;
+    if (level >= levels_.size()) return Refuse(Refusal::kLockRectLevel);
+    if (!locked) return Refuse(Refusal::kLockRectNull);
     Level& l = levels_[level];
-    if (l.locked) return D3DERR_INVALIDCALL;
+    if (l.locked) return Refuse(Refusal::kLockRectTwice);
     std::size_t offset = 0;
     if (rect) {
         if (rect->left < 0 || rect->top < 0 || rect->right > static_cast<LONG>(l.width) ||
             rect->bottom > static_cast<LONG>(l.height) || rect->left >= rect->right || rect->top >= rect->bottom)
-            return D3DERR_INVALIDCALL;
+            return Refuse(Refusal::kLockRectRect);
         const FormatInfo& info = DescribeFormat(format_);
         if (info.compressed)
             offset = static_cast<std::size_t>(rect->top / 4) * l.pitch + static_cast<std::size_t>(rect->left / 4) * info.bytesPerBlock;
@@ -140,7 +144,8 @@ HRESULT Texture::LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect, 
 }
 
 HRESULT Texture::UnlockRect(UINT level) {
-    if (level >= levels_.size() || !levels_[level].locked) return D3DERR_INVALIDCALL;
+    if (level >= levels_.size()) return Refuse(Refusal::kUnlockRectLevel);
+    if (!levels_[level].locked) return Refuse(Refusal::kUnlockRectNotLocked);
     Level& l = levels_[level];
     l.locked = false;
     if (!l.readOnly) ++version_;

@@ -9,4 +9,5 @@ orrery_test(gpu_device_tests
   ${CMAKE_CURRENT_LIST_DIR}/device_texture_format_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/blank_trim_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/device_limits_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/device_refusal_test.cpp
   LIBS o3d_gpu o3d_window)
