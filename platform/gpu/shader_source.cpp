@@ -119,7 +119,7 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
     bool declared[8] = {};
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
-        if (st.texSet == 0xFF) continue;
+        if (st.texSet == kNoTexSet) continue;
         if (!declared[st.texSet]) {
             s += "layout(location = " + N(kAttrTex0 + st.texSet) + ") in vec4 aTex" + N(st.texSet) + ";\n";
             declared[st.texSet] = true;
@@ -135,7 +135,7 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
     if (k.instanced) s += "  int b = gl_InstanceID * " + N(kInstanceRows) + ";\n";
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
-        if (st.texSet != 0xFF) s += "  vTex" + N(i) + " = aTex" + N(st.texSet) + ".xy;\n";
+        if (st.texSet != kNoTexSet) s += "  vTex" + N(i) + " = aTex" + N(st.texSet) + ".xy;\n";
     }
     if (k.pretransformed) {
         // Screen pixels with Direct3D's pixel centres, relative to the viewport, to clip space.
@@ -264,7 +264,7 @@ std::string FragmentShaderSource(const PipelineKey& k, const ShaderDialect& dial
     s += "uniform vec4 F[" + N(fragment_uniforms::kCount) + "];\n";
     for (int i = 0; i < kMaxStages; ++i) {
         if (k.stages[i].textured) s += "uniform sampler2D uTexture" + N(i) + ";\n";
-        if (k.stages[i].texSet != 0xFF) s += "in vec2 vTex" + N(i) + ";\n";
+        if (k.stages[i].texSet != kNoTexSet) s += "in vec2 vTex" + N(i) + ";\n";
     }
     s += std::string(interp) + "in vec4 vDiffuse;\n";
     if (SpecularVarying(k)) s += std::string(interp) + "in vec3 vSpecular;\n";
@@ -274,7 +274,7 @@ std::string FragmentShaderSource(const PipelineKey& k, const ShaderDialect& dial
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
         if (st.colorOp == D3DTOP_DISABLE) break;
-        std::string coord = st.texSet != 0xFF ? "vTex" + N(i) : "vec2(0.0)";
+        std::string coord = st.texSet != kNoTexSet ? "vTex" + N(i) : "vec2(0.0)";
         s += "  {\n";
         s += st.textured ? "    vec4 tex" + N(i) + " = texture(uTexture" + N(i) + ", " + coord + ");\n"
                          : "    vec4 tex" + N(i) + " = vec4(1.0);\n";
