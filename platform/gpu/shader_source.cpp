@@ -16,35 +16,41 @@ std::string N(int v) { return std::to_string(v); }
 bool SpecularVarying(const PipelineKey& k) { return k.specular || StagesReadSpecular(k); }
 bool FogVarying(const PipelineKey& k) { return k.fogMode != 0; }
 
-// Set while generating a merged-draw program: per-instance rows then come from "I".
-thread_local bool t_instanced = false;
+// Reads of the vertex rows "V". A merged-draw program reads the per-instance ones from "I"
+// instead, at the rows of the instance drawn ("b", set at the top of main).
+class VertexRows {
+public:
+    explicit VertexRows(bool instanced) : instanced_(instanced) {}
+    std::string operator()(int row) const {
+        if (instanced_ && row < kInstanceRows) return "I[b + " + N(row) + "]";
+        return "V[" + N(row) + "]";
+    }
 
-std::string V(int i) {
-    if (t_instanced && i < kInstanceRows) return "I[b + " + N(i) + "]";
-    return "V[" + N(i) + "]";
-}
+private:
+    bool instanced_;
+};
 
-// p x M with M stored as four rows starting at V[base].
-std::string RowTransform(const std::string& p, int base) {
+// p x M with M stored as four rows starting at row `base`.
+std::string RowTransform(const VertexRows& V, const std::string& p, int base) {
     return "(" + p + ".x * " + V(base) + " + " + p + ".y * " + V(base + 1) + " + " + p + ".z * " + V(base + 2) +
            " + " + p + ".w * " + V(base + 3) + ")";
 }
-std::string NormalTransform(const std::string& n, int base) {
+std::string NormalTransform(const VertexRows& V, const std::string& n, int base) {
     return "(" + n + ".x * " + V(base).append(".xyz") + " + " + n + ".y * " + V(base + 1).append(".xyz") + " + " + n +
            ".z * " + V(base + 2).append(".xyz") + ")";
 }
 
-std::string MaterialTerm(int source, int materialIndex) {
+std::string MaterialTerm(const VertexRows& V, int source, int materialIndex) {
     if (source == 1) return "aDiffuse";
     if (source == 2) return "aSpecular";
     return V(kMaterial + materialIndex);
 }
 
-void EmitLighting(const PipelineKey& k, std::string& s) {
-    s += "  vec4 mDiffuse = " + MaterialTerm(k.diffuseSource, kMaterialDiffuse) + ";\n";
-    s += "  vec4 mAmbient = " + MaterialTerm(k.ambientSource, kMaterialAmbient) + ";\n";
-    s += "  vec4 mSpecular = " + MaterialTerm(k.specularSource, kMaterialSpecular) + ";\n";
-    s += "  vec4 mEmissive = " + MaterialTerm(k.emissiveSource, kMaterialEmissive) + ";\n";
+void EmitLighting(const PipelineKey& k, const VertexRows& V, std::string& s) {
+    s += "  vec4 mDiffuse = " + MaterialTerm(V, k.diffuseSource, kMaterialDiffuse) + ";\n";
+    s += "  vec4 mAmbient = " + MaterialTerm(V, k.ambientSource, kMaterialAmbient) + ";\n";
+    s += "  vec4 mSpecular = " + MaterialTerm(V, k.specularSource, kMaterialSpecular) + ";\n";
+    s += "  vec4 mEmissive = " + MaterialTerm(V, k.emissiveSource, kMaterialEmissive) + ";\n";
     s += "  float power = " + V(kMaterial + kMaterialPower) + ".x;\n";
     s += "  vec3 sumAmbient = vec3(0.0), sumDiffuse = vec3(0.0), sumSpecular = vec3(0.0);\n";
     if (k.localViewer)
@@ -107,7 +113,7 @@ std::string ShaderHeader(const ShaderDialect& d) {
 
 std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialect) {
     const char* interp = k.flat ? "flat " : "";
-    t_instanced = k.instanced != 0;
+    const VertexRows V(k.instanced != 0);
     std::string s = ShaderHeader(dialect);
     s += "uniform vec4 V[" + N(kCount) + "];\n";
     if (k.instanced) s += "uniform vec4 I[" + N(kInstanceRows * dialect.instanceBatch) + "];\n";
@@ -148,8 +154,8 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
     } else {
         s += "  vec4 p = vec4(aPosition, 1.0);\n";
         if (k.blendWeights == 0) {
-            s += "  vec3 eyePos = " + RowTransform("p", kWorld) + ".xyz;\n";
-            if (k.lighting) s += "  vec3 normal = " + (k.hasNormal ? NormalTransform("aNormal", kWorld + kNormalOffset) : "vec3(0.0)") + ";\n";
+            s += "  vec3 eyePos = " + RowTransform(V, "p", kWorld) + ".xyz;\n";
+            if (k.lighting) s += "  vec3 normal = " + (k.hasNormal ? NormalTransform(V, "aNormal", kWorld + kNormalOffset) : "vec3(0.0)") + ";\n";
         } else {
             s += "  float wLast = 1.0;\n  vec3 eyePos = vec3(0.0);\n";
             if (k.lighting) s += "  vec3 normal = vec3(0.0);\n";
@@ -157,19 +163,19 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
                 int base = kWorld + kWorldStride * i;
                 std::string w = i < k.blendWeights ? "aWeights[" + N(i) + "]" : "wLast";
                 if (i < k.blendWeights) s += "  wLast -= " + w + ";\n";
-                s += "  eyePos += " + w + " * " + RowTransform("p", base) + ".xyz;\n";
-                if (k.lighting && k.hasNormal) s += "  normal += " + w + " * " + NormalTransform("aNormal", base + kNormalOffset) + ";\n";
+                s += "  eyePos += " + w + " * " + RowTransform(V, "p", base) + ".xyz;\n";
+                if (k.lighting && k.hasNormal) s += "  normal += " + w + " * " + NormalTransform(V, "aNormal", base + kNormalOffset) + ";\n";
             }
         }
         if (k.lighting && k.normalize) s += "  if (dot(normal, normal) > 0.0) normal = normalize(normal);\n";
         s += "  vec4 e = vec4(eyePos, 1.0);\n";
-        s += "  vec4 clip = " + RowTransform("e", kProjection) + ";\n";
+        s += "  vec4 clip = " + RowTransform(V, "e", kProjection) + ";\n";
         // Direct3D's y grows downward on screen while the back buffer's first row is at OpenGL's
         // y = 0: mirror y, then shift by half a pixel for Direct3D's pixel centres.
         s += "  clip.y = -clip.y;\n";
         s += "  clip.xy += clip.w * " + V(kPixel) + ".xy;\n";
         if (k.lighting) {
-            EmitLighting(k, s);
+            EmitLighting(k, V, s);
         } else {
             EmitVertexColours(k, s);
         }
@@ -180,7 +186,6 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
     // the size undefined unless the program writes it.
     if (dialect.es) s += "  gl_PointSize = 1.0;\n";
     s += "  gl_Position = clip;\n}\n";
-    t_instanced = false;
     return s;
 }
 
