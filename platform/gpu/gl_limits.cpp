@@ -7,15 +7,13 @@
 
 #include "platform/gpu/gl_shared.h"
 #include "platform/gpu/pipeline_key.h"
-#include "platform/gpu/shader_source.h"
+#include "platform/gpu/program_interface.h"
 #include "platform/gpu/uniform_layout.h"
 
 namespace gpu {
 
 namespace {
 
-// Texture coordinate sets an FVF can carry, each an attribute from kAttrTex0 on.
-constexpr int kTextureCoordinateSets = 8;
 // Varyings of the largest program: a texture coordinate per stage, the diffuse and specular
 // colours and the fog depth, each counted as a whole vector.
 constexpr int kVaryingsNeeded = kMaxStages + 3;
@@ -105,7 +103,7 @@ std::string Shortfall(const GlLimits& l) {
         {"GL_MAX_VERTEX_UNIFORM_VECTORS", l.vertexUniformVectors, VertexUniformsNeeded(0), "the programs need"},
         {"GL_MAX_FRAGMENT_UNIFORM_VECTORS", l.fragmentUniformVectors, fragment_uniforms::kCount + kUniformHeadroom,
          "the programs need"},
-        {"GL_MAX_VERTEX_ATTRIBS", l.vertexAttribs, kAttrTex0 + kTextureCoordinateSets, "the programs need"},
+        {"GL_MAX_VERTEX_ATTRIBS", l.vertexAttribs, AttributeLocationsNeeded(), "the programs need"},
         {"GL_MAX_VARYING_VECTORS", l.varyingVectors, kVaryingsNeeded, "the programs need"},
         {"GL_MAX_TEXTURE_IMAGE_UNITS", l.textureImageUnits, kMaxStages, "the programs need"},
         // Uploads bind on a unit of their own, after the stages' units.

@@ -15,12 +15,16 @@ namespace gpu {
 
 constexpr int kMaxStages = 2;  // blend stages the generated programs evaluate
 
+// StageKey::texSet of a stage that reads no texture coordinates from the vertex (it has no
+// texture, or the vertex lacks the set): a textured one samples at (0, 0).
+constexpr std::uint8_t kNoTexSet = 0xFF;
+
 struct StageKey {
     std::uint8_t colorOp = D3DTOP_DISABLE;
     std::uint8_t colorArg1 = 0, colorArg2 = 0;
     std::uint8_t alphaOp = D3DTOP_DISABLE;
     std::uint8_t alphaArg1 = 0, alphaArg2 = 0;
-    std::uint8_t texSet = 0xFF;  // texture coordinate set read, 0xFF: none in the vertex
+    std::uint8_t texSet = kNoTexSet;  // texture coordinate set read
     std::uint8_t texSize = 2;
     std::uint8_t textured = 0;  // a texture is bound to the stage
     std::uint8_t border = 0;    // kBorder* bits: the program blends in the border colour (ES)

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "platform/gpu/gl_program.h"
+#include "platform/gpu/program_interface.h"
 #include "platform/gpu/shader_source.h"
 
 namespace gpu {
@@ -11,8 +12,8 @@ namespace {
 
 constexpr const char* kWho = "gpu/renderer";
 
-GLint RowLocation(GLuint program, const char* array, int row) {
-    return glGetUniformLocation(program, (std::string(array) + "[" + std::to_string(row) + "]").c_str());
+GLint RowLocation(GLuint program, Uniform array, int row) {
+    return glGetUniformLocation(program, UniformElement(array, row).c_str());
 }
 
 }  // namespace
@@ -42,17 +43,19 @@ ProgramCache::Program* ProgramCache::Build(const PipelineKey& key) {
     Program prog;
     prog.name = p;
     auto base = [&prog](UniformGroup g) -> GLint& { return prog.groupBase[static_cast<int>(g)]; };
-    base(UniformGroup::kMaterial) = RowLocation(p, "V", vertex_uniforms::kMaterial);
-    base(UniformGroup::kWorld) = RowLocation(p, "V", vertex_uniforms::kWorld);
-    base(UniformGroup::kProjection) = RowLocation(p, "V", vertex_uniforms::kProjection);
-    base(UniformGroup::kLights) = RowLocation(p, "V", vertex_uniforms::kAmbient);
-    base(UniformGroup::kFog) = RowLocation(p, "F", fragment_uniforms::kFogColor);
-    base(UniformGroup::kMisc) = RowLocation(p, "F", fragment_uniforms::kAlphaRef);
-    prog.instances = key.instanced ? glGetUniformLocation(p, "I[0]") : -1;
+    base(UniformGroup::kMaterial) = RowLocation(p, Uniform::kVertexRows, vertex_uniforms::kMaterial);
+    base(UniformGroup::kWorld) = RowLocation(p, Uniform::kVertexRows, vertex_uniforms::kWorld);
+    base(UniformGroup::kProjection) = RowLocation(p, Uniform::kVertexRows, vertex_uniforms::kProjection);
+    base(UniformGroup::kLights) = RowLocation(p, Uniform::kVertexRows, vertex_uniforms::kAmbient);
+    base(UniformGroup::kFog) = RowLocation(p, Uniform::kFragmentRows, fragment_uniforms::kFogColor);
+    base(UniformGroup::kMisc) = RowLocation(p, Uniform::kFragmentRows, fragment_uniforms::kAlphaRef);
+    prog.instances = key.instanced ? RowLocation(p, Uniform::kInstanceRows, 0) : -1;
     glUseProgram(p);
-    GLint t0 = glGetUniformLocation(p, "uTexture0"), t1 = glGetUniformLocation(p, "uTexture1");
-    if (t0 >= 0) glUniform1i(t0, 0);
-    if (t1 >= 0) glUniform1i(t1, 1);
+    // Each stage samples the texture unit of its number.
+    for (int stage = 0; stage < kMaxStages; ++stage) {
+        const GLint sampler = glGetUniformLocation(p, UniformName(SamplerUniform(stage)));
+        if (sampler >= 0) glUniform1i(sampler, stage);
+    }
     current_ = nullptr;  // Use switches to it
     ++stats_.programsBuilt;
     return &programs_.emplace(key, prog).first->second;

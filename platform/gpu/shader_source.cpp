@@ -16,35 +16,44 @@ std::string N(int v) { return std::to_string(v); }
 bool SpecularVarying(const PipelineKey& k) { return k.specular || StagesReadSpecular(k); }
 bool FogVarying(const PipelineKey& k) { return k.fogMode != 0; }
 
-// Set while generating a merged-draw program: per-instance rows then come from "I".
-thread_local bool t_instanced = false;
+std::string A(Attribute a) { return AttributeName(a); }
 
-std::string V(int i) {
-    if (t_instanced && i < kInstanceRows) return "I[b + " + N(i) + "]";
-    return "V[" + N(i) + "]";
-}
+// Reads of the vertex rows. A merged-draw program reads the per-instance ones from the instance
+// array, at the rows of the instance drawn ("b", set at the top of main).
+class VertexRows {
+public:
+    explicit VertexRows(bool instanced) : instanced_(instanced) {}
+    std::string operator()(int row) const {
+        if (instanced_ && row < kInstanceRows)
+            return std::string(UniformName(Uniform::kInstanceRows)) + "[b + " + N(row) + "]";
+        return UniformElement(Uniform::kVertexRows, row);
+    }
 
-// p x M with M stored as four rows starting at V[base].
-std::string RowTransform(const std::string& p, int base) {
+private:
+    bool instanced_;
+};
+
+// p x M with M stored as four rows starting at row `base`.
+std::string RowTransform(const VertexRows& V, const std::string& p, int base) {
     return "(" + p + ".x * " + V(base) + " + " + p + ".y * " + V(base + 1) + " + " + p + ".z * " + V(base + 2) +
            " + " + p + ".w * " + V(base + 3) + ")";
 }
-std::string NormalTransform(const std::string& n, int base) {
+std::string NormalTransform(const VertexRows& V, const std::string& n, int base) {
     return "(" + n + ".x * " + V(base).append(".xyz") + " + " + n + ".y * " + V(base + 1).append(".xyz") + " + " + n +
            ".z * " + V(base + 2).append(".xyz") + ")";
 }
 
-std::string MaterialTerm(int source, int materialIndex) {
-    if (source == 1) return "aDiffuse";
-    if (source == 2) return "aSpecular";
+std::string MaterialTerm(const VertexRows& V, int source, int materialIndex) {
+    if (source == 1) return A(Attribute::kDiffuse);
+    if (source == 2) return A(Attribute::kSpecular);
     return V(kMaterial + materialIndex);
 }
 
-void EmitLighting(const PipelineKey& k, std::string& s) {
-    s += "  vec4 mDiffuse = " + MaterialTerm(k.diffuseSource, kMaterialDiffuse) + ";\n";
-    s += "  vec4 mAmbient = " + MaterialTerm(k.ambientSource, kMaterialAmbient) + ";\n";
-    s += "  vec4 mSpecular = " + MaterialTerm(k.specularSource, kMaterialSpecular) + ";\n";
-    s += "  vec4 mEmissive = " + MaterialTerm(k.emissiveSource, kMaterialEmissive) + ";\n";
+void EmitLighting(const PipelineKey& k, const VertexRows& V, std::string& s) {
+    s += "  vec4 mDiffuse = " + MaterialTerm(V, k.diffuseSource, kMaterialDiffuse) + ";\n";
+    s += "  vec4 mAmbient = " + MaterialTerm(V, k.ambientSource, kMaterialAmbient) + ";\n";
+    s += "  vec4 mSpecular = " + MaterialTerm(V, k.specularSource, kMaterialSpecular) + ";\n";
+    s += "  vec4 mEmissive = " + MaterialTerm(V, k.emissiveSource, kMaterialEmissive) + ";\n";
     s += "  float power = " + V(kMaterial + kMaterialPower) + ".x;\n";
     s += "  vec3 sumAmbient = vec3(0.0), sumDiffuse = vec3(0.0), sumSpecular = vec3(0.0);\n";
     if (k.localViewer)
@@ -88,15 +97,20 @@ void EmitLighting(const PipelineKey& k, std::string& s) {
 
 // Unlit colours: the vertex's own, white and black where it has none.
 void EmitVertexColours(const PipelineKey& k, std::string& s) {
-    s += k.hasDiffuse ? "  vDiffuse = aDiffuse;\n" : "  vDiffuse = vec4(1.0);\n";
-    if (SpecularVarying(k)) s += k.hasSpecular ? "  vSpecular = aSpecular.rgb;\n" : "  vSpecular = vec3(0.0);\n";
+    s += k.hasDiffuse ? "  vDiffuse = " + A(Attribute::kDiffuse) + ";\n" : "  vDiffuse = vec4(1.0);\n";
+    if (SpecularVarying(k))
+        s += k.hasSpecular ? "  vSpecular = " + A(Attribute::kSpecular) + ".rgb;\n" : "  vSpecular = vec3(0.0);\n";
 }
 
-// Colour attributes: desktop GL reads their B, G, R, A bytes as red, green, blue, alpha
-// (vertex_arrays.cpp); ES reads them in memory order, and main() swaps them back.
-std::string ColourAttribute(const ShaderDialect& d, const char* name) {
-    return d.es ? std::string(name) + "Bgra" : std::string(name);
+// The declaration of attribute `a`, read as `type`.
+std::string AttributeInput(Attribute a, const char* type, const ShaderDialect& d) {
+    return "layout(location = " + N(AttributeLocation(a)) + ") in " + type + " " + AttributeInputName(a, d.es) + ";\n";
 }
+// On ES: the colour attribute `a` under its own name, its bytes swapped into place.
+std::string SwappedColour(Attribute a) { return "  vec4 " + A(a) + " = " + AttributeInputName(a, true) + ".bgra;\n"; }
+
+// The declaration of a uniform array of `rows` rows.
+std::string RowsUniform(Uniform array, int rows) { return "uniform vec4 " + UniformElement(array, rows) + ";\n"; }
 
 }  // namespace
 
@@ -107,21 +121,22 @@ std::string ShaderHeader(const ShaderDialect& d) {
 
 std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialect) {
     const char* interp = k.flat ? "flat " : "";
-    t_instanced = k.instanced != 0;
+    const VertexRows V(k.instanced != 0);
+    const std::string position = A(Attribute::kPosition), normalIn = A(Attribute::kNormal);
     std::string s = ShaderHeader(dialect);
-    s += "uniform vec4 V[" + N(kCount) + "];\n";
-    if (k.instanced) s += "uniform vec4 I[" + N(kInstanceRows * dialect.instanceBatch) + "];\n";
-    s += k.pretransformed ? "layout(location = 0) in vec4 aPosition;\n" : "layout(location = 0) in vec3 aPosition;\n";
-    if (k.blendWeights) s += "layout(location = 1) in vec4 aWeights;\n";
-    if (k.hasNormal) s += "layout(location = 2) in vec3 aNormal;\n";
-    if (k.hasDiffuse) s += "layout(location = 3) in vec4 " + ColourAttribute(dialect, "aDiffuse") + ";\n";
-    if (k.hasSpecular) s += "layout(location = 4) in vec4 " + ColourAttribute(dialect, "aSpecular") + ";\n";
-    bool declared[8] = {};
+    s += RowsUniform(Uniform::kVertexRows, kCount);
+    if (k.instanced) s += RowsUniform(Uniform::kInstanceRows, kInstanceRows * dialect.instanceBatch);
+    s += AttributeInput(Attribute::kPosition, k.pretransformed ? "vec4" : "vec3", dialect);
+    if (k.blendWeights) s += AttributeInput(Attribute::kWeights, "vec4", dialect);
+    if (k.hasNormal) s += AttributeInput(Attribute::kNormal, "vec3", dialect);
+    if (k.hasDiffuse) s += AttributeInput(Attribute::kDiffuse, "vec4", dialect);
+    if (k.hasSpecular) s += AttributeInput(Attribute::kSpecular, "vec4", dialect);
+    bool declared[kTexCoordSets] = {};
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
-        if (st.texSet == 0xFF) continue;
+        if (st.texSet == kNoTexSet) continue;
         if (!declared[st.texSet]) {
-            s += "layout(location = " + N(kAttrTex0 + st.texSet) + ") in vec4 aTex" + N(st.texSet) + ";\n";
+            s += AttributeInput(TexCoordAttribute(st.texSet), "vec4", dialect);
             declared[st.texSet] = true;
         }
         s += "out vec2 vTex" + N(i) + ";\n";
@@ -130,46 +145,50 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
     if (SpecularVarying(k)) s += std::string(interp) + "out vec3 vSpecular;\n";
     if (FogVarying(k)) s += "out float vFogDepth;\n";
     s += "void main() {\n";
-    if (dialect.es && k.hasDiffuse) s += "  vec4 aDiffuse = aDiffuseBgra.bgra;\n";
-    if (dialect.es && k.hasSpecular) s += "  vec4 aSpecular = aSpecularBgra.bgra;\n";
+    if (dialect.es && k.hasDiffuse) s += SwappedColour(Attribute::kDiffuse);
+    if (dialect.es && k.hasSpecular) s += SwappedColour(Attribute::kSpecular);
     if (k.instanced) s += "  int b = gl_InstanceID * " + N(kInstanceRows) + ";\n";
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
-        if (st.texSet != 0xFF) s += "  vTex" + N(i) + " = aTex" + N(st.texSet) + ".xy;\n";
+        if (st.texSet != kNoTexSet) s += "  vTex" + N(i) + " = " + A(TexCoordAttribute(st.texSet)) + ".xy;\n";
     }
     if (k.pretransformed) {
         // Screen pixels with Direct3D's pixel centres, relative to the viewport, to clip space.
         s += "  vec4 vp = " + V(kViewport) + "; vec2 zr = " + V(kDepthRange) + ".xy;\n";
-        s += "  float w = aPosition.w > 0.0 ? 1.0 / aPosition.w : 1.0;\n";
-        s += "  vec2 ndc = 2.0 * (aPosition.xy + 0.5 - vp.xy) / vp.zw - 1.0;\n";
-        s += "  float z = zr.y != zr.x ? (aPosition.z - zr.x) / (zr.y - zr.x) : 0.0;\n";
+        s += "  float w = " + position + ".w > 0.0 ? 1.0 / " + position + ".w : 1.0;\n";
+        s += "  vec2 ndc = 2.0 * (" + position + ".xy + 0.5 - vp.xy) / vp.zw - 1.0;\n";
+        s += "  float z = zr.y != zr.x ? (" + position + ".z - zr.x) / (zr.y - zr.x) : 0.0;\n";
         s += "  vec4 clip = vec4(ndc * w, z * w, w);\n";
         EmitVertexColours(k, s);
     } else {
-        s += "  vec4 p = vec4(aPosition, 1.0);\n";
+        s += "  vec4 p = vec4(" + position + ", 1.0);\n";
         if (k.blendWeights == 0) {
-            s += "  vec3 eyePos = " + RowTransform("p", kWorld) + ".xyz;\n";
-            if (k.lighting) s += "  vec3 normal = " + (k.hasNormal ? NormalTransform("aNormal", kWorld + kNormalOffset) : "vec3(0.0)") + ";\n";
+            s += "  vec3 eyePos = " + RowTransform(V, "p", kWorld) + ".xyz;\n";
+            if (k.lighting) {
+                const std::string n = k.hasNormal ? NormalTransform(V, normalIn, kWorld + kNormalOffset) : "vec3(0.0)";
+                s += "  vec3 normal = " + n + ";\n";
+            }
         } else {
             s += "  float wLast = 1.0;\n  vec3 eyePos = vec3(0.0);\n";
             if (k.lighting) s += "  vec3 normal = vec3(0.0);\n";
             for (int i = 0; i <= k.blendWeights; ++i) {
                 int base = kWorld + kWorldStride * i;
-                std::string w = i < k.blendWeights ? "aWeights[" + N(i) + "]" : "wLast";
+                std::string w = i < k.blendWeights ? A(Attribute::kWeights) + "[" + N(i) + "]" : "wLast";
                 if (i < k.blendWeights) s += "  wLast -= " + w + ";\n";
-                s += "  eyePos += " + w + " * " + RowTransform("p", base) + ".xyz;\n";
-                if (k.lighting && k.hasNormal) s += "  normal += " + w + " * " + NormalTransform("aNormal", base + kNormalOffset) + ";\n";
+                s += "  eyePos += " + w + " * " + RowTransform(V, "p", base) + ".xyz;\n";
+                if (k.lighting && k.hasNormal)
+                    s += "  normal += " + w + " * " + NormalTransform(V, normalIn, base + kNormalOffset) + ";\n";
             }
         }
         if (k.lighting && k.normalize) s += "  if (dot(normal, normal) > 0.0) normal = normalize(normal);\n";
         s += "  vec4 e = vec4(eyePos, 1.0);\n";
-        s += "  vec4 clip = " + RowTransform("e", kProjection) + ";\n";
+        s += "  vec4 clip = " + RowTransform(V, "e", kProjection) + ";\n";
         // Direct3D's y grows downward on screen while the back buffer's first row is at OpenGL's
         // y = 0: mirror y, then shift by half a pixel for Direct3D's pixel centres.
         s += "  clip.y = -clip.y;\n";
         s += "  clip.xy += clip.w * " + V(kPixel) + ".xy;\n";
         if (k.lighting) {
-            EmitLighting(k, s);
+            EmitLighting(k, V, s);
         } else {
             EmitVertexColours(k, s);
         }
@@ -180,11 +199,13 @@ std::string VertexShaderSource(const PipelineKey& k, const ShaderDialect& dialec
     // the size undefined unless the program writes it.
     if (dialect.es) s += "  gl_PointSize = 1.0;\n";
     s += "  gl_Position = clip;\n}\n";
-    t_instanced = false;
     return s;
 }
 
 namespace {
+
+std::string F(int row) { return UniformElement(Uniform::kFragmentRows, row); }
+std::string Sampler(int stage) { return UniformName(SamplerUniform(stage)); }
 
 std::string Arg(int stage, std::uint8_t arg, bool alpha) {
     std::string v;
@@ -192,7 +213,7 @@ std::string Arg(int stage, std::uint8_t arg, bool alpha) {
         case D3DTA_DIFFUSE: v = "vDiffuse"; break;
         case D3DTA_CURRENT: v = "cur"; break;
         case D3DTA_TEXTURE: v = "tex" + N(stage); break;
-        case D3DTA_TFACTOR: v = "F[" + N(fragment_uniforms::kTFactor) + "]"; break;
+        case D3DTA_TFACTOR: v = F(fragment_uniforms::kTFactor); break;
         case D3DTA_SPECULAR: v = "vec4(vSpecular, 1.0)"; break;
         default: v = "vec4(0.0)"; break;
     }
@@ -219,7 +240,7 @@ std::string Op(int stage, std::uint8_t op, const std::string& a1, const std::str
         case D3DTOP_ADDSMOOTH: return a1 + " + " + a2 + " * (" + one + " - " + a1 + ")";
         case D3DTOP_BLENDDIFFUSEALPHA: return blend("vDiffuse.a");
         case D3DTOP_BLENDTEXTUREALPHA: return blend("tex" + N(stage) + ".a");
-        case D3DTOP_BLENDFACTORALPHA: return blend("F[" + N(fragment_uniforms::kTFactor) + "].a");
+        case D3DTOP_BLENDFACTORALPHA: return blend(F(fragment_uniforms::kTFactor) + ".a");
         case D3DTOP_BLENDTEXTUREALPHAPM: return a1 + " + " + a2 + " * (1.0 - tex" + N(stage) + ".a)";
         case D3DTOP_BLENDCURRENTALPHA: return blend("cur.a");
         default: return alpha ? "cur.a" : "cur.rgb";
@@ -247,13 +268,13 @@ const char* CompareExpr(std::uint8_t func) {
 void EmitBorder(int stage, std::uint8_t border, const std::string& c, std::string& s) {
     const std::string t = "tex" + N(stage);
     if (border & kBorderLinear) {
-        s += "    vec2 size = vec2(textureSize(uTexture" + N(stage) + ", 0)), at = " + c + " * size;\n";
+        s += "    vec2 size = vec2(textureSize(" + Sampler(stage) + ", 0)), at = " + c + " * size;\n";
         s += "    vec2 inside = clamp(min(at + 0.5, size + 0.5 - at), 0.0, 1.0);\n";
     } else {
         s += "    vec2 inside = vec2(greaterThanEqual(" + c + ", vec2(0.0))) * vec2(lessThan(" + c + ", vec2(1.0)));\n";
     }
     const std::string u = (border & kBorderU) ? "inside.x" : "1.0", v = (border & kBorderV) ? "inside.y" : "1.0";
-    s += "    " + t + " = mix(F[" + N(fragment_uniforms::kBorderColour + stage) + "], " + t + ", " + u + " * " + v + ");\n";
+    s += "    " + t + " = mix(" + F(fragment_uniforms::kBorderColour + stage) + ", " + t + ", " + u + " * " + v + ");\n";
 }
 
 }  // namespace
@@ -261,10 +282,10 @@ void EmitBorder(int stage, std::uint8_t border, const std::string& c, std::strin
 std::string FragmentShaderSource(const PipelineKey& k, const ShaderDialect& dialect) {
     const char* interp = k.flat ? "flat " : "";
     std::string s = ShaderHeader(dialect);
-    s += "uniform vec4 F[" + N(fragment_uniforms::kCount) + "];\n";
+    s += RowsUniform(Uniform::kFragmentRows, fragment_uniforms::kCount);
     for (int i = 0; i < kMaxStages; ++i) {
-        if (k.stages[i].textured) s += "uniform sampler2D uTexture" + N(i) + ";\n";
-        if (k.stages[i].texSet != 0xFF) s += "in vec2 vTex" + N(i) + ";\n";
+        if (k.stages[i].textured) s += "uniform sampler2D " + Sampler(i) + ";\n";
+        if (k.stages[i].texSet != kNoTexSet) s += "in vec2 vTex" + N(i) + ";\n";
     }
     s += std::string(interp) + "in vec4 vDiffuse;\n";
     if (SpecularVarying(k)) s += std::string(interp) + "in vec3 vSpecular;\n";
@@ -274,9 +295,9 @@ std::string FragmentShaderSource(const PipelineKey& k, const ShaderDialect& dial
     for (int i = 0; i < kMaxStages; ++i) {
         const StageKey& st = k.stages[i];
         if (st.colorOp == D3DTOP_DISABLE) break;
-        std::string coord = st.texSet != 0xFF ? "vTex" + N(i) : "vec2(0.0)";
+        std::string coord = st.texSet != kNoTexSet ? "vTex" + N(i) : "vec2(0.0)";
         s += "  {\n";
-        s += st.textured ? "    vec4 tex" + N(i) + " = texture(uTexture" + N(i) + ", " + coord + ");\n"
+        s += st.textured ? "    vec4 tex" + N(i) + " = texture(" + Sampler(i) + ", " + coord + ");\n"
                          : "    vec4 tex" + N(i) + " = vec4(1.0);\n";
         if (st.textured && st.border) EmitBorder(i, st.border, coord, s);
         s += "    vec3 rgb = " + Op(i, st.colorOp, Arg(i, st.colorArg1, false), Arg(i, st.colorArg2, false), false) + ";\n";
@@ -288,16 +309,16 @@ std::string FragmentShaderSource(const PipelineKey& k, const ShaderDialect& dial
     }
     if (k.specular) s += "  cur.rgb = clamp(cur.rgb + vSpecular, 0.0, 1.0);\n";
     if (k.alphaFunc) {
-        s += "  float a = floor(cur.a * 255.0 + 0.5); float ref = floor(F[" + N(fragment_uniforms::kAlphaRef) + "].x * 255.0 + 0.5);\n";
+        s += "  float a = floor(cur.a * 255.0 + 0.5); float ref = floor(" + F(fragment_uniforms::kAlphaRef) + ".x * 255.0 + 0.5);\n";
         s += std::string("  if (!(") + CompareExpr(k.alphaFunc) + ")) discard;\n";
     }
     if (k.fogMode) {
-        s += "  vec4 fog = F[" + N(fragment_uniforms::kFog) + "]; float d = vFogDepth; float f;\n";
+        s += "  vec4 fog = " + F(fragment_uniforms::kFog) + "; float d = vFogDepth; float f;\n";
         if (k.fogMode == D3DFOG_EXP) s += "  f = exp(-fog.x * d);\n";
         if (k.fogMode == D3DFOG_EXP2) s += "  f = exp(-(fog.x * d) * (fog.x * d));\n";
         if (k.fogMode == D3DFOG_LINEAR) s += "  f = fog.z != fog.y ? (fog.z - d) / (fog.z - fog.y) : 1.0;\n";
         s += "  f = clamp(f, 0.0, 1.0);\n";
-        s += "  cur.rgb = mix(F[" + N(fragment_uniforms::kFogColor) + "].rgb, cur.rgb, f);\n";
+        s += "  cur.rgb = mix(" + F(fragment_uniforms::kFogColor) + ".rgb, cur.rgb, f);\n";
     }
     s += "  fragColor = cur;\n}\n";
     return s;

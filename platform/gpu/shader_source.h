@@ -1,22 +1,15 @@
-// GLSL generated for a pipeline key (reading the uniform rows of uniform_layout.h).
+// GLSL generated for a pipeline key (reading the uniform rows of uniform_layout.h), with the
+// attributes and uniforms of program_interface.h. Everything the text depends on is in the key
+// and the dialect.
 #pragma once
 
 #include <string>
 
 #include "platform/gpu/pipeline_key.h"
+#include "platform/gpu/program_interface.h"
 #include "platform/gpu/uniform_layout.h"
 
 namespace gpu {
-
-// Attribute locations.
-enum Attribute : int {
-    kAttrPosition = 0,
-    kAttrWeights = 1,
-    kAttrNormal = 2,
-    kAttrDiffuse = 3,
-    kAttrSpecular = 4,
-    kAttrTex0 = 5,  // 5..12: texture coordinate sets 0..7
-};
 
 // The GLSL the programs are written in: GLSL 3.30 core for desktop OpenGL, or GLSL ES 3.00 for
 // OpenGL ES 3.0 (and so WebGL 2), whose differences the generated text takes care of: precision

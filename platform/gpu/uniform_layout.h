@@ -1,7 +1,7 @@
-// Where each uniform value sits in the two vec4 arrays the generated programs read: "V" in the
-// vertex shader, "F" in the fragment shader. Each offset follows from the one before it, so a
-// group that grows moves the ones after it; the asserts hold what the generated GLSL and the
-// uploads rely on.
+// Where each uniform value sits in the two vec4 arrays the generated programs read (named in
+// program_interface.h): "V" in the vertex shader, "F" in the fragment shader. Each offset follows
+// from the one before it, so a group that grows moves the ones after it; the asserts hold what
+// the generated GLSL and the uploads rely on.
 #pragma once
 
 #include "platform/gpu/device_state.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/gpu/shader_source.h"
+#include "platform/gpu/program_interface.h"
 
 namespace gpu {
 
@@ -28,27 +28,20 @@ void VertexArrays::Bind(std::uint64_t serial, GLuint buffer, DWORD fvf, const Fv
         // Colours are bytes B, G, R, A: desktop GL reads them in that order (size GL_BGRA); ES
         // reads them as they lie and the vertex shader swaps red and blue (shader_source.cpp).
         const GLint colour = gl_.es ? 4 : GL_BGRA;
-        glEnableVertexAttribArray(kAttrPosition);
-        glVertexAttribPointer(kAttrPosition, static_cast<GLint>(l.positionFloats), GL_FLOAT, GL_FALSE, st, at(0));
-        if (l.weights) {
-            glEnableVertexAttribArray(kAttrWeights);
-            glVertexAttribPointer(kAttrWeights, static_cast<GLint>(std::min(l.weights, 4u)), GL_FLOAT, GL_FALSE, st, at(12));
-        }
-        if (l.normal >= 0) {
-            glEnableVertexAttribArray(kAttrNormal);
-            glVertexAttribPointer(kAttrNormal, 3, GL_FLOAT, GL_FALSE, st, at(static_cast<UINT>(l.normal)));
-        }
-        if (l.diffuse >= 0) {
-            glEnableVertexAttribArray(kAttrDiffuse);
-            glVertexAttribPointer(kAttrDiffuse, colour, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.diffuse)));
-        }
-        if (l.specular >= 0) {
-            glEnableVertexAttribArray(kAttrSpecular);
-            glVertexAttribPointer(kAttrSpecular, colour, GL_UNSIGNED_BYTE, GL_TRUE, st, at(static_cast<UINT>(l.specular)));
-        }
+        auto read = [&](Attribute a, GLint size, GLenum type, GLboolean normalized, UINT offset) {
+            const auto location = static_cast<GLuint>(AttributeLocation(a));
+            glEnableVertexAttribArray(location);
+            glVertexAttribPointer(location, size, type, normalized, st, at(offset));
+        };
+        read(Attribute::kPosition, static_cast<GLint>(l.positionFloats), GL_FLOAT, GL_FALSE, 0);
+        if (l.weights) read(Attribute::kWeights, static_cast<GLint>(std::min(l.weights, 4u)), GL_FLOAT, GL_FALSE, 12);
+        if (l.normal >= 0) read(Attribute::kNormal, 3, GL_FLOAT, GL_FALSE, static_cast<UINT>(l.normal));
+        if (l.diffuse >= 0) read(Attribute::kDiffuse, colour, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<UINT>(l.diffuse));
+        if (l.specular >= 0)
+            read(Attribute::kSpecular, colour, GL_UNSIGNED_BYTE, GL_TRUE, static_cast<UINT>(l.specular));
         for (UINT i = 0; i < l.texCount; ++i) {
-            glEnableVertexAttribArray(kAttrTex0 + i);
-            glVertexAttribPointer(kAttrTex0 + i, static_cast<GLint>(l.texSize[i]), GL_FLOAT, GL_FALSE, st, at(l.texOffset[i]));
+            const Attribute set = TexCoordAttribute(static_cast<int>(i));
+            read(set, static_cast<GLint>(l.texSize[i]), GL_FLOAT, GL_FALSE, l.texOffset[i]);
         }
         it = arrays_.emplace(key, a).first;
     } else {

@@ -12,6 +12,7 @@ orrery_test(gpu_pixel_tests
   ${CMAKE_CURRENT_LIST_DIR}/pixel_draw_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/draw_culling_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pixel_program_test.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/program_interface_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pixel_trim_test.cpp
   ${CMAKE_CURRENT_LIST_DIR}/pixel_limits_test.cpp
   LIBS o3d_gpu o3d_window)
