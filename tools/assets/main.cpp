@@ -11,10 +11,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <thread>
 
+#include "platform/cmdline/command_line.h"
+#include "platform/cmdline/values.h"
 #include "resources/version.h"
 #include "tools/assets/catalogue.h"
 #include "tools/assets/preview/preview.h"
@@ -44,24 +47,15 @@ struct Options {
     unsigned jobs = 0;
     bool list = false;
     bool preview = false;
-    bool help = false;
-    bool version = false;
     std::string dataDir;
     assets::PreviewOptions pictures;
     bool timesGiven = false;
 };
 
-bool ParseVector(const std::string& text, D3DXVECTOR3& out) {
-    char end = 0;
-    return std::sscanf(text.c_str(), "%f,%f,%f%c", &out.x, &out.y, &out.z, &end) == 3 && std::isfinite(out.x) &&
-           std::isfinite(out.y) && std::isfinite(out.z);
-}
-
 bool ParseJobs(std::string_view text, unsigned& jobs) {
-    unsigned value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < 1 || value > kMaxJobs) return false;
-    jobs = value;
+    int value = 0;
+    if (!cmdline::ParseInt(text, 1, static_cast<int>(kMaxJobs), value)) return false;
+    jobs = static_cast<unsigned>(value);
     return true;
 }
 
@@ -74,86 +68,77 @@ bool ParseTime(std::string_view text, float& seconds) {
     return true;
 }
 
-bool ParseSize(const std::string& text, int& width, int& height) {
+// As scanf reads WxH: more lenient than the shared size, and kept so.
+bool ParseSize(std::string_view text, int& width, int& height) {
+    const std::string terminated(text);
     char end = 0;
-    return std::sscanf(text.c_str(), "%dx%d%c", &width, &height, &end) == 2 && width > 0 && height > 0;
+    return std::sscanf(terminated.c_str(), "%dx%d%c", &width, &height, &end) == 2 && width > 0 && height > 0;
 }
 
-bool TakesValue(const std::string& arg) {
-    for (const char* name : {"--area", "--jobs", "--preview", "--data", "--only", "--eye", "--look", "--time", "--size"})
-        if (arg == name) return true;
-    return false;
-}
-
-// Reads one option and its value; false, with the reason in error, when the value is bad.
-bool ParseValue(const std::string& arg, const std::string& value, Options& options, std::string& error) {
-    bool ok = !value.empty();
-    if (arg == "--area") {
-        options.area = value;
-    } else if (arg == "--jobs") {
-        ok = ParseJobs(value, options.jobs);
-    } else if (arg == "--preview") {
-        options.preview = true;
-        options.pictures.outDir = value;
-    } else if (arg == "--data") {
-        options.dataDir = value;
-    } else if (arg == "--only") {
-        options.pictures.only = value;
-    } else if (arg == "--eye" || arg == "--look") {
-        ok = ParseVector(value, arg == "--eye" ? options.pictures.eye : options.pictures.look);
+// A camera point; giving one fixes the camera.
+cmdline::TakeValue CameraPoint(Options& options, D3DXVECTOR3& point) {
+    return [&options, &point](std::string_view text) {
         options.pictures.fixedCamera = true;
-    } else if (arg == "--time") {
-        float seconds = 0.0f;
-        ok = ParseTime(value, seconds);
-        if (ok && !options.timesGiven) options.pictures.times.clear();
-        if (ok) options.pictures.times.push_back(seconds);
-        options.timesGiven = true;
-    } else {  // --size
-        ok = ParseSize(value, options.pictures.width, options.pictures.height);
-    }
-    if (!ok) {
-        error = "bad value \"" + value + "\" for " + arg;
-        if (arg == "--jobs") error += " (1 to " + std::to_string(kMaxJobs) + ")";
-        if (arg == "--eye" || arg == "--look") error += " (x,y,z)";
-        if (arg == "--size") error += " (WxH)";
-    }
-    return ok;
+        return cmdline::ParseVector(text, point.x, point.y, point.z);
+    };
 }
 
-// Parses argv; false, with the reason in error, for an unknown option, a bad or missing value or
-// nothing to do.
-bool Parse(int argc, char** argv, Options& options, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "--help" || arg == "-h") {
-            options.help = true;
-        } else if (arg == "--version") {
-            options.version = true;
-        } else if (arg == "--list") {
-            options.list = true;
-        } else if (TakesValue(arg)) {
-            if (i + 1 >= argc) {
-                error = "missing value after " + arg;
-                return false;
-            }
-            if (!ParseValue(arg, argv[++i], options, error)) return false;
-        } else if (!arg.empty() && arg[0] != '-' && options.outDir.empty()) {
-            options.outDir = arg;
-        } else {
-            error = (arg.empty() || arg[0] == '-' ? "unknown option " : "unexpected argument ") + arg;
-            return false;
-        }
-    }
-    if (options.help || options.version || options.list) return true;
-    if (options.pictures.fixedCamera && options.pictures.eye == options.pictures.look) {
-        error = "--eye and --look are the same point";
-        return false;
-    }
-    if (!options.preview && options.outDir.empty()) {
-        error = "nothing to do: give OUTDIR, --preview PNGDIR or --list";
-        return false;
-    }
-    return true;
+// The options, each storing into `options`; the first plain word is OUTDIR. The usage text
+// names them in its synopsis and prose, not line by line.
+cmdline::Program CommandLine(Options& options) {
+    cmdline::Program program;
+    program.name = kProgram;
+    program.version = kProgramVersion;
+    program.head = kUsage;
+    program.answering = cmdline::Answering::kAfterParsing;
+    program.operands = cmdline::Operands::kPlain;
+    program.operand = [&options](std::string_view word) {
+        if (!options.outDir.empty()) return false;
+        options.outDir = word;
+        return true;
+    };
+    using cmdline::Value;
+    assets::PreviewOptions& pictures = options.pictures;
+    static const std::string jobsNote = " (1 to " + std::to_string(kMaxJobs) + ")";
+    program.options = {
+        cmdline::Help({}, "-h"),
+        cmdline::Version({}),
+        cmdline::Flag("--list", {}, [&options] { options.list = true; }),
+        Value("--area", "NAME", {}, cmdline::Text(options.area)),
+        Value("--jobs", "N", {}, [&options](std::string_view text) { return ParseJobs(text, options.jobs); }, jobsNote),
+        Value("--preview", "PNGDIR", {},
+              [&options](std::string_view text) {
+                  options.preview = true;
+                  options.pictures.outDir = text;
+                  return !text.empty();
+              }),
+        Value("--data", "PACKDIR", {}, cmdline::Text(options.dataDir)),
+        Value("--only", "FILE.x", {}, cmdline::Text(pictures.only)),
+        Value("--eye", "x,y,z", {}, CameraPoint(options, pictures.eye), " (x,y,z)"),
+        Value("--look", "x,y,z", {}, CameraPoint(options, pictures.look), " (x,y,z)"),
+        // The first time given replaces the default one.
+        Value("--time", "SECONDS", {},
+              [&options](std::string_view text) {
+                  float seconds = 0.0f;
+                  const bool ok = ParseTime(text, seconds);
+                  if (ok && !options.timesGiven) options.pictures.times.clear();
+                  if (ok) options.pictures.times.push_back(seconds);
+                  options.timesGiven = true;
+                  return ok;
+              }),
+        Value("--size", "WxH", {},
+              [&pictures](std::string_view text) { return ParseSize(text, pictures.width, pictures.height); },
+              " (WxH)"),
+    };
+    return program;
+}
+
+// A request that parses well but cannot be met; empty when there is none.
+std::string Contradiction(const Options& options) {
+    if (options.pictures.fixedCamera && options.pictures.eye == options.pictures.look)
+        return "--eye and --look are the same point";
+    if (!options.preview && options.outDir.empty()) return "nothing to do: give OUTDIR, --preview PNGDIR or --list";
+    return {};
 }
 
 // Writes the files and reports; 0 when every file was written.
@@ -173,23 +158,14 @@ int Write(const assets::AssetList& files, const std::string& outDir, unsigned jo
 
 int main(int argc, char** argv) {
     Options options;
-    std::string error;
-    if (!Parse(argc, argv, options, error)) {
-        std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), kUsage);
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::printf("%s %s\n", kProgram, kProgramVersion);
-        return 0;
-    }
+    const cmdline::Program commandLine = CommandLine(options);
+    if (const std::optional<int> exitCode = cmdline::Answer(commandLine, argc, argv)) return *exitCode;
     if (options.list) {
         for (const assets::AssetFile& file : assets::AllFiles()) std::printf("%s\n", file.name.c_str());
         return 0;
     }
+    if (const std::string error = Contradiction(options); !error.empty())
+        return cmdline::Send(cmdline::UsageError(commandLine, error));
     const unsigned jobs =
         options.jobs ? options.jobs : std::clamp(std::thread::hardware_concurrency(), 1u, kMaxJobs);
     if (options.preview) {

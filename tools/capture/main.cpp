@@ -15,7 +15,6 @@
 #include "audio/music_player.h"
 #include "platform/window/headless_window.h"
 #include "render/render_device.h"
-#include "resources/version.h"
 #include "show/demo_app.h"
 #include "tools/capture/capture_session.h"
 #include "tools/common/progress_bar.h"
@@ -64,18 +63,8 @@ int Fail(const std::string& message) {
 int main(int argc, char** argv) {
     capture::Options options;
     std::string error;
-    if (!capture::ParseOptions(argc, argv, options, error)) {
-        std::fprintf(stderr, "orrery3d-capture: %s\n%s", error.c_str(), capture::UsageText());
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(capture::UsageText(), stdout);
-        return 0;
-    }
-    if (options.version) {
-        std::printf("orrery3d-capture %s\n", kProgramVersion);
-        return 0;
-    }
+    if (!capture::ParseOptions(argc, argv, options, error)) return cmdline::Send(capture::UsageError(error));
+    if (options.help || options.version) return cmdline::Send(capture::Answer(options));
     // Started outside the show's data, the run reads the installed data; the files it writes
     // still go where the user's paths point from the folder the program was started in.
     if (const std::filesystem::path data = DataFolderToEnter(); !data.empty()) {

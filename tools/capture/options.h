@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/cmdline/command_line.h"
+
 namespace capture {
 
 struct Options {
@@ -40,5 +42,9 @@ struct Options {
 bool ParseOptions(int argc, const char* const* argv, Options& options, std::string& error);
 
 const char* UsageText();
+// The usage text or the version, for an --help or --version that parsed well.
+cmdline::Reply Answer(const Options& options);
+// The error and the usage text, for exit code 2.
+cmdline::Reply UsageError(const std::string& error);
 
 }  // namespace capture

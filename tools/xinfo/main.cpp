@@ -2,10 +2,12 @@
 // one JSON object per line. Exit code 0 when every file loaded, 1 otherwise, 2 for no file or an
 // unknown option.
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/cmdline/command_line.h"
 #include "platform/window/headless_window.h"
 #include "render/render_device.h"
 #include "resources/version.h"
@@ -17,13 +19,26 @@ namespace {
 
 constexpr int kSize = 64;
 
-constexpr const char kUsage[] =
-    "usage: orrery3d-xinfo [options] FILE...\n"
-    "  Loads each X file as the show loads an animated model and prints what it holds, one JSON\n"
-    "  object per line. Exit code 0 when every file loaded, 1 when one did not.\n"
-    "  --help       this text\n"
-    "  --version    the program's version\n"
-    "  --           what follows is a file name, even when it starts with '-'\n";
+// The options; every other word is a file to report on, "-" too.
+cmdline::Program CommandLine(std::vector<std::string>& files) {
+    cmdline::Program program;
+    program.name = "orrery3d-xinfo";
+    program.version = kProgramVersion;
+    program.head =
+        "usage: orrery3d-xinfo [options] FILE...\n"
+        "  Loads each X file as the show loads an animated model and prints what it holds, one JSON\n"
+        "  object per line. Exit code 0 when every file loaded, 1 when one did not.\n";
+    program.column = 15;
+    program.answering = cmdline::Answering::kInOrder;
+    program.operands = cmdline::Operands::kPlainOrDash;
+    program.operand = [&files](std::string_view file) {
+        files.emplace_back(file);
+        return true;
+    };
+    program.options = {cmdline::Help("this text", "-h"), cmdline::Version("the program's version"),
+                       cmdline::EndOfOptions("what follows is a file name, even when it starts with '-'")};
+    return program;
+}
 
 bool CreateDevice() {
     // Declared before the device's first use, so it is destroyed after the device.
@@ -56,34 +71,15 @@ bool Report(const char* file) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<const char*> files;
-    bool optionsEnd = false;
-    for (int i = 1; i < argc; ++i) {
-        const std::string_view arg = argv[i];
-        if (optionsEnd || arg.size() < 2 || arg[0] != '-') {
-            files.push_back(argv[i]);
-        } else if (arg == "--") {
-            optionsEnd = true;
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(kUsage, stdout);
-            return 0;
-        } else if (arg == "--version") {
-            std::printf("orrery3d-xinfo %s\n", kProgramVersion);
-            return 0;
-        } else {
-            std::fprintf(stderr, "orrery3d-xinfo: unknown option %s\n%s", argv[i], kUsage);
-            return 2;
-        }
-    }
-    if (files.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
+    std::vector<std::string> files;
+    const cmdline::Program commandLine = CommandLine(files);
+    if (const std::optional<int> exitCode = cmdline::Answer(commandLine, argc, argv)) return *exitCode;
+    if (files.empty()) return cmdline::Send(cmdline::UsageError(commandLine, {}));
     if (!CreateDevice()) {
         std::fprintf(stderr, "orrery3d-xinfo: no rendering device could be created\n");
         return 1;
     }
     bool allLoaded = true;
-    for (const char* file : files) allLoaded = Report(file) && allLoaded;
+    for (const std::string& file : files) allLoaded = Report(file.c_str()) && allLoaded;
     return allLoaded ? 0 : 1;
 }
