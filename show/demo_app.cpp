@@ -122,22 +122,23 @@ void DemoApp::Run() {
 
     // The device, with a letterbox that leaves 50-pixel bands at the top and bottom.
     if (FAILED(device.Initialize(owner, settings, 0, 50, settings.width, settings.height - 100)))
-        reporter.Report(owner, 1, 1);
+        reporter.Report(owner, MessageCode::kDirect3DInit, Severity::kError);
     device.ApplyViewport(true);
 
     // The font and the loading screen.
     font = std::make_unique<TextRenderer>("Arial", 8, 4);
-    if (FAILED(font->Init())) reporter.Report(owner, 4, 1);
+    if (FAILED(font->Init())) reporter.Report(owner, MessageCode::kFontInit, Severity::kError);
     DrawLoadingFrame();
 
     // The scenes; only the intro's failure stops the show.
-    CreateScenes([&] { reporter.Report(owner, 7, 1); });
+    CreateScenes([&] { reporter.Report(owner, MessageCode::kBitmapLoad, Severity::kError); });
 
     // The music; a missing soundtrack is an error, other playback problems are silent.
     MusicPlayer& music = MusicPlayer::Instance();
-    if (FAILED(music.Initialize())) reporter.Report(owner, 5, 1);
+    if (FAILED(music.Initialize())) reporter.Report(owner, MessageCode::kMusicInit, Severity::kError);
     const int played = music.Play(0);
-    if (played == 1) reporter.Report(owner, 6, played);
+    // Play answers 1 when the soundtrack is missing: an error.
+    if (played == 1) reporter.Report(owner, MessageCode::kMusicPlay, Severity::kError);
 
     // The frame loop: no limiter, the show's clock drives everything; the frame that reaches
     // the show's length is the last.
