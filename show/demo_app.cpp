@@ -126,7 +126,7 @@ void DemoApp::Run() {
     device.ApplyViewport(true);
 
     // The font and the loading screen.
-    font = std::make_unique<TextRenderer>("Arial", 8, 4);
+    font = std::make_unique<TextRenderer>("Arial", 8, FontFlags::kPlain);
     if (FAILED(font->Init())) reporter.Report(owner, MessageCode::kFontInit, Severity::kError);
     DrawLoadingFrame();
 

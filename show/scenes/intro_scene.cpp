@@ -21,7 +21,7 @@ IntroScene::IntroScene() {
 }
 
 HRESULT IntroScene::Load() {
-    font = std::make_unique<TextRenderer>("Arial", 13, TextRenderer::kBold);
+    font = std::make_unique<TextRenderer>("Arial", 13, FontFlags::kBold);
     if (FAILED(font->Init())) return E_FAIL;
 
     fountainA = MakeFountain(0.35f, 1.5f, 1);
