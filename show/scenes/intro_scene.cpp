@@ -2,6 +2,7 @@
 
 #include "app/frame_timer.h"
 #include "render/render_device.h"
+#include "show/scenes/scene_table.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ int IntroScene::Render(float t) {
     c.caption.Step(t, 2.4f, 4.5f, 6.4f);    // studio caption
     c.presents.Step(t, 7.0f, 11.5f, 12.0f);  // presents caption
 
-    if (t >= 12.0f && t <= 21.0f && title) title->Render(255);
+    if (t >= 12.0f && SceneWindow(ShowScene::Intro).NotOver(t) && title) title->Render(255);
 
     // White flash: up from 9 to 12 s, down to 15.5 s. Each time the ramp finishes it restarts
     // falling from its current value, so after 15.5 s the alpha stays at or below 0.
