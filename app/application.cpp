@@ -105,13 +105,13 @@ DWORD Application::WorkerMain(Application* application) {
     try {
         application->Run();
     } catch (const std::bad_alloc&) {
-        ErrorReporter::Instance().Report(application->window, ErrorReporter::kOutOfMemory, 1);
+        ErrorReporter::Instance().Report(application->window, MessageCode::kOutOfMemory, Severity::kError);
     } catch (const std::exception& error) {
         std::fprintf(stderr, "application: the show stopped on an unexpected failure: %s\n", error.what());
-        ErrorReporter::Instance().Report(application->window, ErrorReporter::kGenericError, 1);
+        ErrorReporter::Instance().Report(application->window, MessageCode::kGenericError, Severity::kError);
     } catch (...) {
         std::fprintf(stderr, "application: the show stopped on an unexpected failure\n");
-        ErrorReporter::Instance().Report(application->window, ErrorReporter::kGenericError, 1);
+        ErrorReporter::Instance().Report(application->window, MessageCode::kGenericError, Severity::kError);
     }
     // Let the main thread take the rendering context over (it releases the device at exit).
     platform::ReleaseCurrentGlContext();

@@ -22,7 +22,7 @@ DWORD PreferredAtlasSide(DWORD points) {
 
 }  // namespace
 
-TextRenderer::TextRenderer(const char* name, DWORD heightInPoints, DWORD flags)
+TextRenderer::TextRenderer(const char* name, DWORD heightInPoints, FontFlags flags)
     : height(heightInPoints), fontFlags(flags) {
     if (name) std::strncpy(faceName, name, sizeof faceName - 1);
 }
@@ -64,8 +64,8 @@ HRESULT TextRenderer::BuildAtlas() {
     request.face = faceName;
     request.pixelHeight = platform::MulDiv(static_cast<std::int32_t>(height),
                                            static_cast<std::int32_t>(kScreenDpi * textScale), 72);
-    request.weight = (fontFlags & kBold) ? 700 : 400;
-    request.italic = (fontFlags & kItalic) != 0;
+    request.weight = HasFontFlag(fontFlags, FontFlags::kBold) ? 700 : 400;
+    request.italic = HasFontFlag(fontFlags, FontFlags::kItalic);
     const auto font = platform::Font::Open(request);
     if (!font) return E_FAIL;
 

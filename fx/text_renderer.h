@@ -12,10 +12,19 @@
 #include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
 
+// How the font is rasterised, fixed at construction. A type of its own so that a DrawText flag
+// cannot be passed where a font flag belongs.
+enum class FontFlags : DWORD { kPlain = 0x0, kBold = 0x1, kItalic = 0x2 };
+
+constexpr FontFlags operator|(FontFlags a, FontFlags b) {
+    return static_cast<FontFlags>(static_cast<DWORD>(a) | static_cast<DWORD>(b));
+}
+constexpr bool HasFontFlag(FontFlags flags, FontFlags flag) {
+    return (static_cast<DWORD>(flags) & static_cast<DWORD>(flag)) != 0;
+}
+
 class TextRenderer {
 public:
-    static constexpr DWORD kBold = 0x1;
-    static constexpr DWORD kItalic = 0x2;
     // DrawText flag: bilinear filtering of the atlas.
     static constexpr DWORD kFiltered = 0x4;
 
@@ -29,7 +38,7 @@ public:
         float u, v;
     };
 
-    TextRenderer(const char* faceName, DWORD height, DWORD fontFlags);
+    TextRenderer(const char* faceName, DWORD height, FontFlags fontFlags);
     ~TextRenderer();
     TextRenderer(const TextRenderer&) = delete;
     TextRenderer& operator=(const TextRenderer&) = delete;
@@ -55,7 +64,7 @@ private:
 
     char faceName[80] = {};
     DWORD height = 0;
-    DWORD fontFlags = 0;
+    FontFlags fontFlags = FontFlags::kPlain;
     ComPtr<IDirect3DTexture8> texture;
     ComPtr<IDirect3DVertexBuffer8> vertexBuffer;
     DWORD textureWidth = 0;

@@ -6,10 +6,6 @@
 
 namespace {
 
-// Message code and severity of the warning shown before falling back to the reference rasteriser.
-constexpr int kSoftwareFallbackMessage = 3;
-constexpr int kSeverityWarning = 2;
-
 constexpr D3DCOLOR kOpaqueBlack = 0xFF000000;
 constexpr D3DCOLOR kBaseAmbient = 0x00AAAAAA;
 
@@ -72,7 +68,7 @@ HRESULT RenderDevice::Initialize(HWND focusWindow, const DisplaySettings& settin
 
     if (!CreateDevice(D3DDEVTYPE_HAL, D3DCREATE_MIXED_VERTEXPROCESSING, parameters) &&
         !CreateDevice(D3DDEVTYPE_HAL, D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters)) {
-        ErrorReporter::Instance().Report(window, kSoftwareFallbackMessage, kSeverityWarning);
+        ErrorReporter::Instance().Report(window, MessageCode::kSoftwareRendering, Severity::kWarning);
         if (!CreateDevice(D3DDEVTYPE_REF, D3DCREATE_SOFTWARE_VERTEXPROCESSING, parameters)) return E_FAIL;
     }
 

@@ -8,22 +8,11 @@
 #include "platform/window/shell_window.h"
 #include "render/render_device.h"
 #include "show/frame_rate.h"
-#include "show/scenes/credits_scene.h"
-#include "show/scenes/hand_scene.h"
-#include "show/scenes/intro_scene.h"
-#include "show/scenes/main_scene.h"
-#include "show/scenes/organic_tunnel_scene.h"
-#include "show/scenes/tunnel_scene.h"
 
 namespace {
 
 // Process-wide, like the frame timer it reads.
 FrameRateMeter frameRate;
-
-template <typename T>
-std::unique_ptr<Scene> MakeScene() {
-    return std::make_unique<T>();
-}
 
 // Creates one scene and loads it; an absent maker or a scene that could not be made leaves the
 // slot empty and counts as a failed load. Running out of memory is such a failure too: in the
@@ -46,8 +35,9 @@ HRESULT CreateAndLoad(const SceneFactory::Make& make, std::unique_ptr<Scene>& sl
 }  // namespace
 
 SceneFactory SceneFactory::ShowScenes() {
-    return SceneFactory{MakeScene<IntroScene>,  MakeScene<MainScene>,   MakeScene<CreditsScene>,
-                        MakeScene<HandScene>,   MakeScene<TunnelScene>, MakeScene<OrganicTunnelScene>};
+    SceneFactory factory;
+    for (const ShowSceneRow& row : kShowScenes) factory[row.scene] = row.make;
+    return factory;
 }
 
 DemoApp::DemoApp() : DemoApp(SceneFactory::ShowScenes()) {}
@@ -65,37 +55,25 @@ bool DemoApp::Configure(DisplaySettings& displaySettings) {
 bool DemoApp::AfterWindow() { return true; }
 
 void DemoApp::Shutdown() {
-    intro.reset();
-    main.reset();
-    hand.reset();
-    tunnel.reset();
-    credits.reset();
-    organicTunnel.reset();
+    for (ShowScene which : kShutdownOrder) scenes[com::EnumIndex(which)].reset();
 }
 
 HRESULT DemoApp::CreateScenes(const std::function<void()>& introFailed) {
-    // The intro's failure is handled at once: the later scenes' loaders would overwrite the
-    // file name its loader left in the error reporter's detail.
-    const HRESULT introResult = CreateAndLoad(factory_.intro, intro);
-    if (FAILED(introResult) && introFailed) introFailed();
-    CreateAndLoad(factory_.main, main);
-    CreateAndLoad(factory_.credits, credits);
-    CreateAndLoad(factory_.hand, hand);
-    CreateAndLoad(factory_.tunnel, tunnel);
-    CreateAndLoad(factory_.organicTunnel, organicTunnel);
+    HRESULT introResult = S_OK;
+    for (ShowScene which : kLoadOrder) {
+        const HRESULT result = CreateAndLoad(factory_[which], scenes[com::EnumIndex(which)]);
+        if (which != ShowScene::Intro) continue;  // the other results are not examined
+        // The intro's failure is handled at once: the later scenes' loaders would overwrite the
+        // file name its loader left in the error reporter's detail.
+        introResult = result;
+        if (FAILED(introResult) && introFailed) introFailed();
+    }
     return introResult;
 }
 
 Scene* DemoApp::SceneOf(ShowScene which) const {
-    switch (which) {
-    case ShowScene::Intro: return intro.get();
-    case ShowScene::Hand: return hand.get();
-    case ShowScene::Tunnel: return tunnel.get();
-    case ShowScene::Main: return main.get();
-    case ShowScene::OrganicTunnel: return organicTunnel.get();
-    case ShowScene::Credits: return credits.get();
-    }
-    return nullptr;
+    if (com::EnumIndex(which) >= kShowSceneCount) return nullptr;
+    return scenes[com::EnumIndex(which)].get();
 }
 
 SceneSelection DemoApp::RenderScenes(float t) {
@@ -122,22 +100,23 @@ void DemoApp::Run() {
 
     // The device, with a letterbox that leaves 50-pixel bands at the top and bottom.
     if (FAILED(device.Initialize(owner, settings, 0, 50, settings.width, settings.height - 100)))
-        reporter.Report(owner, 1, 1);
+        reporter.Report(owner, MessageCode::kDirect3DInit, Severity::kError);
     device.ApplyViewport(true);
 
     // The font and the loading screen.
-    font = std::make_unique<TextRenderer>("Arial", 8, 4);
-    if (FAILED(font->Init())) reporter.Report(owner, 4, 1);
+    font = std::make_unique<TextRenderer>("Arial", 8, FontFlags::kPlain);
+    if (FAILED(font->Init())) reporter.Report(owner, MessageCode::kFontInit, Severity::kError);
     DrawLoadingFrame();
 
     // The scenes; only the intro's failure stops the show.
-    CreateScenes([&] { reporter.Report(owner, 7, 1); });
+    CreateScenes([&] { reporter.Report(owner, MessageCode::kBitmapLoad, Severity::kError); });
 
     // The music; a missing soundtrack is an error, other playback problems are silent.
     MusicPlayer& music = MusicPlayer::Instance();
-    if (FAILED(music.Initialize())) reporter.Report(owner, 5, 1);
+    if (FAILED(music.Initialize())) reporter.Report(owner, MessageCode::kMusicInit, Severity::kError);
     const int played = music.Play(0);
-    if (played == 1) reporter.Report(owner, 6, played);
+    // Play answers 1 when the soundtrack is missing: an error.
+    if (played == 1) reporter.Report(owner, MessageCode::kMusicPlay, Severity::kError);
 
     // The frame loop: no limiter, the show's clock drives everything; the frame that reaches
     // the show's length is the last.

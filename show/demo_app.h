@@ -12,11 +12,14 @@
 #include "show/scene.h"
 #include "show/timeline.h"
 
-// How the six scenes are made. The default makes the show's own scene classes; tests pass
-// recording stand-ins.
+// How the six scenes are made, one maker per scene. The default makes the show's own scene
+// classes (kShowScenes); tests pass recording stand-ins.
 struct SceneFactory {
     using Make = std::function<std::unique_ptr<Scene>()>;
-    Make intro, main, credits, hand, tunnel, organicTunnel;
+    com::EnumTable<ShowScene, Make> makers;
+
+    Make& operator[](ShowScene scene) { return makers[com::EnumIndex(scene)]; }
+    const Make& operator[](ShowScene scene) const { return makers[com::EnumIndex(scene)]; }
 
     static SceneFactory ShowScenes();
 };
@@ -32,10 +35,11 @@ public:
     // The setup dialog fills the display settings; false when it was cancelled.
     bool Configure(DisplaySettings& displaySettings) override;
     bool AfterWindow() override;
-    // Destroys each scene that exists: intro, main, hand, tunnel, credits, organic tunnel.
+    // Destroys each scene that exists, in the table's shutdown order: intro, main, hand, tunnel,
+    // credits, organic tunnel.
     void Shutdown() override;
 
-    // Creates and loads the scenes in the show's order (intro, main, credits, hand, tunnel,
+    // Creates and loads the scenes in the table's load order (intro, main, credits, hand, tunnel,
     // organic tunnel); returns the intro's result, the only one examined. introFailed, when
     // given, is called as soon as the intro's Load has failed, before the next scene is made,
     // while the error reporter's detail still names the intro's file. A scene that runs out of
@@ -56,12 +60,7 @@ private:
 
     SetupChoices choices{};
     std::unique_ptr<TextRenderer> font;
-    std::unique_ptr<Scene> intro;
-    std::unique_ptr<Scene> main;
-    std::unique_ptr<Scene> hand;
-    std::unique_ptr<Scene> credits;
-    std::unique_ptr<Scene> tunnel;
-    std::unique_ptr<Scene> organicTunnel;
+    com::EnumTable<ShowScene, std::unique_ptr<Scene>> scenes;
 
     SceneFactory factory_;
     bool playing_ = false;

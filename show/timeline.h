@@ -4,9 +4,8 @@
 #include <array>
 #include <cstddef>
 
-enum class ShowScene { Intro, Hand, Tunnel, Main, OrganicTunnel, Credits };
+#include "show/scenes/scene_table.h"
 
-inline constexpr std::size_t kShowSceneCount = 6;
 // The show ends with the first frame whose show time reaches this.
 inline constexpr float kShowLength = 258.0f;
 
@@ -21,9 +20,9 @@ struct SceneSelection {
     const ShowScene* end() const { return scenes.data() + count; }
 };
 
-// The scenes whose windows hold show time t, in the order they are drawn. All comparisons are
-// made in single precision. Between windows the selection is empty and the previous picture
-// stays on screen.
+// The scenes whose windows (kShowScenes) hold show time t, in the order they are drawn. All
+// comparisons are made in single precision. Between windows the selection is empty and the
+// previous picture stays on screen.
 SceneSelection ScenesAt(float t);
 
 // True for the last frame of the show (t at or beyond its length).

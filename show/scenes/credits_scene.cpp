@@ -71,7 +71,7 @@ void CreditsScene::AppendLine(const char* text, D3DCOLOR colour, float gapBefore
 }
 
 HRESULT CreditsScene::Load() {
-    font = std::make_unique<TextRenderer>("Arial", 11, TextRenderer::kBold);
+    font = std::make_unique<TextRenderer>("Arial", 11, FontFlags::kBold);
     if (FAILED(font->Init())) return E_FAIL;
 
     lines.clear();

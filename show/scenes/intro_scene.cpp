@@ -2,6 +2,7 @@
 
 #include "app/frame_timer.h"
 #include "render/render_device.h"
+#include "show/scenes/scene_table.h"
 
 namespace {
 
@@ -21,7 +22,7 @@ IntroScene::IntroScene() {
 }
 
 HRESULT IntroScene::Load() {
-    font = std::make_unique<TextRenderer>("Arial", 13, TextRenderer::kBold);
+    font = std::make_unique<TextRenderer>("Arial", 13, FontFlags::kBold);
     if (FAILED(font->Init())) return E_FAIL;
 
     fountainA = MakeFountain(0.35f, 1.5f, 1);
@@ -57,7 +58,7 @@ int IntroScene::Render(float t) {
     c.caption.Step(t, 2.4f, 4.5f, 6.4f);    // studio caption
     c.presents.Step(t, 7.0f, 11.5f, 12.0f);  // presents caption
 
-    if (t >= 12.0f && t <= 21.0f && title) title->Render(255);
+    if (t >= 12.0f && SceneWindow(ShowScene::Intro).NotOver(t) && title) title->Render(255);
 
     // White flash: up from 9 to 12 s, down to 15.5 s. Each time the ramp finishes it restarts
     // falling from its current value, so after 15.5 s the alpha stays at or below 0.

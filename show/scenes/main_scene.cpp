@@ -4,8 +4,15 @@
 #include "render/render_device.h"
 #include "show/scenes/city_places.h"
 #include "show/scenes/main_scene_shots.h"
+#include "show/scenes/scene_table.h"
 
 namespace {
+
+// The show draws this scene in three windows; the last runs to the end, under the credits.
+constexpr const TimeWindow& kCityWindow = SceneWindow(ShowScene::Main, 0);
+constexpr const TimeWindow& kBetweenTunnelAndHand = SceneWindow(ShowScene::Main, 1);
+constexpr const TimeWindow& kStreetsWindow = SceneWindow(ShowScene::Main, 2);
+constexpr const TimeWindow& kCredits = SceneWindow(ShowScene::Credits);
 
 std::unique_ptr<MeshInstance> StandardInstance(MeshModelBase& model) {
     // Diffuse and ambient white, no specular, no emission.
@@ -136,10 +143,10 @@ int MainScene::Render(float t) {
     if (!shots) shots = std::make_unique<MainSceneShots>(*this);
     shots->RunPhases(t, s);
     if (t > 55.0f && t <= 70.0f) shots->SpritesShot(t);
-    if (t >= 226.0f) shots->PraiseShot(t, s);
-    if (t >= 71.0f && t <= 82.0f) shots->Run1Shot(t, s);
-    if (t >= 114.0f && t <= 126.0f) shots->Run2Shot(t, s);
-    if (t > 165.0f && t <= 226.0f) shots->StreetShots(t, s);
+    if (kCredits.HasBegun(t)) shots->PraiseShot(t, s);
+    if (t >= 71.0f && kCityWindow.NotOver(t)) shots->Run1Shot(t, s);
+    if (kBetweenTunnelAndHand.Holds(t)) shots->Run2Shot(t, s);
+    if (kStreetsWindow.HasBegun(t) && t <= kCredits.from) shots->StreetShots(t, s);
     return 0;
 }
 

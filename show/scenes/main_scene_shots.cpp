@@ -6,6 +6,7 @@
 #include "render/render_device.h"
 #include "show/scenes/city_places.h"
 #include "show/scenes/main_scene.h"
+#include "show/scenes/scene_table.h"
 
 struct MainSceneShots::PhaseOneState {
     Ramp p, q, z, y;
@@ -224,7 +225,7 @@ void MainSceneShots::StreetShots(float t, float s) {
     st.pan.Start(166.2f, 166.7f, 1000.0f, lookAt.x);
     if (!st.pan.IsFinished()) lookAt.x = st.pan.Evaluate(t);
 
-    if (t > 165.0f && t <= 175.0f) {
+    if (SceneWindow(ShowScene::Main, 2).HasBegun(t) && t <= 175.0f) {
         if (scene.cars) scene.cars->AdvanceTime(s);
         if (scene.accident) {
             scene.accident->AdvanceTime(s);

@@ -27,9 +27,6 @@ public:
     void Run2Shot(float t, float s);
     void StreetShots(float t, float s);
 
-    bool PhaseOneDone() const { return phaseOneDone; }
-    bool PhaseTwoDone() const { return phaseTwoDone; }
-
 private:
     struct PhaseOneState;
     struct PhaseTwoState;

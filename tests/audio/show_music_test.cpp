@@ -27,7 +27,9 @@ public:
 
 SceneFactory StandInScenes() {
     const SceneFactory::Make make = [] { return std::make_unique<StandInScene>(); };
-    return SceneFactory{make, make, make, make, make, make};
+    SceneFactory factory;
+    factory.makers.fill(make);
+    return factory;
 }
 
 bool HaveHeadlessGl() {

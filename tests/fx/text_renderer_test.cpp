@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 #include "render/render_device.h"
@@ -59,7 +60,7 @@ float Width(const TextRenderer& text, char c) { return (text.Glyph(c).tu2 - text
 
 TEST_F(TextRendererTest, AtlasSideFollowsThePointSize) {
     for (auto [points, side] : {std::pair<DWORD, DWORD>{20, 256}, {21, 512}, {40, 512}, {41, 1024}}) {
-        TextRenderer text("Arial", points, 0);
+        TextRenderer text("Arial", points, FontFlags::kPlain);
         ASSERT_EQ(text.Init(), 0) << points;
         EXPECT_EQ(text.TextureWidth(), side) << points;
         EXPECT_EQ(text.TextureHeight(), side) << points;
@@ -79,7 +80,7 @@ TEST_F(TextRendererTest, AtlasSideFollowsThePointSize) {
 
 TEST_F(TextRendererTest, SmallTextureLimitHalvesTheFontAndDoublesTheQuads) {
     LimitTextureWidth(512);
-    TextRenderer text("Arial", 48, 0);
+    TextRenderer text("Arial", 48, FontFlags::kPlain);
     ASSERT_EQ(text.Init(), 0);
     EXPECT_EQ(text.TextureWidth(), 512u);
     EXPECT_EQ(text.TextureHeight(), 512u);
@@ -95,31 +96,50 @@ TEST_F(TextRendererTest, SmallTextureLimitHalvesTheFontAndDoublesTheQuads) {
     EXPECT_FLOAT_EQ(v[0].y - v[1].y, 2.0f * extent.cy);
 }
 
-TEST_F(TextRendererTest, AtlasHoldsTheBoldFontAtItsPixelHeight) {
-    // 13 points at 96 dpi: 17 pixels, weight 700.
-    TextRenderer text("Arial", 13, TextRenderer::kBold);
-    ASSERT_EQ(text.Init(), 0);
-    auto font = platform::Font::Open(platform::FontRequest{"Arial", 17, 700, false});
-    ASSERT_TRUE(font);
-    GlyphAtlas expected(256, 256);
-    expected.Rasterise(*font);
-    for (int c = 32; c <= 127; ++c) {
-        EXPECT_EQ(std::memcmp(&text.Glyph(c), &expected.Table()[c - 32], sizeof(GlyphCoords)), 0) << c;
+TEST_F(TextRendererTest, AtlasHoldsTheFontItsFlagsAskForAtItsPixelHeight) {
+    // 13 points at 96 dpi: 17 pixels; bold is weight 700.
+    struct Case {
+        FontFlags flags;
+        int weight;
+        bool italic;
+    };
+    const Case cases[] = {{FontFlags::kBold, 700, false},
+                          {FontFlags::kPlain, 400, false},
+                          {FontFlags::kItalic, 400, true},
+                          {FontFlags::kBold | FontFlags::kItalic, 700, true}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<DWORD>(c.flags));
+        TextRenderer text("Arial", 13, c.flags);
+        ASSERT_EQ(text.Init(), 0);
+        auto font = platform::Font::Open(platform::FontRequest{"Arial", 17, c.weight, c.italic});
+        ASSERT_TRUE(font);
+        GlyphAtlas expected(256, 256);
+        expected.Rasterise(*font);
+        for (int code = 32; code <= 127; ++code) {
+            EXPECT_EQ(std::memcmp(&text.Glyph(code), &expected.Table()[code - 32], sizeof(GlyphCoords)), 0) << code;
+        }
+        D3DLOCKED_RECT locked{};
+        ASSERT_EQ(text.Texture()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), 0);
+        std::vector<BYTE> texels(256 * 512);
+        expected.ConvertTo4444(texels.data(), 512);
+        for (int j = 0; j < 256; ++j) {
+            ASSERT_EQ(std::memcmp(static_cast<BYTE*>(locked.pBits) + j * locked.Pitch, &texels[j * 512], 512), 0)
+                << j;
+        }
+        text.Texture()->UnlockRect(0);
     }
-    D3DLOCKED_RECT locked{};
-    ASSERT_EQ(text.Texture()->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), 0);
-    std::vector<BYTE> texels(256 * 512);
-    expected.ConvertTo4444(texels.data(), 512);
-    for (int j = 0; j < 256; ++j) {
-        ASSERT_EQ(std::memcmp(static_cast<BYTE*>(locked.pBits) + j * locked.Pitch, &texels[j * 512], 512), 0) << j;
-    }
-    text.Texture()->UnlockRect(0);
 }
+
+// Font flags are a type of their own: a DrawText flag, or any bare number, passed where a font
+// flag belongs does not compile.
+static_assert(std::is_constructible_v<TextRenderer, const char*, DWORD, FontFlags>);
+static_assert(!std::is_constructible_v<TextRenderer, const char*, DWORD, DWORD>);
+static_assert(!std::is_constructible_v<TextRenderer, const char*, int, int>);
 
 // ---- Batching and pen movement --------------------------------------------------------------
 
 TEST_F(TextRendererTest, DrawsEveryFiftyCharactersAndOnceAtTheEnd) {
-    TextRenderer text("Arial", 8, 4);
+    TextRenderer text("Arial", 8, FontFlags::kPlain);
     ASSERT_EQ(text.Init(), 0);
     auto stats = Draw(text, std::string(50, 'x'));
     EXPECT_EQ(stats.drawCalls, 1u);
@@ -135,7 +155,7 @@ TEST_F(TextRendererTest, DrawsEveryFiftyCharactersAndOnceAtTheEnd) {
 }
 
 TEST_F(TextRendererTest, EachGlyphIsTwoTrianglesWithHalfPixelOffsets) {
-    TextRenderer text("Arial", 11, 0);
+    TextRenderer text("Arial", 11, FontFlags::kPlain);
     ASSERT_EQ(text.Init(), 0);
     const D3DCOLOR colour = 0xC8123456;
     ASSERT_EQ(text.DrawText(100.0f, 50.0f, colour, "A", 0), 0);
@@ -156,7 +176,7 @@ TEST_F(TextRendererTest, EachGlyphIsTwoTrianglesWithHalfPixelOffsets) {
 }
 
 TEST_F(TextRendererTest, NewlinesAndSkippedCodesMoveThePenAsSpecified) {
-    TextRenderer text("Arial", 11, TextRenderer::kBold);
+    TextRenderer text("Arial", 11, FontFlags::kBold);
     ASSERT_EQ(text.Init(), 0);
     const float line = (text.Glyph(' ').tv2 - text.Glyph(' ').tv1) * text.TextureHeight();
     ASSERT_GT(line, 0.0f);
@@ -177,7 +197,7 @@ TEST_F(TextRendererTest, NewlinesAndSkippedCodesMoveThePenAsSpecified) {
 // ---- Device state -----------------------------------------------------------------------------
 
 TEST_F(TextRendererTest, DrawingPutsBackEveryStateItChanges) {
-    TextRenderer text("Arial", 8, 4);
+    TextRenderer text("Arial", 8, FontFlags::kPlain);
     ASSERT_EQ(text.Init(), 0);
     IDirect3DTexture8* raw = nullptr;
     ASSERT_EQ(device->CreateTexture(8, 8, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &raw), 0);
@@ -221,7 +241,7 @@ TEST_F(TextRendererTest, DrawingPutsBackEveryStateItChanges) {
 // ---- Pixels -----------------------------------------------------------------------------------
 
 TEST_F(TextRendererTest, GlyphAppearsInItsCellInTheColourAsked) {
-    TextRenderer text("Arial", 13, TextRenderer::kBold);
+    TextRenderer text("Arial", 13, FontFlags::kBold);
     ASSERT_EQ(text.Init(), 0);
     device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     device->BeginScene();
@@ -256,7 +276,7 @@ TEST_F(TextRendererTest, GlyphAppearsInItsCellInTheColourAsked) {
 }
 
 TEST_F(TextRendererTest, TransparentColourDrawsNothingAndTranslucentIsDimmer) {
-    TextRenderer text("Arial", 13, TextRenderer::kBold);
+    TextRenderer text("Arial", 13, FontFlags::kBold);
     ASSERT_EQ(text.Init(), 0);
     device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
     device->BeginScene();
@@ -278,7 +298,7 @@ TEST_F(TextRendererTest, TransparentColourDrawsNothingAndTranslucentIsDimmer) {
 // ---- Lifecycle and failures ---------------------------------------------------------------
 
 TEST_F(TextRendererTest, DrawingNeedsAnInitialisedRenderer) {
-    TextRenderer text("Arial", 8, 0);
+    TextRenderer text("Arial", 8, FontFlags::kPlain);
     device->ResetDrawStats();
     EXPECT_EQ(text.DrawText(0.0f, 0.0f, 0xFFFFFFFF, "A", 0), E_FAIL);
     ASSERT_EQ(text.Init(), 0);
@@ -293,7 +313,7 @@ TEST_F(TextRendererTest, DrawingNeedsAnInitialisedRenderer) {
 }
 
 TEST_F(TextRendererTest, FontFailureKeepsTheTextureUntilRelease) {
-    TextRenderer text("Arial", 0, 0);  // zero points: no font can be made
+    TextRenderer text("Arial", 0, FontFlags::kPlain);  // zero points: no font can be made
     testing::internal::CaptureStderr();
     EXPECT_EQ(text.Init(), E_FAIL);
     EXPECT_NE(testing::internal::GetCapturedStderr().find("\"Arial\""), std::string::npos);
@@ -306,7 +326,7 @@ TEST_F(TextRendererTest, FontFailureKeepsTheTextureUntilRelease) {
 
 TEST_F(TextRendererTest, TextureCreationFailureIsReturnedAndNothingIsCreated) {
     LimitTextureWidth(0);
-    TextRenderer text("Arial", 8, 0);
+    TextRenderer text("Arial", 8, FontFlags::kPlain);
     EXPECT_LT(text.Init(), 0);
     EXPECT_EQ(text.Texture(), nullptr);
     EXPECT_EQ(text.VertexBuffer(), nullptr);
@@ -316,16 +336,17 @@ TEST(TextRendererWithoutDevice, InitAndDrawFail) {
     // Once made, the process's render device stays: a process of its own has none yet.
     freshprocess::ExpectInFreshProcess([] {
         ASSERT_EQ(RenderDevice::Instance().GetDevice(), nullptr);
-        TextRenderer text("Arial", 8, 0);
+        TextRenderer text("Arial", 8, FontFlags::kPlain);
         EXPECT_EQ(text.Init(), E_FAIL);
         EXPECT_EQ(text.DrawText(0.0f, 0.0f, 0xFFFFFFFF, "A", 0), E_FAIL);
     });
 }
 
 TEST(TextRendererConstruction, FaceNamesAreCutToSeventyNineCharacters) {
-    EXPECT_EQ(std::string(TextRenderer(std::string(200, 'q').c_str(), 8, 0).FaceName()), std::string(79, 'q'));
-    EXPECT_STREQ(TextRenderer(nullptr, 8, 0).FaceName(), "");
-    EXPECT_STREQ(TextRenderer("Arial", 8, 0).FaceName(), "Arial");
+    const std::string longName(200, 'q');
+    EXPECT_EQ(std::string(TextRenderer(longName.c_str(), 8, FontFlags::kPlain).FaceName()), std::string(79, 'q'));
+    EXPECT_STREQ(TextRenderer(nullptr, 8, FontFlags::kPlain).FaceName(), "");
+    EXPECT_STREQ(TextRenderer("Arial", 8, FontFlags::kPlain).FaceName(), "Arial");
 }
 
 }  // namespace

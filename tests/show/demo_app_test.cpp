@@ -50,9 +50,14 @@ protected:
         return [this, name, result] { return std::make_unique<RecordingScene>(name, journal, result); };
     }
     SceneFactory Factory(HRESULT introResult = 0, HRESULT othersResult = 0) {
-        return SceneFactory{Maker("intro", introResult),   Maker("main", othersResult),
-                            Maker("credits", othersResult), Maker("hand", othersResult),
-                            Maker("tunnel", othersResult),  Maker("organic", othersResult)};
+        SceneFactory factory;
+        factory[ShowScene::Intro] = Maker("intro", introResult);
+        factory[ShowScene::Main] = Maker("main", othersResult);
+        factory[ShowScene::Credits] = Maker("credits", othersResult);
+        factory[ShowScene::Hand] = Maker("hand", othersResult);
+        factory[ShowScene::Tunnel] = Maker("tunnel", othersResult);
+        factory[ShowScene::OrganicTunnel] = Maker("organic", othersResult);
+        return factory;
     }
     std::vector<std::string> journal;
 };
@@ -100,8 +105,8 @@ TEST_F(DemoAppScenes, TheIntroFailureIsHandledBeforeTheNextSceneIsMade) {
 // keeps what it made. Either way it is a failed load and the next scene is made.
 TEST_F(DemoAppScenes, OutOfMemoryInASceneIsAFailedLoadAndTheShowGoesOn) {
     SceneFactory factory = Factory();
-    factory.main = []() -> std::unique_ptr<Scene> { throw std::bad_alloc(); };
-    factory.hand = [this] {
+    factory[ShowScene::Main] = []() -> std::unique_ptr<Scene> { throw std::bad_alloc(); };
+    factory[ShowScene::Hand] = [this] {
         auto scene = std::make_unique<RecordingScene>("hand", journal, 0);
         scene->throwsOnLoad = true;
         return scene;
@@ -123,7 +128,7 @@ TEST_F(DemoAppScenes, OutOfMemoryInASceneIsAFailedLoadAndTheShowGoesOn) {
 // The intro out of memory, in its constructor or its Load, is the intro's failure.
 TEST_F(DemoAppScenes, OutOfMemoryInTheIntroIsTheIntrosFailure) {
     SceneFactory factory = Factory();
-    factory.intro = []() -> std::unique_ptr<Scene> { throw std::bad_alloc(); };
+    factory[ShowScene::Intro] = []() -> std::unique_ptr<Scene> { throw std::bad_alloc(); };
     {
         DemoApp app(factory);
         EXPECT_EQ(app.CreateScenes([this] { journal.push_back("intro failed"); }), E_OUTOFMEMORY);
@@ -133,7 +138,7 @@ TEST_F(DemoAppScenes, OutOfMemoryInTheIntroIsTheIntrosFailure) {
         EXPECT_EQ(journal[1], "new main");
     }
     journal.clear();
-    factory.intro = [this] {
+    factory[ShowScene::Intro] = [this] {
         auto scene = std::make_unique<RecordingScene>("intro", journal, 0);
         scene->throwsOnLoad = true;
         return scene;
@@ -174,7 +179,7 @@ TEST_F(DemoAppScenes, RenderDrawsTheTimelineSelectionWithTheShowTime) {
 
 TEST_F(DemoAppScenes, AMissingSceneIsSkippedNotCalled) {
     SceneFactory factory = Factory();
-    factory.main = [] { return std::unique_ptr<Scene>(); };  // could not be made
+    factory[ShowScene::Main] = [] { return std::unique_ptr<Scene>(); };  // could not be made
     DemoApp app(factory);
     EXPECT_EQ(app.CreateScenes(), 0);
     EXPECT_EQ(app.SceneOf(ShowScene::Main), nullptr);
