@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -251,9 +250,6 @@ protected:
         ASSERT_TRUE(SUCCEEDED(texture->UnlockRect(level)));
     }
 
-    std::unique_ptr<platform::HeadlessWindow> window_;
-    ComPtr<IDirect3D8> d3d_;
-    ComPtr<IDirect3DDevice8> device_;
     Vec3 eye_{};
     D3DMATRIX world_ = reference::Identity();
     D3DMATRIX view_ = reference::Identity();
