@@ -51,7 +51,6 @@ public:
     void AdvanceTicks(std::int64_t ticks);
     void SetTicks(std::int64_t ticks);
     std::int64_t Ticks() const { return ticks_.load(); }
-    std::int64_t TicksPerSecond() const { return ticksPerSecond_; }
 
 private:
     std::int64_t ticksPerSecond_;

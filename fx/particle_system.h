@@ -46,7 +46,6 @@ public:
     // Where new particles are emitted from; a scene may move it between frames (snow that
     // follows the camera). Particles already in flight keep their paths.
     void SetOrigin(const D3DXVECTOR3& newOrigin) { origin = newOrigin; }
-    const D3DXVECTOR3& Origin() const { return origin; }
     const std::vector<Particle>& Particles() const { return particles; }
     IDirect3DTexture8* Texture() const { return texture.Get(); }
     IDirect3DVertexBuffer8* VertexBuffer() const { return vertexBuffer.Get(); }

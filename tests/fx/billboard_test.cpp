@@ -9,7 +9,7 @@
 
 namespace {
 
-using effecttest::Channel;
+using testpixels::Channel;
 
 constexpr D3DCOLOR kBackground = 0xFF203040;
 

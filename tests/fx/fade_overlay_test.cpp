@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "render/render_device.h"
+#include "tests/common/channel.h"
+#include "tests/common/read_back.h"
 #include "tests/render/fresh_process.h"
 #include "tests/render/render_device_fixture.h"
 
@@ -15,7 +17,7 @@ constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 constexpr D3DCOLOR kPicture = 0xFF305070;
 
-int Channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
+using testpixels::Channel;
 
 TEST(FadeOverlayWithoutDeviceTest, DrawsNothingAndDoesNotCrash) {
     // Once made, the process's render device stays: a process of its own has none yet.
@@ -35,14 +37,8 @@ protected:
         EXPECT_EQ(device->BeginScene(), S_OK);
         overlay.Render(colour);
         EXPECT_EQ(device->EndScene(), S_OK);
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
-        EXPECT_EQ(w, static_cast<UINT>(kWidth));
-        EXPECT_EQ(h, static_cast<UINT>(kHeight));
-        return pixels;
+        return testpixels::ReadBack(device, kWidth, kHeight).pixels;
     }
-
 };
 
 TEST_F(FadeOverlayTest, BufferHoldsSixScreenVertices) {

@@ -16,6 +16,8 @@
 
 #include "fx/billboard_quad.h"
 #include "fx/camera.h"
+#include "tests/common/channel.h"
+#include "tests/common/read_back.h"
 #include "tests/fx/effect_files.h"
 #include "tests/render/render_device_fixture.h"
 
@@ -24,7 +26,7 @@ namespace effecttest {
 constexpr int kWidth = 160;
 constexpr int kHeight = 120;
 
-inline int Channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
+using testpixels::Channel;
 
 class EffectTest : public rendertest::RenderDeviceTest<kWidth, kHeight> {
 protected:
@@ -59,11 +61,7 @@ protected:
         EXPECT_EQ(device->BeginScene(), S_OK);
         draw();
         EXPECT_EQ(device->EndScene(), S_OK);
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
-        EXPECT_EQ(pixels.size(), static_cast<std::size_t>(kWidth * kHeight));
-        return pixels;
+        return testpixels::ReadBack(device, kWidth, kHeight).pixels;
     }
 
     // The pixel a world point lands on through the camera's matrices (full-screen viewport).

@@ -11,7 +11,7 @@
 
 namespace {
 
-using effecttest::Channel;
+using testpixels::Channel;
 
 // An independent model of emission, written from the emitter's description: the classic rand
 // from state 1 and the draws of one emission in their order. The process-wide sequence of the

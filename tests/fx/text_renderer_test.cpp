@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "render/render_device.h"
+#include "tests/common/read_back.h"
 #include "tests/render/fresh_process.h"
 #include "tests/render/render_device_fixture.h"
 
@@ -44,13 +45,7 @@ protected:
         return stats;
     }
 
-    std::vector<std::uint32_t> ReadBack() {
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_GE(device->ReadBackBuffer(pixels, w, h), 0);
-        EXPECT_EQ(pixels.size(), size_t(kWidth) * kHeight);
-        return pixels;
-    }
+    std::vector<std::uint32_t> ReadBack() { return testpixels::ReadBack(device, kWidth, kHeight).pixels; }
 
 };
 

@@ -14,12 +14,14 @@
 
 #include "platform/d3dx/d3dx8mesh.h"
 #include "scene/mesh_model.h"
+#include "tests/common/channel.h"
+#include "tests/common/read_back.h"
 #include "tests/fx/effect_files.h"
 #include "tests/render/render_device_fixture.h"
 
 namespace worldtest {
 
-inline int Channel(std::uint32_t pixel, int shift) { return static_cast<int>((pixel >> shift) & 0xFF); }
+using testpixels::Channel;
 
 inline void ExpectRgbNear(std::uint32_t pixel, int r, int g, int b, int tolerance, const char* where) {
     EXPECT_NEAR(Channel(pixel, 16), r, tolerance) << where;
@@ -87,14 +89,7 @@ protected:
         return files.WriteTarga(name, width, height, pixel);
     }
 
-    std::vector<std::uint32_t> ReadBack() {
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_EQ(this->device->ReadBackBuffer(pixels, w, h), S_OK);
-        EXPECT_EQ(w, static_cast<UINT>(Width));
-        EXPECT_EQ(h, static_cast<UINT>(Height));
-        return pixels;
-    }
+    std::vector<std::uint32_t> ReadBack() { return testpixels::ReadBack(this->device, Width, Height).pixels; }
 
     static std::uint32_t At(const std::vector<std::uint32_t>& pixels, int x, int y) {
         return pixels[static_cast<std::size_t>(y) * Width + static_cast<std::size_t>(x)];

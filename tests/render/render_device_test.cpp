@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "render/render_device.h"
+#include "tests/common/read_back.h"
 #include "tests/render/fresh_process.h"
 #include "tests/render/scripted_window.h"
 
@@ -45,20 +46,13 @@ int Occurrences(const std::string& text, const std::string& part) {
     return count;
 }
 
-std::vector<std::uint32_t> ReadBack(IDirect3DDevice8* device, UINT& width, UINT& height) {
-    std::vector<std::uint32_t> pixels;
-    EXPECT_EQ(device->ReadBackBuffer(pixels, width, height), S_OK);
-    return pixels;
-}
-
 std::uint32_t PixelAt(IDirect3DDevice8* device, UINT x, UINT y) {
-    UINT width = 0, height = 0;
-    const std::vector<std::uint32_t> pixels = ReadBack(device, width, height);
-    if (x >= width || y >= height) {
-        ADD_FAILURE() << "pixel (" << x << ", " << y << ") outside " << width << " x " << height;
+    const testpixels::Frame frame = testpixels::ReadBack(device);
+    if (x >= frame.width || y >= frame.height || frame.pixels.size() != std::size_t(frame.width) * frame.height) {
+        ADD_FAILURE() << "pixel (" << x << ", " << y << ") outside " << frame.width << " x " << frame.height;
         return 0;
     }
-    return pixels[y * width + x] & 0x00FFFFFFu;
+    return frame.At(static_cast<int>(x), static_cast<int>(y)) & 0x00FFFFFFu;
 }
 
 std::uint64_t Presents(IDirect3DDevice8* device) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "scene/frame_tree.h"
+#include "tests/common/read_back.h"
 #include "tests/scene/scene_fakes.h"
 #include "tests/scene/skin_fixture.h"
 #include "tests/scene/write_once_device.h"
@@ -428,9 +429,7 @@ protected:
         DWORD blend = 7;
         device->GetRenderState(D3DRS_VERTEXBLEND, &blend);
         EXPECT_EQ(blend, 0u);
-        UINT w = 0, hgt = 0;
-        ASSERT_GE(device->ReadBackBuffer(pixels, w, hgt), 0);
-        ASSERT_EQ(pixels.size(), size_t(kSize) * kSize);
+        pixels = testpixels::ReadBack(device, kSize, kSize).pixels;
     }
 
     // Whether the world point (x, y) on the z = 1 plane is drawn red.

@@ -7,6 +7,7 @@
 
 #include "scene/animated_model.h"
 #include "scene/frame_tree.h"
+#include "tests/common/read_back.h"
 #include "tests/scene/skin_fixture.h"
 
 namespace {
@@ -61,10 +62,7 @@ protected:
         model.position = -centre;
         EXPECT_EQ(model.Render(), S_OK);
         device->EndScene();
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, hgt = 0;
-        EXPECT_GE(device->ReadBackBuffer(pixels, w, hgt), 0);
-        return pixels;
+        return testpixels::ReadBack(device, scenetest::kSize, scenetest::kSize).pixels;
     }
 
     static MeshContainer* FirstSkinned(ModelFrame* frame) {

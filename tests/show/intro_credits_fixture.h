@@ -14,6 +14,8 @@
 #include "app/clock_source.h"
 #include "app/frame_timer.h"
 #include "show/scene.h"
+#include "tests/common/channel.h"
+#include "tests/common/read_back.h"
 #include "tests/render/render_device_fixture.h"
 #include "tests/show/scene_folder.h"
 
@@ -22,9 +24,9 @@ namespace scenetest {
 constexpr int kWidth = 320;
 constexpr int kHeight = 240;
 
-inline int Red(std::uint32_t pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }
-inline int Green(std::uint32_t pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
-inline int Blue(std::uint32_t pixel) { return static_cast<int>(pixel & 0xFF); }
+inline int Red(std::uint32_t pixel) { return testpixels::Channel(pixel, 16); }
+inline int Green(std::uint32_t pixel) { return testpixels::Channel(pixel, 8); }
+inline int Blue(std::uint32_t pixel) { return testpixels::Channel(pixel, 0); }
 
 struct Frame {
     std::vector<std::uint32_t> pixels;
@@ -86,11 +88,7 @@ protected:
         EXPECT_EQ(device->EndScene(), S_OK);
         Frame frame;
         frame.drawCalls = stats.drawCalls;
-        UINT w = 0, h = 0;
-        EXPECT_EQ(device->ReadBackBuffer(frame.pixels, w, h), S_OK);
-        EXPECT_EQ(w, static_cast<UINT>(kWidth));
-        EXPECT_EQ(h, static_cast<UINT>(kHeight));
-        frame.pixels.resize(static_cast<std::size_t>(kWidth) * kHeight);
+        frame.pixels = testpixels::ReadBack(device, kWidth, kHeight).pixels;
         return frame;
     }
 

@@ -13,6 +13,7 @@
 #include "app/frame_timer.h"
 #include "render/render_device.h"
 #include "show/scenes/main_scene.h"
+#include "tests/common/read_back.h"
 #include "tests/render/render_device_fixture.h"
 #include "tests/show/scene_folder.h"
 
@@ -51,13 +52,7 @@ protected:
         for (int i = 1; i <= frames; ++i) Frame(scene, static_cast<float>(from + i * step), step);
     }
 
-    std::vector<std::uint32_t> Pixels() {
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_GE(device->ReadBackBuffer(pixels, w, h), 0);
-        EXPECT_EQ(pixels.size(), static_cast<std::size_t>(kWidth * kHeight));
-        return pixels;
-    }
+    std::vector<std::uint32_t> Pixels() { return testpixels::ReadBack(device, kWidth, kHeight).pixels; }
     // How many pixels have exactly this RGB colour.
     std::size_t CountColour(std::uint32_t rgb) {
         std::size_t n = 0;

@@ -16,6 +16,8 @@
 #include "app/frame_timer.h"
 #include "platform/math/d3dx8math.h"
 #include "render/render_device.h"
+#include "tests/common/channel.h"
+#include "tests/common/read_back.h"
 #include "tests/render/render_device_fixture.h"
 #include "tests/show/scene_folder.h"
 
@@ -48,13 +50,12 @@ protected:
     }
 
     Picture Measure() {
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_GE(device->ReadBackBuffer(pixels, w, h), 0);
+        const std::vector<std::uint32_t> pixels = testpixels::ReadBack(device, 64, 64).pixels;
         Picture p;
         if (pixels.empty()) return p;
         for (std::uint32_t argb : pixels) {
-            const int r = (argb >> 16) & 0xFF, g = (argb >> 8) & 0xFF, b = argb & 0xFF;
+            using testpixels::Channel;
+            const int r = Channel(argb, 16), g = Channel(argb, 8), b = Channel(argb, 0);
             p.red += r;
             p.green += g;
             p.blue += b;

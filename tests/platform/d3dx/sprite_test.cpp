@@ -11,8 +11,8 @@
 
 namespace {
 
-using pixeltest::Channel;
-using pixeltest::Frame;
+using testpixels::Channel;
+using testpixels::Frame;
 
 constexpr D3DCOLOR kBackground = 0xFF102030;
 

@@ -2,6 +2,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/common/channel.h"
 #include "tests/platform/gpu/device_fixture.h"
 
 namespace devicetest {
@@ -78,16 +79,12 @@ TEST(CreateDeviceTest, SixteenBitBackBufferQuantisesAndReadsOpaque) {
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_REF, &window, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, device.Receive()),
               S_OK);
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00123456, 1.0f, 0), S_OK);
-    std::vector<std::uint32_t> pixels;
-    UINT w = 0, h = 0;
-    ASSERT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
-    ASSERT_EQ(pixels.size(), 256u);
-    const std::uint32_t p = pixels[0];
+    const std::uint32_t p = testpixels::ReadBack(device.Get(), 16, 16).At(0, 0);
     EXPECT_EQ(p >> 24, 0xFFu) << "no alpha in the format";
     EXPECT_NE(p & 0xFFFFFF, 0x123456u) << "5-6-5 cannot hold the exact colour";
-    EXPECT_NEAR(static_cast<int>((p >> 16) & 0xFF), 0x12, 8);
-    EXPECT_NEAR(static_cast<int>((p >> 8) & 0xFF), 0x34, 4);
-    EXPECT_NEAR(static_cast<int>(p & 0xFF), 0x56, 8);
+    EXPECT_NEAR(testpixels::Channel(p, 16), 0x12, 8);
+    EXPECT_NEAR(testpixels::Channel(p, 8), 0x34, 4);
+    EXPECT_NEAR(testpixels::Channel(p, 0), 0x56, 8);
     D3DDISPLAYMODE mode{};
     ASSERT_EQ(device->GetDisplayMode(&mode), S_OK);
     EXPECT_EQ(mode.Format, D3DFMT_R5G6B5);
@@ -102,10 +99,7 @@ TEST(CreateDeviceTest, MultisampledBackBufferResolvesOnReadBack) {
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, &window, D3DCREATE_MIXED_VERTEXPROCESSING, &pp, device.Receive()),
               S_OK);
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204080, 1.0f, 0), S_OK);
-    std::vector<std::uint32_t> pixels;
-    UINT w = 0, h = 0;
-    ASSERT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
-    EXPECT_EQ(pixels.at(5 * 16 + 5), 0xFF204080u);
+    EXPECT_EQ(testpixels::ReadBack(device.Get(), 16, 16).At(5, 5), 0xFF204080u);
 }
 
 TEST(CreateDeviceTest, ZeroSizeTakesTheWindowClientArea) {
@@ -146,12 +140,8 @@ TEST(CreateDeviceTest, TwoDevicesOnOneThreadKeepTheirOwnPictures) {
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, &b, D3DCREATE_MIXED_VERTEXPROCESSING, &pp, second.Receive()), S_OK);
     first->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1, 0);
     second->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF0000FF, 1, 0);
-    std::vector<std::uint32_t> pixels;
-    UINT w = 0, h = 0;
-    ASSERT_EQ(first->ReadBackBuffer(pixels, w, h), S_OK);
-    EXPECT_EQ(pixels[0], 0xFFFF0000u);
-    ASSERT_EQ(second->ReadBackBuffer(pixels, w, h), S_OK);
-    EXPECT_EQ(pixels[0], 0xFF0000FFu);
+    EXPECT_EQ(testpixels::ReadBack(first.Get(), 8, 8).At(0, 0), 0xFFFF0000u);
+    EXPECT_EQ(testpixels::ReadBack(second.Get(), 8, 8).At(0, 0), 0xFF0000FFu);
 }
 
 TEST(CreateDeviceTest, ReleasingOnAnotherThreadDoesNotCrash) {

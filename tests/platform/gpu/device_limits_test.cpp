@@ -173,11 +173,7 @@ TEST_F(CappedDeviceTest, ABackBufferBeyondTheCappedRenderTargetsGetsNoDevice) {
     EXPECT_EQ(Create(32, 65, narrow, device), D3DERR_NOTAVAILABLE) << "taller than the viewports";
     ASSERT_EQ(Create(2048, 8, kWebGl2Minimum, device), S_OK);
     ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF336699, 1.0f, 0), S_OK);
-    std::vector<std::uint32_t> pixels;
-    UINT w = 0, h = 0;
-    ASSERT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
-    EXPECT_EQ(w, 2048u);
-    EXPECT_EQ(pixels.at(7 * 2048 + 2047), 0xFF336699u);
+    EXPECT_EQ(testpixels::ReadBack(device.Get(), 2048, 8).At(2047, 7), 0xFF336699u);
 }
 
 TEST_F(CappedDeviceTest, AGlShortOfWhatTheProgramsNeedGetsNoDevice) {
@@ -206,10 +202,8 @@ TEST_F(CappedDeviceTest, MoreSamplesThanTheCapAllowsStillMakeADeviceThatDraws) {
                   S_OK)
             << cap->samples << " samples at most";
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF204080, 1.0f, 0), S_OK);
-        std::vector<std::uint32_t> pixels;
-        UINT w = 0, h = 0;
-        ASSERT_EQ(device->ReadBackBuffer(pixels, w, h), S_OK);
-        EXPECT_EQ(pixels.at(5 * 16 + 5), 0xFF204080u) << cap->samples << " samples at most";
+        EXPECT_EQ(testpixels::ReadBack(device.Get(), 16, 16).At(5, 5), 0xFF204080u)
+            << cap->samples << " samples at most";
     }
 }
 

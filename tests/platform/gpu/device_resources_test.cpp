@@ -2,6 +2,7 @@
 #include <cstring>
 
 #include "platform/gpu/shader_source.h"
+#include "tests/common/channel.h"
 #include "tests/platform/gpu/device_fixture.h"
 
 namespace devicetest {
@@ -368,15 +369,12 @@ TEST_F(MergedDrawTest, EveryDrawKeepsItsOwnWorldAndMaterial) {
     SetUpQuad(0);
     device_->ResetDrawStats();
     for (int i = 0; i < 150; ++i) DrawAt(static_cast<float>(i % 15) * 4, static_cast<float>(i / 15) * 4, 3, (i % 15) / 14.0f);
-    std::vector<std::uint32_t> pixels;
-    UINT w = 0, h = 0;
-    ASSERT_EQ(device_->ReadBackBuffer(pixels, w, h), S_OK);
+    const testpixels::Frame frame = Capture();
     for (int i = 0; i < 150; ++i) {
         const int x = (i % 15) * 4 + 1, y = (i / 15) * 4 + 1;  // inside pixels x0 .. x0 + 2
-        const std::uint32_t p = pixels[static_cast<size_t>(y) * w + x];
-        const int red = static_cast<int>((p >> 16) & 0xFF);
+        const int red = testpixels::Channel(frame.At(x, y), 16);
         EXPECT_NEAR(red, static_cast<int>((i % 15) / 14.0f * 255 + 0.5f), 1) << i;
-        EXPECT_EQ(pixels[static_cast<size_t>(y + 2) * w + x + 2] & 0xFFFFFF, 0u) << "gap after quad " << i;
+        EXPECT_EQ(frame.At(x + 2, y + 2) & 0xFFFFFF, 0u) << "gap after quad " << i;
     }
     D3DDRAWSTATS stats{};
     device_->GetDrawStats(&stats);
@@ -396,12 +394,10 @@ TEST_F(MergedDrawTest, MaterialsOfDifferentOpacityStillMerge) {
     ASSERT_EQ(device_->SetRenderState(D3DRS_ALPHAREF, 128), S_OK);
     device_->ResetDrawStats();
     for (int i = 0; i < 60; ++i) DrawAt(static_cast<float>(i % 15) * 4, static_cast<float>(i / 15) * 4, 3, 1, i % 2 ? 0.25f : 1);
-    std::vector<std::uint32_t> pixels;
-    UINT w = 0, h = 0;
-    ASSERT_EQ(device_->ReadBackBuffer(pixels, w, h), S_OK);
+    const testpixels::Frame frame = Capture();
     for (int i = 0; i < 60; ++i) {
         const int x = (i % 15) * 4 + 1, y = (i / 15) * 4 + 1;
-        const int red = static_cast<int>((pixels[static_cast<size_t>(y) * w + x] >> 16) & 0xFF);
+        const int red = testpixels::Channel(frame.At(x, y), 16);
         EXPECT_EQ(red, i % 2 ? 0 : 255) << i;
     }
     D3DDRAWSTATS stats{};

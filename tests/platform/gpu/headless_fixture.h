@@ -1,5 +1,5 @@
-// Test fixture for pixel tests of the device: a headless window with a device on it, and helpers
-// to draw simple geometry, read pixels back and compare colours.
+// Test fixture for pixel tests of the device: the headless device at 640 x 480, and helpers to
+// draw simple geometry and compare colours.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,14 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "platform/com/com_ptr.h"
 #include "platform/gpu/d3d8.h"
-#include "platform/window/headless_window.h"
-#include "tests/platform/gpu/present_parameters.h"
+#include "tests/common/channel.h"
+#include "tests/common/read_back.h"
+#include "tests/platform/gpu/device_fixture.h"
 #include "tests/platform/gpu/reference_lighting.h"
 
 namespace pixeltest {
@@ -70,15 +70,8 @@ struct PositionVertex {  // XYZ
 };
 constexpr DWORD kPositionFvf = D3DFVF_XYZ;
 
-// A read-back picture: 0xAARRGGBB values, top row first.
-struct Frame {
-    UINT width = 0;
-    UINT height = 0;
-    std::vector<std::uint32_t> pixels;
-    std::uint32_t At(int x, int y) const { return pixels.at(static_cast<size_t>(y) * width + x); }
-};
-
-inline int Channel(std::uint32_t c, int shift) { return static_cast<int>((c >> shift) & 0xFF); }
+using testpixels::Channel;
+using testpixels::Frame;
 
 inline std::string Hex(std::uint32_t c) {
     char text[16];
@@ -163,34 +156,10 @@ inline DWORD FloatBits(float f) {
     return bits;
 }
 
-class HeadlessDeviceTest : public ::testing::Test {
+class HeadlessDeviceTest : public devicetest::HeadlessDeviceFixture<640, 480> {
 protected:
     static constexpr int kWidth = 640;
     static constexpr int kHeight = 480;
-
-    virtual D3DFORMAT BackBufferFormat() const { return D3DFMT_X8R8G8B8; }
-    virtual D3DMULTISAMPLE_TYPE MultiSample() const { return D3DMULTISAMPLE_NONE; }
-    virtual D3DDEVTYPE DeviceType() const { return D3DDEVTYPE_HAL; }
-    virtual DWORD BehaviourFlags() const { return D3DCREATE_MIXED_VERTEXPROCESSING; }
-
-    void SetUp() override {
-        window_ = std::make_unique<platform::HeadlessWindow>(kWidth, kHeight);
-        d3d_ = ComPtr<IDirect3D8>(Direct3DCreate8(D3D_SDK_VERSION));
-        ASSERT_TRUE(d3d_) << "Direct3DCreate8 failed";
-        D3DPRESENT_PARAMETERS pp = devicetest::PresentParameters(kWidth, kHeight, BackBufferFormat());
-        pp.BackBufferCount = 1;
-        pp.MultiSampleType = MultiSample();
-        pp.hDeviceWindow = window_.get();
-        HRESULT hr = d3d_->CreateDevice(D3DADAPTER_DEFAULT, DeviceType(), window_.get(), BehaviourFlags(), &pp,
-                                        device_.Receive());
-        ASSERT_TRUE(SUCCEEDED(hr) && device_) << "CreateDevice failed: " << Hex(static_cast<std::uint32_t>(hr));
-    }
-
-    void TearDown() override {
-        device_.Reset();
-        d3d_.Reset();
-        window_.reset();
-    }
 
     void Clear(D3DCOLOR colour, DWORD flags = D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, float z = 1.0f) {
         ASSERT_TRUE(SUCCEEDED(device_->Clear(0, nullptr, flags, colour, z, 0)));
@@ -200,46 +169,6 @@ protected:
     void Set(D3DRENDERSTATETYPE state, DWORD value) { ASSERT_TRUE(SUCCEEDED(device_->SetRenderState(state, value))); }
     void SetStage(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) {
         ASSERT_TRUE(SUCCEEDED(device_->SetTextureStageState(stage, type, value)));
-    }
-
-    Frame Capture() {
-        Frame frame;
-        HRESULT hr = device_->ReadBackBuffer(frame.pixels, frame.width, frame.height);
-        EXPECT_TRUE(SUCCEEDED(hr)) << "ReadBackBuffer failed";
-        EXPECT_EQ(frame.width, static_cast<UINT>(kWidth));
-        EXPECT_EQ(frame.height, static_cast<UINT>(kHeight));
-        if (frame.pixels.size() != static_cast<size_t>(frame.width) * frame.height ||
-            frame.pixels.size() < static_cast<size_t>(kWidth) * kHeight) {
-            ADD_FAILURE() << "read-back size " << frame.pixels.size();
-            frame.width = kWidth;
-            frame.height = kHeight;
-            frame.pixels.assign(static_cast<size_t>(kWidth) * kHeight, 0xDEADBEEF);
-        }
-        DumpIfAsked(frame);
-        return frame;
-    }
-
-    // With PIXELTEST_DUMP_DIR set, every captured frame is written there as a PPM image named
-    // after the test, for looking at what a failing test saw.
-    static void DumpIfAsked(const Frame& frame) {
-        const char* dir = std::getenv("PIXELTEST_DUMP_DIR");
-        if (!dir || !*dir) return;
-        static int serial = 0;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string leaf = std::string(info ? info->test_suite_name() : "frame") + "." + (info ? info->name() : "") +
-                           "." + std::to_string(serial++) + ".ppm";
-        for (char& c : leaf)
-            if (c == '/') c = '_';
-        std::string name = std::string(dir) + "/" + leaf;
-        std::FILE* file = std::fopen(name.c_str(), "wb");
-        if (!file) return;
-        std::fprintf(file, "P6\n%u %u\n255\n", frame.width, frame.height);
-        for (std::uint32_t p : frame.pixels) {
-            unsigned char rgb[3] = {static_cast<unsigned char>(p >> 16), static_cast<unsigned char>(p >> 8),
-                                    static_cast<unsigned char>(p)};
-            std::fwrite(rgb, 1, 3, file);
-        }
-        std::fclose(file);
     }
 
     // A screen-space quad whose corners are pixel edges: covers pixels x..x+w-1, y..y+h-1.
@@ -321,9 +250,6 @@ protected:
         ASSERT_TRUE(SUCCEEDED(texture->UnlockRect(level)));
     }
 
-    std::unique_ptr<platform::HeadlessWindow> window_;
-    ComPtr<IDirect3D8> d3d_;
-    ComPtr<IDirect3DDevice8> device_;
     Vec3 eye_{};
     D3DMATRIX world_ = reference::Identity();
     D3DMATRIX view_ = reference::Identity();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "platform/d3dx/image_decoders.h"
+#include "tests/common/channel.h"
 #include "tools/assets/core/image.h"
 
 namespace {
@@ -23,7 +24,7 @@ assets::Image TestPicture(int w, int h) {
     return image;
 }
 
-int Channel(std::uint32_t p, int shift) { return int((p >> shift) & 0xFF); }
+using testpixels::Channel;
 
 TEST(AssetImage, PackArgbRoundsAndClamps) {
     EXPECT_EQ(assets::PackArgb(1.0f, 0.0f, 0.5f, 1.0f), 0xFFFF0080u);

@@ -7,6 +7,7 @@
 
 #include "platform/d3dx/image_decoders.h"
 #include "platform/font/glyph_raster.h"
+#include "tests/common/channel.h"
 #include "tools/assets/images/captions.h"
 #include "tools/assets/images/images_files.h"
 
@@ -34,7 +35,7 @@ const std::map<std::string, Decoded>& Pack() {
     return pack;
 }
 
-int Channel(std::uint32_t pixel, int shift) { return int((pixel >> shift) & 0xFF); }
+using testpixels::Channel;
 int Brightest(std::uint32_t pixel) { return std::max({Channel(pixel, 16), Channel(pixel, 8), Channel(pixel, 0)}); }
 
 // Largest value of `measure` over the outermost ring of pixels.
