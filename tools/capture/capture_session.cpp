@@ -2,9 +2,20 @@
 
 #include <cstdio>
 
+#include "render/render_device.h"
 #include "tools/common/png_writer.h"
 
 namespace capture {
+
+bool ReadShowBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height) {
+    IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
+    if (!device) return false;
+    UINT w = 0, h = 0;
+    if (FAILED(device->ReadBackBuffer(pixels, w, h))) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
 
 CaptureSession::CaptureSession(const Options& options, VirtualClock& clock, ReadBack readBack, FrameSink* video,
                                WallClock wallClock)

@@ -28,6 +28,10 @@ struct FrameInfo {
     BenchStats::Work work;  // what the frame submitted to the device
 };
 
+// The show's back buffer, read from the render device: the read-back the capture program gives
+// its session.
+bool ReadShowBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height);
+
 class CaptureSession {
 public:
     // readBack fills pixels (0xAARRGGBB, top row first) and the size; false when it cannot.

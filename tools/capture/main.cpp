@@ -24,16 +24,6 @@ namespace {
 
 constexpr const char* kSoundtrack = "demo.mp3";
 
-bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height) {
-    IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
-    if (!device) return false;
-    UINT w = 0, h = 0;
-    if (FAILED(device->ReadBackBuffer(pixels, w, h))) return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 // What the device was given since the previous call.
 capture::BenchStats::Work TakeDeviceWork() {
     IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
@@ -102,7 +92,7 @@ int main(int argc, char** argv) {
     MusicPlayer::Instance().SetSilent(true);
     platform::HeadlessWindow window(options.width, options.height);
     DemoApp app;
-    capture::CaptureSession session(options, clock, ReadBackBuffer, video.get());
+    capture::CaptureSession session(options, clock, capture::ReadShowBackBuffer, video.get());
     tools::ProgressBar progress(stderr, ExpectedEnd(options), isatty(STDERR_FILENO) && ExpectedEnd(options) > 10.0);
     window.SetPresentHandler([&] {
         capture::FrameInfo frame;

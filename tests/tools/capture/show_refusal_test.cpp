@@ -27,16 +27,6 @@ public:
     int frames = 0;
 };
 
-bool ReadBackBuffer(std::vector<std::uint32_t>& pixels, int& width, int& height) {
-    IDirect3DDevice8* device = RenderDevice::Instance().GetDevice();
-    if (!device) return false;
-    UINT w = 0, h = 0;
-    if (FAILED(device->ReadBackBuffer(pixels, w, h))) return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 // "<message>: <count>" for every item that fired.
 std::string Fired() {
     std::string list;
@@ -65,7 +55,7 @@ TEST(ShowRefusals, TheWholeShowIsDrawnWithoutARefusal) {
     {
         platform::HeadlessWindow window(options.width, options.height);
         DemoApp app;
-        capture::CaptureSession session(options, clock, ReadBackBuffer, &sink);
+        capture::CaptureSession session(options, clock, capture::ReadShowBackBuffer, &sink);
         window.SetPresentHandler([&] {
             capture::FrameInfo frame;
             frame.loading = !app.Playing();
